@@ -1,0 +1,6 @@
+function(mountwick_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion-null)
+  if(MOUNTWICK_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

@@ -1,0 +1,32 @@
+#include "app/notices.h"
+
+#include <cstring>
+
+namespace mw {
+namespace {
+constexpr char kProductName[] = "Mountwick";
+}
+
+UserNoticePort::Window NoticeOwner(UserNoticePort& port) {
+  const UserNoticePort::Window foreground = port.ForegroundWindow();
+  if (foreground == 0) return 0;
+  // Leading characters only, so that "Mountwick 拡張設定" and the settings
+  // dialog's caption qualify as well as the about box.
+  const std::string title = port.WindowTitle(foreground, 256);
+  return title.compare(0, std::strlen(kProductName), kProductName) == 0 ? foreground : 0;
+}
+
+void ShowNoticeText(UserNoticePort& port, std::string text) {
+  CutAtCharacterBoundary(text, kNoticeBufferSize - 1);
+  port.MessageBox(NoticeOwner(port), text, kNoticeCaption, mb::kOk | mb::kIconError);
+}
+
+std::string SystemErrorLine(UserNoticePort& port, std::uint32_t code) {
+  char system_text[kSystemTextBufferSize] = {};
+  port.FormatSystemMessage(code, system_text, kSystemTextBufferSize - 1);
+  system_text[kSystemTextBufferSize - 1] = '\0';
+  return FormatBounded("\nSysErr(%d) %s", {FormatArg(static_cast<int>(code)), FormatArg(system_text)},
+                       kNoticeBufferSize);
+}
+
+}  // namespace mw

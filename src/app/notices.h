@@ -1,0 +1,41 @@
+#pragma once
+// Every failure the user must know of reaches them as a notice: a message box
+// with the program's caption, an OK button and the error icon.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/bounded_format.h"
+#include "platform/user_notice_port.h"
+
+namespace mw {
+
+inline constexpr char kNoticeCaption[] = "Mountwickからの通知";
+inline constexpr std::size_t kNoticeBufferSize = 1024;
+inline constexpr std::size_t kSystemTextBufferSize = 256;
+
+// The window a notice belongs to: the foreground window when it is one of the
+// program's own (its title begins with the product name), otherwise none.
+UserNoticePort::Window NoticeOwner(UserNoticePort& port);
+
+// Shows a finished text, cut to what the notice buffer holds.
+void ShowNoticeText(UserNoticePort& port, std::string text);
+
+// "\nSysErr(<code>) <the system's text for code>".
+std::string SystemErrorLine(UserNoticePort& port, std::uint32_t code);
+
+// User text is only ever an argument here, never the format.
+template <class... Args>
+void ShowNotice(UserNoticePort& port, std::string_view format, const Args&... args) {
+  ShowNoticeText(port, FormatBounded(format, {FormatArg(args)...}, kNoticeBufferSize));
+}
+
+template <class... Args>
+void ShowSystemErrorNotice(UserNoticePort& port, std::uint32_t code, std::string_view format,
+                           const Args&... args) {
+  std::string text = FormatBounded(format, {FormatArg(args)...}, kNoticeBufferSize);
+  text += SystemErrorLine(port, code);
+  ShowNoticeText(port, std::move(text));
+}
+
+}  // namespace mw

@@ -1,0 +1,46 @@
+#pragma once
+// The pure part of the launcher: where a command line splits into the program
+// and its parameters, and whether a part names a program.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace mw {
+
+// A text in two spellings of equal length: upper-cased for every test and
+// search, and as the user wrote it for everything that is started.
+struct CasedText {
+  std::string upper;
+  std::string original;
+
+  bool empty() const { return upper.empty(); }
+  CasedText Sub(std::size_t pos, std::size_t count = std::string::npos) const {
+    return {upper.substr(pos, count), original.substr(pos, count)};
+  }
+  static CasedText Quoted(const CasedText& text) {
+    return {'"' + text.upper + '"', '"' + text.original + '"'};
+  }
+};
+
+struct SplitCommandLine {
+  CasedText program;
+  CasedText parameters;
+};
+
+// Splits off the parameters: a leading quoted program, a trailing quoted
+// argument, ".BAT "/".COM "/".EXE " in that order of preference, or a path
+// with blanks that is quoted as a whole.
+SplitCommandLine SplitParameters(const CasedText& line);
+
+// The first occurrence of extension starts exactly four characters before the end.
+bool EndsWithFirstExtension(std::string_view upper, std::string_view extension);
+
+// The program test: whether the split names something CreateProcess can start.
+bool NamesProgram(const SplitCommandLine& split);
+
+// The command CreateProcess receives: program, a blank, parameters. A program
+// path with blanks that is not quoted is quoted, so that no shorter path
+// ("C:\PROGRAM.EXE" for "C:\PROGRAM FILES\...") is ever tried first.
+std::string StartedCommand(const std::string& program, const std::string& parameters);
+
+}  // namespace mw

@@ -1,0 +1,199 @@
+#include "engine/launcher.h"
+
+#include <vector>
+
+#include "app/notices.h"
+#include "engine/action.h"
+#include "engine/command_line_split.h"
+
+namespace mw {
+namespace {
+
+constexpr char kStartFailed[] = "アプリケーションの起動に失敗しました。\n\n起動アプリ = %s\n";
+constexpr char kShellStartFailed[] =
+    "Mountwickからのエラー通知：\nアプリケーションの起動に失敗しました。\n\n起動アプリ = %s\n";
+constexpr char kBrowserNotFound[] = "標準ブラウザのPath読み出しに失敗しました。";
+constexpr char kNoAssociation[] = "アプリケーションの関連付けがありません。\n\nドキュメント = %s\n";
+constexpr char kAssociationUnreadable[] = "拡張子関連付けレジストリの読み出しに失敗しました。";
+constexpr char kRegOpenFailed[] = "RegOpenKeyExに失敗しました。";
+constexpr char kRegQueryFailed[] = "RegQueryValueExに失敗しました。";
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorFilenameTooLong = 206;
+
+// ExpandEnvironmentStringsA into the 512-byte buffer, 511 offered. False when
+// the expansion fails or does not fit.
+bool Expand(ProcessPort& processes, const std::string& source, std::string& expanded) {
+  char buffer[kLaunchBufferSize] = {};
+  const std::uint32_t needed =
+      processes.ExpandEnvironmentStrings(source, buffer, kLaunchBufferSize - 1);
+  if (needed == 0 || needed > kLaunchBufferSize - 1) return false;
+  expanded.assign(buffer);
+  return true;
+}
+
+std::string Upper(TextPort& text, std::string value) {
+  text.ToUpper(value);
+  return value;
+}
+
+// The default value of an open key as text: up to its first NUL, never past
+// the stored length. False with the registry's code on failure.
+long ReadDefaultValue(RegistryPort& registry, RegistryPort::Key key, std::string& value) {
+  std::uint32_t size = 0;
+  long result = registry.QueryValue(key, "", nullptr, nullptr, &size);
+  if (result != reg::kSuccess) return result;
+  std::vector<unsigned char> buffer(size + 1, 0);
+  registry.QueryValue(key, "", nullptr, buffer.data(), &size);
+  value.assign(reinterpret_cast<const char*>(buffer.data()));
+  return reg::kSuccess;
+}
+
+bool CreateAndWait(const Platform& platform, const std::string& command,
+                   const std::string& wait_flag) {
+  ScopedProcess process(platform.processes);
+  std::uint32_t last_error = 0;
+  if (!platform.processes.CreateProcess(command, process.receive(), &last_error)) {
+    ShowSystemErrorNotice(platform.notices, last_error, kStartFailed, command);
+    return false;
+  }
+  if (wait_flag == kFlagOn) platform.processes.WaitForProcess(process.get());
+  return true;
+}
+
+}  // namespace
+
+bool ShellOpen(const Platform& platform, const std::string& file) {
+  const std::intptr_t result = platform.processes.ShellExecuteOpen(file, nullptr);
+  if (result > 32) return true;
+  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kShellStartFailed,
+                        file);
+  return false;
+}
+
+bool ShellOpen(const Platform& platform, const std::string& file, const std::string& parameters) {
+  const std::intptr_t result = platform.processes.ShellExecuteOpen(file, &parameters);
+  if (result > 32) return true;
+  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kShellStartFailed,
+                        file);
+  return false;
+}
+
+bool FindAssociatedProgram(const Platform& platform, const std::string& document,
+                           std::string& program) {
+  program.clear();
+  std::string path = document;
+  if (!path.empty() && path.front() == '"') {
+    const std::size_t close = path.find('"', 1);
+    path = path.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+  }
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  const std::string extension = path.substr(dot);
+
+  RegistryPort& registry = platform.registry;
+  std::string class_name;
+  {
+    ScopedRegKey key(registry);
+    long result = registry.OpenKey(RegistryRoot::ClassesRoot, extension, reg::kRead, key.receive());
+    if (result != reg::kSuccess) {
+      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegOpenFailed);
+      return false;
+    }
+    result = ReadDefaultValue(registry, key.get(), class_name);
+    if (result == reg::kFileNotFound) {
+      class_name = extension;
+    } else if (result != reg::kSuccess) {
+      key.Reset();
+      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegQueryFailed);
+      return false;
+    }
+  }
+
+  std::string command;
+  {
+    ScopedRegKey key(registry);
+    long result = registry.OpenKey(RegistryRoot::ClassesRoot, class_name + "\\shell\\open\\command",
+                                   reg::kRead, key.receive());
+    if (result != reg::kSuccess) {
+      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegOpenFailed);
+      return false;
+    }
+    result = ReadDefaultValue(registry, key.get(), command);
+    if (result != reg::kSuccess) {
+      key.Reset();
+      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegQueryFailed);
+      return false;
+    }
+  }
+  platform.text.ToUpper(command);
+
+  if (!command.empty() && command.front() == '"') {
+    const std::size_t close = command.find('"', 1);
+    command = close == std::string::npos ? std::string() : command.substr(0, close + 1);
+  } else if (const std::size_t exe = command.find(".EXE"); exe != std::string::npos) {
+    command.resize(exe + 4);
+  }
+  return Expand(platform.processes, command, program);
+}
+
+bool LaunchProgram(const Platform& platform, const std::string& command_line,
+                   const std::string& wait_flag) {
+  std::string expanded;
+  const bool fits = Expand(platform.processes, command_line, expanded);
+  if (!fits || expanded.empty()) {
+    // Neither a line too long for the buffer nor an empty one can be started.
+    ShowSystemErrorNotice(platform.notices, fits ? kErrorFileNotFound : kErrorFilenameTooLong,
+                          kStartFailed, command_line);
+    return false;
+  }
+  // Every test works on the upper-cased copy; what is started keeps the
+  // user's letters. Upper-casing keeps byte positions, so splits carry over.
+  CasedText line{Upper(platform.text, expanded), expanded};
+  if (line.upper.size() != line.original.size()) line.original = line.upper;
+
+  if (line.upper.rfind("MAILTO:", 0) == 0) return ShellOpen(platform, line.original);
+
+  SplitCommandLine split = SplitParameters(line);
+
+  if (line.upper.find("://") != std::string::npos) {
+    std::string browser;
+    if (!FindAssociatedProgram(platform, "dummy.html", browser)) {
+      ShowNotice(platform.notices, "%s", kBrowserNotFound);
+      return false;
+    }
+    split.parameters = split.program;
+    split.program = {browser, browser};
+  }
+
+  if (!NamesProgram(split)) {
+    char buffer[kLaunchBufferSize] = {};
+    platform.processes.FindExecutable(split.program.original, buffer, kLaunchBufferSize);
+    buffer[kLaunchBufferSize - 1] = '\0';
+    const std::string associated = buffer;
+    const std::string associated_upper = Upper(platform.text, associated);
+    const bool associated_is_program = EndsWithFirstExtension(associated_upper, ".EXE");
+    const bool placeholder = associated_upper.size() <= 4 && associated_upper.rfind("\"%", 0) == 0;
+    if (!placeholder && associated_upper != split.program.upper) {
+      split.parameters = split.program;
+      split.program = {associated_upper, associated};
+    }
+    if (split.program.empty()) {
+      ShowNotice(platform.notices, kNoAssociation, line.original);
+      return false;
+    }
+    if (!associated_is_program) {
+      std::string program;
+      if (!FindAssociatedProgram(platform, line.original, program)) {
+        ShowNotice(platform.notices, "%s", kAssociationUnreadable);
+        return false;
+      }
+      split.program = {program, program};
+      split.parameters = line;
+    }
+  }
+
+  return CreateAndWait(platform, StartedCommand(split.program.original, split.parameters.original),
+                       wait_flag);
+}
+
+}  // namespace mw

@@ -1,0 +1,76 @@
+#pragma once
+// The device setup interface and the configuration manager, one call per
+// method, Win32 semantics kept (last-error values, required sizes).
+#include <cstdint>
+
+namespace mw {
+
+// One element of a device information set: the bytes of its SP_DEVINFO_DATA,
+// kept opaque so that portable code can hand it back unchanged.
+struct DeviceElement {
+  alignas(8) unsigned char data[32] = {};
+  std::uint32_t dev_inst = 0;  // the DevInst member
+};
+
+class DeviceSetupPort {
+ public:
+  using DeviceSet = std::uintptr_t;  // opaque HDEVINFO; 0 is none
+
+  virtual ~DeviceSetupPort() = default;
+  // SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, NULL, NULL, flags).
+  // Returns false with *last_error when the set cannot be opened.
+  virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
+                                std::uint32_t* last_error) = 0;
+  // SetupDiEnumDeviceInfo.
+  virtual bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) = 0;
+  // SetupDiGetDeviceRegistryPropertyA. buffer may be null with size 0.
+  // *required receives the required size; *last_error the last error after a
+  // failed call.
+  virtual bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
+                           unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
+                           std::uint32_t* last_error) = 0;
+  // SetupDiDestroyDeviceInfoList.
+  virtual void DestroyDeviceSet(DeviceSet set) = 0;
+  // CM_Request_Device_EjectA(dev_inst, NULL, NULL, 0, 0).
+  virtual std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) = 0;
+};
+
+namespace setup {
+inline constexpr std::uint32_t kDigcfPresent = 0x2;
+inline constexpr std::uint32_t kDigcfDeviceInterface = 0x10;
+inline constexpr std::uint32_t kErrorInvalidData = 13;
+inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+inline constexpr std::uint32_t kSpdrpDeviceDesc = 0;
+inline constexpr std::uint32_t kSpdrpHardwareId = 1;
+inline constexpr std::uint32_t kSpdrpService = 4;
+inline constexpr std::uint32_t kSpdrpMfg = 11;
+inline constexpr std::uint32_t kSpdrpFriendlyName = 12;
+inline constexpr std::uint32_t kSpdrpLocationInformation = 13;
+inline constexpr std::uint32_t kSpdrpPhysicalDeviceObjectName = 14;
+inline constexpr std::uint32_t kCrSuccess = 0;
+inline constexpr std::uint32_t kCrRemoveVetoed = 23;
+}  // namespace setup
+
+// Destroys its device information set through the port when it goes out of scope.
+class ScopedDeviceSet {
+ public:
+  explicit ScopedDeviceSet(DeviceSetupPort& port) : port_(&port) {}
+  ScopedDeviceSet(const ScopedDeviceSet&) = delete;
+  ScopedDeviceSet& operator=(const ScopedDeviceSet&) = delete;
+  ~ScopedDeviceSet() { Reset(); }
+  DeviceSetupPort::DeviceSet get() const { return set_; }
+  DeviceSetupPort::DeviceSet* receive() {
+    Reset();
+    return &set_;
+  }
+  void Reset() {
+    if (set_ != 0) port_->DestroyDeviceSet(set_);
+    set_ = 0;
+  }
+
+ private:
+  DeviceSetupPort* port_;
+  DeviceSetupPort::DeviceSet set_ = 0;
+};
+
+}  // namespace mw

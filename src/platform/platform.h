@@ -1,0 +1,24 @@
+#pragma once
+// The set of platform ports one world of the program runs on: the Win32
+// adapters in Mountwick.exe, the fakes in host tests.
+#include "platform/device_setup_port.h"
+#include "platform/file_system_port.h"
+#include "platform/process_port.h"
+#include "platform/registry_port.h"
+#include "platform/text_port.h"
+#include "platform/thread_port.h"
+#include "platform/user_notice_port.h"
+
+namespace mw {
+
+struct Platform {
+  RegistryPort& registry;
+  ProcessPort& processes;
+  TextPort& text;
+  UserNoticePort& notices;
+  ThreadPort& threads;
+  FileSystemPort& files;
+  DeviceSetupPort& devices;
+};
+
+}  // namespace mw

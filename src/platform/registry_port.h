@@ -1,0 +1,78 @@
+#pragma once
+// The registry, one call per method, Win32 semantics: results are the
+// registry's own result codes (0 = ERROR_SUCCESS).
+#include <cstdint>
+#include <string>
+
+namespace mw {
+
+enum class RegistryRoot { CurrentUser, ClassesRoot };
+
+class RegistryPort {
+ public:
+  using Key = std::uintptr_t;  // opaque; 0 is never a valid key
+
+  virtual ~RegistryPort() = default;
+  // RegOpenKeyExA.
+  virtual long OpenKey(RegistryRoot root, const std::string& path, std::uint32_t access,
+                       Key* key) = 0;
+  // RegCreateKeyExA, non-volatile, no class, no security attributes.
+  virtual long CreateKey(RegistryRoot root, const std::string& path, std::uint32_t access,
+                         Key* key) = 0;
+  // RegQueryValueExA. name may be empty for the default value; data may be null
+  // to ask for the size only. *size is the buffer size in, the data size out.
+  virtual long QueryValue(Key key, const std::string& name, std::uint32_t* type,
+                          unsigned char* data, std::uint32_t* size) = 0;
+  // RegSetValueExA.
+  virtual long SetValue(Key key, const std::string& name, std::uint32_t type,
+                        const unsigned char* data, std::uint32_t size) = 0;
+  // RegEnumValueA: the name of the value at index; ERROR_NO_MORE_ITEMS past the end.
+  virtual long EnumValueName(Key key, std::uint32_t index, std::string* name) = 0;
+  // RegDeleteValueA.
+  virtual long DeleteValue(Key key, const std::string& name) = 0;
+  // RegDeleteKeyA: subkey of key, which must have no subkeys of its own.
+  virtual long DeleteKey(Key key, const std::string& subkey) = 0;
+  // RegCloseKey.
+  virtual void CloseKey(Key key) = 0;
+};
+
+// Registry constants, so that portable code needs no Windows header.
+namespace reg {
+inline constexpr long kSuccess = 0;
+inline constexpr long kFileNotFound = 2;
+inline constexpr long kMoreData = 234;
+inline constexpr long kNoMoreItems = 259;
+inline constexpr std::uint32_t kSz = 1;
+inline constexpr std::uint32_t kDword = 4;
+inline constexpr std::uint32_t kRead = 0x20019;
+inline constexpr std::uint32_t kReadWriteCreate = 0x2001F;  // KEY_READ|KEY_SET_VALUE|KEY_CREATE_SUB_KEY
+}  // namespace reg
+
+// Closes its key through the port when it goes out of scope.
+class ScopedRegKey {
+ public:
+  explicit ScopedRegKey(RegistryPort& port) : port_(&port) {}
+  ScopedRegKey(const ScopedRegKey&) = delete;
+  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+  ScopedRegKey(ScopedRegKey&& other) noexcept : port_(other.port_), key_(other.key_) {
+    other.key_ = 0;
+  }
+  ~ScopedRegKey() { Reset(); }
+
+  RegistryPort::Key get() const { return key_; }
+  RegistryPort::Key* receive() {
+    Reset();
+    return &key_;
+  }
+  explicit operator bool() const { return key_ != 0; }
+  void Reset() {
+    if (key_ != 0) port_->CloseKey(key_);
+    key_ = 0;
+  }
+
+ private:
+  RegistryPort* port_;
+  RegistryPort::Key key_ = 0;
+};
+
+}  // namespace mw

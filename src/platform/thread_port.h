@@ -1,0 +1,34 @@
+#pragma once
+// Named mutexes, detached threads and sleeping.
+#include <cstdint>
+#include <string>
+
+namespace mw {
+
+class ThreadPort {
+ public:
+  using Mutex = std::uintptr_t;  // opaque mutex handle; 0 is none
+  using ThreadRoutine = std::uint32_t (*)(void* parameter);
+
+  virtual ~ThreadPort() = default;
+  // CreateMutexA(NULL, initially_owned, name). *already_existed tells
+  // ERROR_ALREADY_EXISTS apart; returns 0 on failure.
+  virtual Mutex CreateNamedMutex(const std::string& name, bool initially_owned,
+                                 bool* already_existed) = 0;
+  // WaitForSingleObject(mutex, INFINITE).
+  virtual void WaitMutex(Mutex mutex) = 0;
+  // ReleaseMutex.
+  virtual void ReleaseMutex(Mutex mutex) = 0;
+  // CloseHandle.
+  virtual void CloseMutex(Mutex mutex) = 0;
+  // CreateThread with the default stack and no flags; the handle is closed at
+  // once. Returns false with *last_error set when the thread cannot start.
+  virtual bool StartDetachedThread(ThreadRoutine routine, void* parameter,
+                                   std::uint32_t* last_error) = 0;
+  // GetLastError of the calling thread.
+  virtual std::uint32_t LastError() = 0;
+  // Sleep.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+}  // namespace mw

@@ -1,0 +1,35 @@
+#pragma once
+// Drives with labels, paths that exist, and a current directory.
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/file_system_port.h"
+
+namespace mw::fake {
+
+class FakeFiles : public FileSystemPort {
+ public:
+  // Root ("E:\\") -> label; a root that is missing fails every query.
+  std::map<std::string, std::string> volumes;
+  // Queries of a root that fail before it answers (a drive not yet ready).
+  std::map<std::string, int> failures_before_ready;
+  std::set<std::string> existing_paths;  // compared case-insensitively
+  std::string current_directory = "C:\\work";
+
+  bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) override;
+  std::uint32_t GetFileAttributes(const std::string& path) override;
+  std::string GetCurrentDirectory(std::uint32_t buffer_size) override;
+
+  std::vector<std::string> VolumeQueries() const;
+  std::vector<std::string> AttributeQueries() const;
+
+ private:
+  mutable std::mutex guard_;
+  std::vector<std::string> volume_queries_;
+  std::vector<std::string> attribute_queries_;
+};
+
+}  // namespace mw::fake

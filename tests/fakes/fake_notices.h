@@ -1,0 +1,49 @@
+#pragma once
+// Message boxes that record what they show and answer as told, and system
+// error texts from a table.
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/text_port.h"
+#include "platform/user_notice_port.h"
+
+namespace mw::fake {
+
+class FakeNotices : public UserNoticePort {
+ public:
+  struct Shown {
+    Window owner;
+    std::string text;
+    std::string caption;
+    std::uint32_t style;
+  };
+
+  std::vector<Shown> shown;
+  std::deque<int> answers;  // answered in order; IDOK once they run out
+  std::map<std::uint32_t, std::string> system_texts;
+  Window foreground = 0;
+  std::map<Window, std::string> titles;
+
+  int MessageBox(Window owner, const std::string& text, const std::string& caption,
+                 std::uint32_t style) override;
+  Window ForegroundWindow() override { return foreground; }
+  std::string WindowTitle(Window window, int buffer_size) override;
+  std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;
+
+  std::vector<std::string> Texts() const;
+
+ private:
+  mutable std::mutex guard_;
+};
+
+// The system's upper-casing for Shift-JIS: ASCII letters only, double-byte
+// characters stepped over.
+class FakeText : public TextPort {
+ public:
+  void ToUpper(std::string& text) override;
+};
+
+}  // namespace mw::fake

@@ -1,0 +1,70 @@
+#include "fakes/fake_processes.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace mw::fake {
+
+std::uint32_t FakeProcesses::ExpandEnvironmentStrings(const std::string& source, char* buffer,
+                                                      std::uint32_t buffer_size) {
+  std::string out;
+  std::size_t i = 0;
+  while (i < source.size()) {
+    const std::size_t close = source[i] == '%' ? source.find('%', i + 1) : std::string::npos;
+    if (close != std::string::npos) {
+      std::string name = source.substr(i + 1, close - i - 1);
+      for (char& c : name)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+      auto it = environment.find(name);
+      if (it != environment.end()) {
+        out += it->second;
+        i = close + 1;
+        continue;
+      }
+      // An undefined name stays as written; its closing % may open the next one.
+      out += source.substr(i, close - i);
+      i = close;
+      continue;
+    }
+    out += source[i++];
+  }
+  const auto needed = static_cast<std::uint32_t>(out.size() + 1);
+  if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);
+  return needed;
+}
+
+bool FakeProcesses::CreateProcess(const std::string& command_line, Process* process,
+                                  std::uint32_t* last_error) {
+  if (create_fails) {
+    *last_error = create_error;
+    return false;
+  }
+  started.push_back({command_line, false});
+  ++open_processes;
+  *process = started.size();
+  return true;
+}
+
+void FakeProcesses::WaitForProcess(Process process) {
+  if (process == 0 || process > started.size()) throw std::logic_error("waiting for no process");
+  started[process - 1].waited = true;
+}
+
+void FakeProcesses::CloseProcess(Process) { --open_processes; }
+
+std::intptr_t FakeProcesses::ShellExecuteOpen(const std::string& file,
+                                              const std::string* parameters) {
+  shell_calls.push_back({file, parameters != nullptr, parameters ? *parameters : std::string()});
+  return shell_result;
+}
+
+std::intptr_t FakeProcesses::FindExecutable(const std::string& file, char* buffer,
+                                            std::uint32_t buffer_size) {
+  find_executable_calls.push_back(file);
+  auto it = find_executable.find(file);
+  if (it == find_executable.end()) return 31;  // SE_ERR_NOASSOC
+  std::strncpy(buffer, it->second.c_str(), buffer_size - 1);
+  return find_executable_result;
+}
+
+}  // namespace mw::fake

@@ -1,0 +1,49 @@
+#pragma once
+// Processes and the shell as a recording fake: environment variables to
+// expand, associations FindExecutable answers, shell results, and a log of
+// everything started.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/process_port.h"
+
+namespace mw::fake {
+
+class FakeProcesses : public ProcessPort {
+ public:
+  struct Started {
+    std::string command_line;
+    bool waited = false;
+  };
+  struct ShellCall {
+    std::string file;
+    bool has_parameters = false;
+    std::string parameters;
+  };
+
+  std::map<std::string, std::string> environment;      // name (upper case) -> value
+  std::map<std::string, std::string> find_executable;  // file as passed -> answer
+  std::intptr_t find_executable_result = 42;
+  std::intptr_t shell_result = 42;
+  bool create_fails = false;
+  std::uint32_t create_error = 2;
+
+  std::vector<Started> started;
+  std::vector<ShellCall> shell_calls;
+  std::vector<std::string> find_executable_calls;
+  int open_processes = 0;
+
+  std::uint32_t ExpandEnvironmentStrings(const std::string& source, char* buffer,
+                                         std::uint32_t buffer_size) override;
+  bool CreateProcess(const std::string& command_line, Process* process,
+                     std::uint32_t* last_error) override;
+  void WaitForProcess(Process process) override;
+  void CloseProcess(Process process) override;
+  std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
+  std::intptr_t FindExecutable(const std::string& file, char* buffer,
+                               std::uint32_t buffer_size) override;
+};
+
+}  // namespace mw::fake

@@ -1,0 +1,172 @@
+#include "fakes/fake_registry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace mw::fake {
+namespace {
+constexpr long kInvalidHandle = 6;
+constexpr long kAccessDenied = 5;
+
+std::string Trim(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+}  // namespace
+
+std::string FakeRegistry::Fold(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return Trim(text);
+}
+
+std::string FakeRegistry::Join(RegistryRoot root, const std::string& path) {
+  return std::string(root == RegistryRoot::CurrentUser ? "HKCU" : "HKCR") + "\\" + path;
+}
+
+long FakeRegistry::Check(Op op, const std::string& path, const std::string& name) {
+  ++calls_;
+  return fault_ ? fault_(op, path, name) : 0;
+}
+
+const std::string* FakeRegistry::PathOf(Key key) const {
+  auto it = handles_.find(key);
+  return it == handles_.end() ? nullptr : &it->second;
+}
+
+void FakeRegistry::PutKey(const std::string& path) {
+  std::string folded = Fold(path);
+  for (std::size_t at = folded.find('\\'); at != std::string::npos; at = folded.find('\\', at + 1))
+    keys_[folded.substr(0, at)];
+  keys_[folded];
+}
+
+void FakeRegistry::PutValue(const std::string& path, const std::string& name, Value value) {
+  PutKey(path);
+  keys_[Fold(path)].values[Fold(name)] = {name, std::move(value)};
+}
+
+void FakeRegistry::PutString(const std::string& path, const std::string& name,
+                             const std::string& text) {
+  Value value;
+  value.data.assign(text.begin(), text.end());
+  value.data.push_back(0);
+  PutValue(path, name, std::move(value));
+}
+
+bool FakeRegistry::HasKey(const std::string& path) const { return keys_.count(Fold(path)) != 0; }
+
+const FakeRegistry::Value* FakeRegistry::Find(const std::string& path,
+                                              const std::string& name) const {
+  auto key = keys_.find(Fold(path));
+  if (key == keys_.end()) return nullptr;
+  auto value = key->second.values.find(Fold(name));
+  return value == key->second.values.end() ? nullptr : &value->second.second;
+}
+
+bool FakeRegistry::HasValue(const std::string& path, const std::string& name) const {
+  return Find(path, name) != nullptr;
+}
+
+std::string FakeRegistry::GetString(const std::string& path, const std::string& name) const {
+  const Value* value = Find(path, name);
+  if (!value) throw std::logic_error("no registry value " + path + " " + name);
+  std::string text(value->data.begin(), value->data.end());
+  return text.substr(0, text.find('\0'));
+}
+
+std::vector<std::string> FakeRegistry::ValueNames(const std::string& path) const {
+  std::vector<std::string> names;
+  auto key = keys_.find(Fold(path));
+  if (key != keys_.end())
+    for (const auto& [folded, entry] : key->second.values) names.push_back(entry.first);
+  return names;
+}
+
+long FakeRegistry::OpenKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) {
+  const std::string full = Join(root, path);
+  if (long fault = Check(Op::Open, full, "")) return fault;
+  if (!HasKey(full)) return reg::kFileNotFound;
+  *key = next_handle_++;
+  handles_[*key] = Fold(full);
+  return reg::kSuccess;
+}
+
+long FakeRegistry::CreateKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) {
+  const std::string full = Join(root, path);
+  if (long fault = Check(Op::Create, full, "")) return fault;
+  if (root == RegistryRoot::ClassesRoot) return kAccessDenied;
+  PutKey(full);
+  *key = next_handle_++;
+  handles_[*key] = Fold(full);
+  return reg::kSuccess;
+}
+
+long FakeRegistry::QueryValue(Key key, const std::string& name, std::uint32_t* type,
+                              unsigned char* data, std::uint32_t* size) {
+  const std::string* path = PathOf(key);
+  if (!path) return kInvalidHandle;
+  if (long fault = Check(Op::Query, *path, name)) return fault;
+  const Value* value = Find(*path, name);
+  if (!value) return reg::kFileNotFound;
+  if (type) *type = value->type;
+  const auto stored = static_cast<std::uint32_t>(value->data.size());
+  if (data) {
+    if (*size < stored) {
+      *size = stored;
+      return reg::kMoreData;
+    }
+    std::copy(value->data.begin(), value->data.end(), data);
+  }
+  if (size) *size = stored;
+  return reg::kSuccess;
+}
+
+long FakeRegistry::SetValue(Key key, const std::string& name, std::uint32_t type,
+                            const unsigned char* data, std::uint32_t size) {
+  const std::string* path = PathOf(key);
+  if (!path) return kInvalidHandle;
+  if (long fault = Check(Op::Set, *path, name)) return fault;
+  if (!HasKey(*path)) return 1018;  // ERROR_KEY_DELETED
+  PutValue(*path, name, Value{type, std::vector<unsigned char>(data, data + size)});
+  return reg::kSuccess;
+}
+
+long FakeRegistry::EnumValueName(Key key, std::uint32_t index, std::string* name) {
+  const std::string* path = PathOf(key);
+  if (!path) return kInvalidHandle;
+  if (long fault = Check(Op::EnumValue, *path, "")) return fault;
+  const std::vector<std::string> names = ValueNames(*path);
+  if (index >= names.size()) return reg::kNoMoreItems;
+  *name = names[index];
+  return reg::kSuccess;
+}
+
+long FakeRegistry::DeleteValue(Key key, const std::string& name) {
+  const std::string* path = PathOf(key);
+  if (!path) return kInvalidHandle;
+  if (long fault = Check(Op::DeleteValue, *path, name)) return fault;
+  auto it = keys_.find(*path);
+  if (it == keys_.end() || it->second.values.erase(Fold(name)) == 0) return reg::kFileNotFound;
+  return reg::kSuccess;
+}
+
+long FakeRegistry::DeleteKey(Key key, const std::string& subkey) {
+  const std::string* path = PathOf(key);
+  if (!path) return kInvalidHandle;
+  const std::string full = *path + "\\" + Fold(subkey);
+  if (long fault = Check(Op::DeleteKey, full, "")) return fault;
+  if (!HasKey(full)) return reg::kFileNotFound;
+  const std::string prefix = full + "\\";
+  for (const auto& [other, data] : keys_)
+    if (other.compare(0, prefix.size(), prefix) == 0) return kAccessDenied;
+  keys_.erase(full);
+  return reg::kSuccess;
+}
+
+void FakeRegistry::CloseKey(Key key) {
+  if (handles_.erase(key) == 0) throw std::logic_error("closing a registry key twice");
+}
+
+}  // namespace mw::fake

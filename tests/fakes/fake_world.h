@@ -1,0 +1,27 @@
+#pragma once
+// A fresh world of fakes per test case, and the Platform that runs on it.
+#include "fakes/fake_devices.h"
+#include "fakes/fake_files.h"
+#include "fakes/fake_notices.h"
+#include "fakes/fake_processes.h"
+#include "fakes/fake_registry.h"
+#include "fakes/fake_threads.h"
+#include "platform/platform.h"
+
+namespace mw::fake {
+
+struct FakeWorld {
+  FakeRegistry registry;
+  FakeProcesses processes;
+  FakeText text;
+  FakeNotices notices;
+  FakeThreads threads;
+  FakeFiles files;
+  FakeDevices devices;
+
+  Platform platform() {
+    return Platform{registry, processes, text, notices, threads, files, devices};
+  }
+};
+
+}  // namespace mw::fake
