@@ -1,5 +1,8 @@
+# Options every target of ours gets: warnings, and the text rule. Every narrow
+# literal is Shift-JIS bytes on both builds; sources are UTF-8.
 function(mountwick_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion-null)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+                         -finput-charset=UTF-8 -fexec-charset=CP932)
   if(MOUNTWICK_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

@@ -18,7 +18,7 @@ UserNoticePort::Window NoticeOwner(UserNoticePort& port) {
 
 void ShowNoticeText(UserNoticePort& port, std::string text) {
   CutAtCharacterBoundary(text, kNoticeBufferSize - 1);
-  port.MessageBox(NoticeOwner(port), text, kNoticeCaption, mb::kOk | mb::kIconError);
+  port.ShowMessageBox(NoticeOwner(port), text, kNoticeCaption, mb::kOk | mb::kIconError);
 }
 
 std::string SystemErrorLine(UserNoticePort& port, std::uint32_t code) {

@@ -25,7 +25,7 @@ constexpr std::uint32_t kErrorFilenameTooLong = 206;
 bool Expand(ProcessPort& processes, const std::string& source, std::string& expanded) {
   char buffer[kLaunchBufferSize] = {};
   const std::uint32_t needed =
-      processes.ExpandEnvironmentStrings(source, buffer, kLaunchBufferSize - 1);
+      processes.ExpandEnvironment(source, buffer, kLaunchBufferSize - 1);
   if (needed == 0 || needed > kLaunchBufferSize - 1) return false;
   expanded.assign(buffer);
   return true;
@@ -52,7 +52,7 @@ bool CreateAndWait(const Platform& platform, const std::string& command,
                    const std::string& wait_flag) {
   ScopedProcess process(platform.processes);
   std::uint32_t last_error = 0;
-  if (!platform.processes.CreateProcess(command, process.receive(), &last_error)) {
+  if (!platform.processes.StartProcess(command, process.receive(), &last_error)) {
     ShowSystemErrorNotice(platform.notices, last_error, kStartFailed, command);
     return false;
   }
@@ -167,7 +167,7 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line,
 
   if (!NamesProgram(split)) {
     char buffer[kLaunchBufferSize] = {};
-    platform.processes.FindExecutable(split.program.original, buffer, kLaunchBufferSize);
+    platform.processes.FindExecutableFor(split.program.original, buffer, kLaunchBufferSize);
     buffer[kLaunchBufferSize - 1] = '\0';
     const std::string associated = buffer;
     const std::string associated_upper = Upper(platform.text, associated);

@@ -13,9 +13,9 @@ class FileSystemPort {
   // received and dropped.
   virtual bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) = 0;
   // GetFileAttributesA; 0xFFFFFFFF when the path does not exist.
-  virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
+  virtual std::uint32_t FileAttributes(const std::string& path) = 0;
   // GetCurrentDirectoryA with a buffer of buffer_size bytes; empty on failure.
-  virtual std::string GetCurrentDirectory(std::uint32_t buffer_size) = 0;
+  virtual std::string CurrentDirectory(std::uint32_t buffer_size) = 0;
 };
 
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;

@@ -12,14 +12,14 @@ class ProcessPort {
   virtual ~ProcessPort() = default;
   // ExpandEnvironmentStringsA into a buffer of buffer_size bytes. Returns the
   // size the whole expansion needs including its NUL, 0 on failure.
-  virtual std::uint32_t ExpandEnvironmentStrings(const std::string& source, char* buffer,
+  virtual std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                                  std::uint32_t buffer_size) = 0;
   // CreateProcessA with no application name, the given command line, creation
   // flags CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, the caller's environment
   // and directory, and a zeroed STARTUPINFOA. On success *process receives the
   // process handle (the thread handle is closed at once); on failure returns
   // false and *last_error receives GetLastError().
-  virtual bool CreateProcess(const std::string& command_line, Process* process,
+  virtual bool StartProcess(const std::string& command_line, Process* process,
                              std::uint32_t* last_error) = 0;
   // WaitForSingleObject(process, INFINITE).
   virtual void WaitForProcess(Process process) = 0;
@@ -27,8 +27,8 @@ class ProcessPort {
   virtual void CloseProcess(Process process) = 0;
   // ShellExecuteA(NULL, "open", file, parameters or NULL, NULL, SW_SHOWNORMAL).
   virtual std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) = 0;
-  // FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
-  virtual std::intptr_t FindExecutable(const std::string& file, char* buffer,
+  // ::FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
+  virtual std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                        std::uint32_t buffer_size) = 0;
 };
 

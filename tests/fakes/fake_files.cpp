@@ -30,7 +30,7 @@ bool FakeFiles::GetVolumeLabel(const std::string& root, char* label, std::uint32
   return true;
 }
 
-std::uint32_t FakeFiles::GetFileAttributes(const std::string& path) {
+std::uint32_t FakeFiles::FileAttributes(const std::string& path) {
   std::lock_guard lock(guard_);
   attribute_queries_.push_back(path);
   const std::string folded = Fold(path);
@@ -39,7 +39,7 @@ std::uint32_t FakeFiles::GetFileAttributes(const std::string& path) {
   return kInvalidFileAttributes;
 }
 
-std::string FakeFiles::GetCurrentDirectory(std::uint32_t buffer_size) {
+std::string FakeFiles::CurrentDirectory(std::uint32_t buffer_size) {
   if (current_directory.size() + 1 > buffer_size) return {};
   return current_directory;
 }

@@ -20,8 +20,8 @@ class FakeFiles : public FileSystemPort {
   std::string current_directory = "C:\\work";
 
   bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) override;
-  std::uint32_t GetFileAttributes(const std::string& path) override;
-  std::string GetCurrentDirectory(std::uint32_t buffer_size) override;
+  std::uint32_t FileAttributes(const std::string& path) override;
+  std::string CurrentDirectory(std::uint32_t buffer_size) override;
 
   std::vector<std::string> VolumeQueries() const;
   std::vector<std::string> AttributeQueries() const;

@@ -6,7 +6,7 @@
 
 namespace mw::fake {
 
-int FakeNotices::MessageBox(Window owner, const std::string& text, const std::string& caption,
+int FakeNotices::ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                             std::uint32_t style) {
   std::lock_guard lock(guard_);
   shown.push_back({owner, text, caption, style});

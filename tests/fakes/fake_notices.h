@@ -27,7 +27,7 @@ class FakeNotices : public UserNoticePort {
   Window foreground = 0;
   std::map<Window, std::string> titles;
 
-  int MessageBox(Window owner, const std::string& text, const std::string& caption,
+  int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                  std::uint32_t style) override;
   Window ForegroundWindow() override { return foreground; }
   std::string WindowTitle(Window window, int buffer_size) override;

@@ -5,7 +5,7 @@
 
 namespace mw::fake {
 
-std::uint32_t FakeProcesses::ExpandEnvironmentStrings(const std::string& source, char* buffer,
+std::uint32_t FakeProcesses::ExpandEnvironment(const std::string& source, char* buffer,
                                                       std::uint32_t buffer_size) {
   std::string out;
   std::size_t i = 0;
@@ -33,7 +33,7 @@ std::uint32_t FakeProcesses::ExpandEnvironmentStrings(const std::string& source,
   return needed;
 }
 
-bool FakeProcesses::CreateProcess(const std::string& command_line, Process* process,
+bool FakeProcesses::StartProcess(const std::string& command_line, Process* process,
                                   std::uint32_t* last_error) {
   if (create_fails) {
     *last_error = create_error;
@@ -58,7 +58,7 @@ std::intptr_t FakeProcesses::ShellExecuteOpen(const std::string& file,
   return shell_result;
 }
 
-std::intptr_t FakeProcesses::FindExecutable(const std::string& file, char* buffer,
+std::intptr_t FakeProcesses::FindExecutableFor(const std::string& file, char* buffer,
                                             std::uint32_t buffer_size) {
   find_executable_calls.push_back(file);
   auto it = find_executable.find(file);

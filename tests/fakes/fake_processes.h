@@ -35,14 +35,14 @@ class FakeProcesses : public ProcessPort {
   std::vector<std::string> find_executable_calls;
   int open_processes = 0;
 
-  std::uint32_t ExpandEnvironmentStrings(const std::string& source, char* buffer,
+  std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                          std::uint32_t buffer_size) override;
-  bool CreateProcess(const std::string& command_line, Process* process,
+  bool StartProcess(const std::string& command_line, Process* process,
                      std::uint32_t* last_error) override;
   void WaitForProcess(Process process) override;
   void CloseProcess(Process process) override;
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
-  std::intptr_t FindExecutable(const std::string& file, char* buffer,
+  std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                std::uint32_t buffer_size) override;
 };
 

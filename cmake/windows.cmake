@@ -1,0 +1,65 @@
+# Windows build: the real adapters, Mountwick.exe, and the tests that run
+# under Wine (ctest goes through CMAKE_CROSSCOMPILING_EMULATOR).
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+file(GLOB_RECURSE MOUNTWICK_WIN_SOURCES CONFIGURE_DEPENDS src/*_win.cpp src/platform/win32/*.cpp)
+list(FILTER MOUNTWICK_WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
+add_library(mountwick_win STATIC ${MOUNTWICK_WIN_SOURCES})
+target_link_libraries(mountwick_win PUBLIC mountwick_core setupapi shell32 user32 advapi32 comctl32 comdlg32 gdi32)
+mountwick_warnings(mountwick_win)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp)
+  file(GLOB MOUNTWICK_RESOURCES CONFIGURE_DEPENDS res/*.rc)
+  add_executable(Mountwick WIN32 src/app/main_win.cpp ${MOUNTWICK_RESOURCES})
+  target_link_libraries(Mountwick PRIVATE mountwick_win)
+  set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
+  mountwick_warnings(Mountwick)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+endif()
+
+# GoogleTest from the Debian sources, built with the cross compiler.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+set_target_properties(gtest gtest_main gmock gmock_main PROPERTIES CXX_STANDARD 17)
+
+file(GLOB MOUNTWICK_FAKE_SOURCES CONFIGURE_DEPENDS tests/fakes/*.cpp)
+add_library(mountwick_fakes STATIC ${MOUNTWICK_FAKE_SOURCES})
+target_include_directories(mountwick_fakes PUBLIC tests)
+target_link_libraries(mountwick_fakes PUBLIC mountwick_core)
+mountwick_warnings(mountwick_fakes)
+
+# The portable unit tests, once more on the target's compiler and runtime.
+file(GLOB MOUNTWICK_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*_test.cpp)
+list(FILTER MOUNTWICK_UNIT_TESTS EXCLUDE REGEX "_win_test\\.cpp$")
+add_executable(mountwick_unit_tests ${MOUNTWICK_UNIT_TESTS})
+target_link_libraries(mountwick_unit_tests PRIVATE mountwick_fakes gtest gmock gtest_main)
+mountwick_warnings(mountwick_unit_tests)
+add_test(NAME windows_unit_tests COMMAND mountwick_unit_tests)
+
+# Tests of the real adapters under Wine.
+file(GLOB MOUNTWICK_WIN_TESTS CONFIGURE_DEPENDS tests/unit/*_win_test.cpp)
+if(MOUNTWICK_WIN_TESTS)
+  add_executable(mountwick_win_tests ${MOUNTWICK_WIN_TESTS} tests/unit/win_test_support.cpp)
+  target_include_directories(mountwick_win_tests PRIVATE tests)
+  target_link_libraries(mountwick_win_tests PRIVATE mountwick_win mountwick_fakes gtest gmock gtest_main)
+  mountwick_warnings(mountwick_win_tests)
+  add_test(NAME windows_adapter_tests COMMAND mountwick_win_tests)
+endif()
+
+# Helper programs the Windows tests start.
+file(GLOB MOUNTWICK_TOOLS CONFIGURE_DEPENDS tests/tools/*.cpp)
+foreach(tool_source ${MOUNTWICK_TOOLS})
+  get_filename_component(tool ${tool_source} NAME_WE)
+  add_executable(${tool} ${tool_source})
+  target_link_libraries(${tool} PRIVATE setupapi shell32 user32 advapi32)
+  mountwick_warnings(${tool})
+  if(TARGET mountwick_win_tests)
+    add_dependencies(mountwick_win_tests ${tool})
+  endif()
+endforeach()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  add_subdirectory(tests/e2e)
+endif()

@@ -1,0 +1,63 @@
+#include <windows.h>
+#include <cfgmgr32.h>
+#include <setupapi.h>
+
+#include <cstring>
+
+#include "platform/win32/win32_ports.h"
+
+namespace mw::win32 {
+namespace {
+// GUID_DEVINTERFACE_USB_DEVICE
+constexpr GUID kUsbDeviceInterface = {
+    0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
+static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceElement::data));
+
+HDEVINFO AsSet(DeviceSetupPort::DeviceSet set) { return reinterpret_cast<HDEVINFO>(set); }
+}  // namespace
+
+bool Win32DeviceSetup::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
+                                        std::uint32_t* last_error) {
+  HDEVINFO opened = SetupDiGetClassDevsA(&kUsbDeviceInterface, nullptr, nullptr, flags);
+  if (opened == INVALID_HANDLE_VALUE) {
+    *last_error = GetLastError();
+    return false;
+  }
+  *set = reinterpret_cast<DeviceSet>(opened);
+  return true;
+}
+
+bool Win32DeviceSetup::EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) {
+  SP_DEVINFO_DATA data = {};
+  data.cbSize = sizeof data;
+  if (!SetupDiEnumDeviceInfo(AsSet(set), index, &data)) return false;
+  std::memcpy(element->data, &data, sizeof data);
+  element->dev_inst = data.DevInst;
+  return true;
+}
+
+bool Win32DeviceSetup::GetProperty(DeviceSet set, const DeviceElement& element,
+                                   std::uint32_t property, unsigned char* buffer,
+                                   std::uint32_t size, std::uint32_t* required,
+                                   std::uint32_t* last_error) {
+  SP_DEVINFO_DATA data;
+  std::memcpy(&data, element.data, sizeof data);
+  DWORD type = 0;
+  DWORD needed = 0;
+  // The system leaves the last error alone for a property it does not know;
+  // start from a known value so that no stale code is taken for its answer.
+  SetLastError(ERROR_SUCCESS);
+  const BOOL ok = SetupDiGetDeviceRegistryPropertyA(AsSet(set), &data, property, &type, buffer,
+                                                    size, &needed);
+  *last_error = ok ? ERROR_SUCCESS : GetLastError();
+  if (required) *required = needed;
+  return ok != FALSE;
+}
+
+void Win32DeviceSetup::DestroyDeviceSet(DeviceSet set) { SetupDiDestroyDeviceInfoList(AsSet(set)); }
+
+std::uint32_t Win32DeviceSetup::RequestDeviceEject(std::uint32_t dev_inst) {
+  return CM_Request_Device_EjectA(dev_inst, nullptr, nullptr, 0, 0);
+}
+
+}  // namespace mw::win32

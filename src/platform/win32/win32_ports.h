@@ -1,0 +1,95 @@
+#pragma once
+// The real adapters: each method is one Win32 call with its own semantics.
+#include "platform/platform.h"
+
+namespace mw::win32 {
+
+class Win32Registry : public RegistryPort {
+ public:
+  long OpenKey(RegistryRoot root, const std::string& path, std::uint32_t access, Key* key) override;
+  long CreateKey(RegistryRoot root, const std::string& path, std::uint32_t access,
+                 Key* key) override;
+  long QueryValue(Key key, const std::string& name, std::uint32_t* type, unsigned char* data,
+                  std::uint32_t* size) override;
+  long SetValue(Key key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                std::uint32_t size) override;
+  long EnumValueName(Key key, std::uint32_t index, std::string* name) override;
+  long DeleteValue(Key key, const std::string& name) override;
+  long DeleteKey(Key key, const std::string& subkey) override;
+  void CloseKey(Key key) override;
+};
+
+class Win32Processes : public ProcessPort {
+ public:
+  std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
+                                         std::uint32_t buffer_size) override;
+  bool StartProcess(const std::string& command_line, Process* process,
+                     std::uint32_t* last_error) override;
+  void WaitForProcess(Process process) override;
+  void CloseProcess(Process process) override;
+  std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
+  std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
+                               std::uint32_t buffer_size) override;
+};
+
+class Win32Text : public TextPort {
+ public:
+  void ToUpper(std::string& text) override;
+};
+
+class Win32UserNotices : public UserNoticePort {
+ public:
+  int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
+                 std::uint32_t style) override;
+  Window ForegroundWindow() override;
+  std::string WindowTitle(Window window, int buffer_size) override;
+  std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;
+};
+
+class Win32Threads : public ThreadPort {
+ public:
+  Mutex CreateNamedMutex(const std::string& name, bool initially_owned,
+                         bool* already_existed) override;
+  void WaitMutex(Mutex mutex) override;
+  void ReleaseMutex(Mutex mutex) override;
+  void CloseMutex(Mutex mutex) override;
+  bool StartDetachedThread(ThreadRoutine routine, void* parameter,
+                           std::uint32_t* last_error) override;
+  std::uint32_t LastError() override;
+  void Sleep(std::uint32_t milliseconds) override;
+};
+
+class Win32Files : public FileSystemPort {
+ public:
+  bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) override;
+  std::uint32_t FileAttributes(const std::string& path) override;
+  std::string CurrentDirectory(std::uint32_t buffer_size) override;
+};
+
+class Win32DeviceSetup : public DeviceSetupPort {
+ public:
+  bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* last_error) override;
+  bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) override;
+  bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
+                   unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
+                   std::uint32_t* last_error) override;
+  void DestroyDeviceSet(DeviceSet set) override;
+  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) override;
+};
+
+// The adapters of one process, and the Platform that uses them.
+struct Win32World {
+  Win32Registry registry;
+  Win32Processes processes;
+  Win32Text text;
+  Win32UserNotices notices;
+  Win32Threads threads;
+  Win32Files files;
+  Win32DeviceSetup devices;
+
+  Platform platform() {
+    return Platform{registry, processes, text, notices, threads, files, devices};
+  }
+};
+
+}  // namespace mw::win32
