@@ -25,7 +25,14 @@ FakeDevice& FakeDevice::Multi(std::uint32_t property, const std::vector<std::str
 }
 
 FakeDevice& FakeDevice::Failing(std::uint32_t property, std::uint32_t error) {
-  properties[property] = FakeProperty{{}, error};
+  properties[property] = FakeProperty{};
+  properties[property].error = error;
+  return *this;
+}
+
+FakeDevice& FakeDevice::Raw(std::uint32_t property, const std::string& bytes) {
+  properties[property] = FakeProperty{};
+  properties[property].data.assign(bytes.begin(), bytes.end());
   return *this;
 }
 
@@ -71,7 +78,7 @@ bool FakeDevices::GetProperty(DeviceSet set, const DeviceElement& element, std::
   ++property_queries_;
   std::size_t position = 0;
   std::memcpy(&position, element.data, sizeof position);
-  const FakeDevice& device = devices.at(position);
+  FakeDevice& device = devices.at(position);
   // Without a device object there is no physical device object name.
   if (property == setup::kSpdrpPhysicalDeviceObjectName && !device.present) {
     *last_error = setup::kErrorInvalidData;
@@ -82,17 +89,24 @@ bool FakeDevices::GetProperty(DeviceSet set, const DeviceElement& element, std::
     *last_error = setup::kErrorInvalidData;
     return false;
   }
-  if (it->second.error != 0) {
-    *last_error = it->second.error;
+  FakeProperty& value = it->second;
+  if (value.error != 0) {
+    *last_error = value.error;
     return false;
   }
-  const auto length = static_cast<std::uint32_t>(it->second.data.size());
+  if (buffer != nullptr && !value.fail_first.empty()) {
+    *last_error = value.fail_first.front();
+    value.fail_first.pop_front();
+    return false;
+  }
+  value.data.insert(value.data.begin(), value.grows, 'g');
+  const auto length = static_cast<std::uint32_t>(value.data.size());
   if (required) *required = length;
   if (buffer == nullptr || size < length) {
     *last_error = setup::kErrorInsufficientBuffer;
     return false;
   }
-  std::memcpy(buffer, it->second.data.data(), length);
+  std::memcpy(buffer, value.data.data(), length);
   return true;
 }
 

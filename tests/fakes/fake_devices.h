@@ -15,8 +15,10 @@
 namespace mw::fake {
 
 struct FakeProperty {
-  std::vector<unsigned char> data;  // exactly what the system returns
-  std::uint32_t error = 0;          // non-zero: every query fails with this last error
+  std::vector<unsigned char> data;       // exactly what the system returns
+  std::uint32_t error = 0;               // non-zero: every query fails with this last error
+  std::deque<std::uint32_t> fail_first;  // the next queries with a buffer fail with these
+  std::size_t grows = 0;  // bytes the value gains before each query: never fits a buffer
 };
 
 struct FakeDevice {
@@ -29,6 +31,8 @@ struct FakeDevice {
   // A REG_MULTI_SZ property: each string with its NUL, then the final NUL.
   FakeDevice& Multi(std::uint32_t property, const std::vector<std::string>& strings);
   FakeDevice& Failing(std::uint32_t property, std::uint32_t error);
+  // Exactly these bytes, e.g. a string without its NUL.
+  FakeDevice& Raw(std::uint32_t property, const std::string& bytes);
 };
 
 class FakeDevices : public DeviceSetupPort {

@@ -1,0 +1,19 @@
+#pragma once
+// Snapshots of the USB devices the system knows.
+#include <string>
+
+#include "devices/device_record.h"
+#include "platform/platform.h"
+
+namespace mw {
+
+// Replaces list with the attached USB devices (AllKnown false) or every one
+// the system has installed (AllKnown true), then the two generic entries.
+// When the device set cannot be opened the user gets a notice and list stays
+// empty, without generic entries.
+void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown);
+
+// Position of the first record with exactly this HardwareID, or -1.
+int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list);
+
+}  // namespace mw
