@@ -59,16 +59,6 @@ TEST(EjectDevice, PassesTheConfigurationManagerCodeThrough) {
   }
 }
 
-TEST(EjectDevice, RepeatedCallsAskAgainEachTime) {
-  FakeWorld world;
-  world.devices.Add(Usb({"X"}, 7));
-  world.devices.eject_answers[7] = {23, 23, 0};
-  EXPECT_EQ(EjectDevice(world.platform(), "X"), 23);
-  EXPECT_EQ(EjectDevice(world.platform(), "X"), 23);
-  EXPECT_EQ(EjectDevice(world.platform(), "X"), 0);
-  EXPECT_EQ(world.devices.EjectRequests(), (std::vector<std::uint32_t>{7, 7, 7}));
-}
-
 TEST(EjectDevice, UnopenableSetGivesANoticeAndNoRequest) {
   FakeWorld world;
   world.devices.Add(Usb({"X"}, 7));
