@@ -44,7 +44,10 @@ void FakeRegistry::PutKey(const std::string& path) {
 
 void FakeRegistry::PutValue(const std::string& path, const std::string& name, Value value) {
   PutKey(path);
-  keys_[Fold(path)].values[Fold(name)] = {name, std::move(value)};
+  // An existing value keeps the spelling of its name, as in the real registry.
+  auto& values = keys_[Fold(path)].values;
+  auto entry = values.try_emplace(Fold(name), name, Value{}).first;
+  entry->second.second = std::move(value);
 }
 
 void FakeRegistry::PutString(const std::string& path, const std::string& name,

@@ -1,0 +1,118 @@
+#include "store/action_store.h"
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "store/registry_settings.h"
+
+namespace mw {
+namespace {
+
+struct StoredField {
+  std::string Action::*field;
+  const char* name;
+  bool has_default;  // a missing value gives the field's default rather than empty text
+};
+
+// The order in which the values of one Action are read and written.
+constexpr StoredField kStoredFields[] = {
+    {&Action::Name, "Name", false},
+    {&Action::State, "State", false},
+    {&Action::HardwareID, "HardwareID", false},
+    {&Action::ExeFile, "ExeFile", false},
+    {&Action::Eject, "Eject", false},
+    {&Action::Ex_RunWaitChk, "Ex_RunWaitChk", true},
+    {&Action::Ex_RunWait, "Ex_RunWait", true},
+    {&Action::Ex_RunVolumeChk, "Ex_RunVolumeChk", true},
+    {&Action::Ex_RunVolume, "Ex_RunVolume", false},
+    {&Action::Ex_RunPathChk, "Ex_RunPathChk", true},
+    {&Action::Ex_RunPath, "Ex_RunPath", false},
+    {&Action::Ex_RmvWaitChk, "Ex_RmvWaitChk", true},
+    {&Action::Ex_RmvWait, "Ex_RmvWait", true},
+    {&Action::Ex_RmvRetryChk, "Ex_RmvRetryChk", true},
+    {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", true},
+    {&Action::Ex_RmvRetryCount, "Ex_RmvRetryCount", true},
+};
+constexpr char kNameField[] = "Name";
+
+std::string StoredValueName(std::size_t index, const char* field) {
+  return std::to_string(index) + "_" + field;
+}
+
+// Value names compare as the registry compares them: ASCII case folded.
+std::string FoldCase(std::string name) {
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name;
+}
+
+// Writes every value of every Action, going on past a failure. False when
+// any write failed.
+bool WriteAll(const Platform& platform, const ActionList& actions) {
+  bool all_written = true;
+  for (std::size_t index = 0; index < actions.size(); ++index)
+    for (const StoredField& stored : kStoredFields)
+      if (!WriteSetting(platform, kActionsSubkey, StoredValueName(index, stored.name),
+                        actions[index].*stored.field))
+        all_written = false;
+  return all_written;
+}
+
+// Deletes every value but the ones of the first count indexes: beyond the
+// list's end, beyond a gap, or anything else that has come to lie there.
+void RemoveOtherValues(const Platform& platform, std::size_t count) {
+  std::set<std::string> kept;
+  for (std::size_t index = 0; index < count; ++index)
+    for (const StoredField& stored : kStoredFields)
+      kept.insert(FoldCase(StoredValueName(index, stored.name)));
+
+  // The first missing "_Name" ends the list, so deleting it first makes the
+  // list right at once, even if the deletions stop half way.
+  const std::string end_of_list = StoredValueName(count, kNameField);
+  std::vector<std::string> names;
+  if (!ListSettingNames(platform, kActionsSubkey, names)) names = {end_of_list};
+  std::erase_if(names, [&](const std::string& name) { return kept.count(FoldCase(name)) != 0; });
+  std::stable_partition(names.begin(), names.end(), [&](const std::string& name) {
+    return FoldCase(name) == FoldCase(end_of_list);
+  });
+  for (const std::string& name : names) DeleteSetting(platform, kActionsSubkey, name);
+}
+
+}  // namespace
+
+void LoadActions(const Platform& platform, ActionList& actions) {
+  actions.clear();
+  const Action defaults;
+  Action action;
+  for (std::size_t index = 0;; ++index) {
+    ResetToDefaults(action);
+    if (!ReadSetting(platform, kActionsSubkey, StoredValueName(index, kNameField), action.Name))
+      return;
+    for (const StoredField& stored : kStoredFields) {
+      if (stored.field == &Action::Name) continue;
+      const std::string name = StoredValueName(index, stored.name);
+      if (stored.has_default)
+        ReadSettingOrDefault(platform, kActionsSubkey, name, action.*stored.field,
+                             defaults.*stored.field);
+      else
+        ReadSetting(platform, kActionsSubkey, name, action.*stored.field);
+    }
+    actions.push_back(action);
+  }
+}
+
+void SaveActions(const Platform& platform, const ActionList& actions) {
+  if (actions.empty()) {
+    // Only a subkey that is there, so that an absent one brings no notice.
+    if (VersionSubkeyExists(platform, kActionsSubkey))
+      DeleteVersionSubkey(platform, kActionsSubkey);
+    return;
+  }
+  // After a failed write the old values stay: together with what was
+  // written they still form a loadable list, and each failure had its notice.
+  if (WriteAll(platform, actions)) RemoveOtherValues(platform, actions.size());
+}
+
+}  // namespace mw

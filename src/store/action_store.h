@@ -1,0 +1,23 @@
+#pragma once
+// The Action list in the registry: sixteen text values per Action under the
+// subkey "Actions", named "<index>_<field>", indexes from 0 without a gap.
+#include "engine/action.h"
+#include "platform/platform.h"
+
+namespace mw {
+
+inline constexpr char kActionsSubkey[] = "Actions";
+
+// Replaces actions with the stored list: Actions 0, 1, ... up to the first
+// index without a "_Name" value. Missing values give empty fields or the
+// defaults of a new Action, never a failure.
+void LoadActions(const Platform& platform, ActionList& actions);
+
+// Replaces the stored list with actions. The new values are written over the
+// old ones first and the values of indexes that no longer exist are removed
+// afterwards, so the stored list is never empty on the way. When a write
+// fails nothing is removed and the old list stays loadable. An empty list is
+// stored as the absence of the subkey.
+void SaveActions(const Platform& platform, const ActionList& actions);
+
+}  // namespace mw

@@ -1,0 +1,162 @@
+#include "store/registry_settings.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "app/notices.h"
+
+namespace mw {
+namespace {
+
+constexpr char kCreateFailed[] = "RegCreateKeyExに失敗しました。";
+constexpr char kQueryFailed[] = "RegQueryValueExに失敗しました。";
+constexpr char kSetFailed[] = "RegSetValueExに失敗しました。";
+constexpr char kEnumFailed[] = "RegEnumValueに失敗しました。";
+constexpr char kDeleteValueFailed[] = "RegDeleteValueに失敗しました。";
+constexpr char kDeleteKeyFailed[] = "DeleteRegKeyに失敗しました。";
+constexpr long kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
+constexpr long kErrorInvalidParameter = 87;
+// A value that keeps growing between the size query and the read is given up
+// after this many reads.
+constexpr int kReadAttempts = 4;
+
+// The path as it would stand in the fixed buffer, or none when it does not fit.
+std::optional<std::string> BoundedPath(const char* base, const std::string& tail) {
+  std::string path = base;
+  path += tail;
+  if (path.size() >= kSettingsPathBufferSize) return std::nullopt;
+  return path;
+}
+
+void ShowRegistryError(const Platform& platform, long code, const char* text) {
+  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(code), text);
+}
+
+bool CanOpenForReading(const Platform& platform, const char* base, const std::string& tail) {
+  const std::optional<std::string> path = BoundedPath(base, tail);
+  if (!path) return false;
+  RegistryPort::Key raw = 0;
+  if (platform.registry.OpenKey(RegistryRoot::CurrentUser, *path, reg::kRead, &raw) !=
+      reg::kSuccess)
+    return false;
+  platform.registry.CloseKey(raw);
+  return true;
+}
+
+}  // namespace
+
+ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey) {
+  ScopedRegKey key(platform.registry);
+  const std::optional<std::string> path = BoundedPath(kVersionKeyPath, subkey);
+  if (!path) {
+    ShowRegistryError(platform, kErrorFilenameTooLong, kCreateFailed);
+    return key;
+  }
+  // Taken over only on success: what a failed call leaves in raw is no key.
+  RegistryPort::Key raw = 0;
+  const long result =
+      platform.registry.CreateKey(RegistryRoot::CurrentUser, *path, reg::kReadWriteCreate, &raw);
+  if (result == reg::kSuccess)
+    *key.receive() = raw;
+  else
+    ShowRegistryError(platform, result, kCreateFailed);
+  return key;
+}
+
+bool MakerSubkeyExists(const Platform& platform, const std::string& name) {
+  return CanOpenForReading(platform, kMakerKeyPath, name);
+}
+
+bool VersionSubkeyExists(const Platform& platform, const std::string& subkey) {
+  return CanOpenForReading(platform, kVersionKeyPath, subkey);
+}
+
+bool ReadSetting(const Platform& platform, const std::string& subkey, const std::string& name,
+                 std::string& value) {
+  value.clear();
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  if (!key) return false;
+  RegistryPort& registry = platform.registry;
+
+  std::uint32_t size = 0;
+  long result = registry.QueryValue(key.get(), name, nullptr, nullptr, &size);
+  for (int attempt = 0; result == reg::kSuccess && attempt < kReadAttempts; ++attempt) {
+    // One zero byte more than the value holds, so that text without a NUL ends too.
+    std::vector<char> buffer(std::size_t{size} + 1, '\0');
+    std::uint32_t length = size;
+    result = registry.QueryValue(key.get(), name, nullptr,
+                                 reinterpret_cast<unsigned char*>(buffer.data()), &length);
+    if (result == reg::kSuccess) {
+      const auto stored = buffer.begin() + std::min(length, size);
+      value.assign(buffer.begin(), std::find(buffer.begin(), stored, '\0'));
+      return true;
+    }
+    // The value grew since the size query; the registry told the new size.
+    if (result == reg::kMoreData && attempt + 1 < kReadAttempts) {
+      size = length;
+      result = reg::kSuccess;
+    }
+  }
+  if (result != reg::kFileNotFound) ShowRegistryError(platform, result, kQueryFailed);
+  return false;
+}
+
+bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
+                          const std::string& name, std::string& value, std::string fallback) {
+  const bool read = ReadSetting(platform, subkey, name, value);
+  if (!read) value = std::move(fallback);
+  return read;
+}
+
+bool WriteSetting(const Platform& platform, const std::string& subkey, const std::string& name,
+                  const std::string& text) {
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  if (!key) return false;
+  long result = kErrorInvalidParameter;
+  if (text.size() < std::numeric_limits<std::uint32_t>::max()) {
+    result = platform.registry.SetValue(key.get(), name, reg::kSz,
+                                        reinterpret_cast<const unsigned char*>(text.c_str()),
+                                        static_cast<std::uint32_t>(text.size() + 1));
+  }
+  if (result == reg::kSuccess) return true;
+  ShowRegistryError(platform, result, kSetFailed);
+  return false;
+}
+
+bool ListSettingNames(const Platform& platform, const std::string& subkey,
+                      std::vector<std::string>& names) {
+  names.clear();
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  if (!key) return false;
+  for (std::uint32_t index = 0;; ++index) {
+    std::string name;
+    const long result = platform.registry.EnumValueName(key.get(), index, &name);
+    if (result == reg::kNoMoreItems) return true;
+    if (result != reg::kSuccess) {
+      ShowRegistryError(platform, result, kEnumFailed);
+      return false;
+    }
+    names.push_back(std::move(name));
+  }
+}
+
+bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name) {
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  if (!key) return false;
+  const long result = platform.registry.DeleteValue(key.get(), name);
+  if (result == reg::kSuccess || result == reg::kFileNotFound) return true;
+  ShowRegistryError(platform, result, kDeleteValueFailed);
+  return false;
+}
+
+void DeleteVersionSubkey(const Platform& platform, const std::string& subkey) {
+  const ScopedRegKey key = OpenVersionKey(platform, "");
+  if (!key) return;
+  const long result = platform.registry.DeleteKey(key.get(), subkey);
+  if (result != reg::kSuccess) ShowRegistryError(platform, result, kDeleteKeyFailed);
+}
+
+}  // namespace mw
