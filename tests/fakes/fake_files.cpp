@@ -34,6 +34,9 @@ std::uint32_t FakeFiles::FileAttributes(const std::string& path) {
   std::lock_guard lock(guard_);
   attribute_queries_.push_back(path);
   const std::string folded = Fold(path);
+  // The root of a readable volume exists.
+  for (const auto& [root, label] : volumes)
+    if (Fold(root) == folded) return 0x10;
   for (const std::string& existing : existing_paths)
     if (Fold(existing) == folded) return 0x10;  // FILE_ATTRIBUTE_DIRECTORY
   return kInvalidFileAttributes;

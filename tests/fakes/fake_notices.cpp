@@ -8,8 +8,14 @@ namespace mw::fake {
 
 int FakeNotices::ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                             std::uint32_t style) {
+  std::function<void()> hook;
+  {
+    std::lock_guard lock(guard_);
+    shown.push_back({owner, text, caption, style});
+    hook = while_shown;
+  }
+  if (hook) hook();
   std::lock_guard lock(guard_);
-  shown.push_back({owner, text, caption, style});
   if (answers.empty()) return mb::kIdOk;
   const int answer = answers.front();
   answers.pop_front();

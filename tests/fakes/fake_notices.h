@@ -2,6 +2,7 @@
 // Message boxes that record what they show and answer as told, and system
 // error texts from a table.
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -26,6 +27,8 @@ class FakeNotices : public UserNoticePort {
   std::map<std::uint32_t, std::string> system_texts;
   Window foreground = 0;
   std::map<Window, std::string> titles;
+  // Runs while a message box is open, as its message loop would run other work.
+  std::function<void()> while_shown;
 
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                  std::uint32_t style) override;

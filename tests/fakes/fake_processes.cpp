@@ -35,6 +35,7 @@ std::uint32_t FakeProcesses::ExpandEnvironment(const std::string& source, char* 
 
 bool FakeProcesses::StartProcess(const std::string& command_line, Process* process,
                                   std::uint32_t* last_error) {
+  std::lock_guard lock(guard_);
   if (create_fails) {
     *last_error = create_error;
     return false;
@@ -46,20 +47,33 @@ bool FakeProcesses::StartProcess(const std::string& command_line, Process* proce
 }
 
 void FakeProcesses::WaitForProcess(Process process) {
+  std::lock_guard lock(guard_);
   if (process == 0 || process > started.size()) throw std::logic_error("waiting for no process");
   started[process - 1].waited = true;
 }
 
-void FakeProcesses::CloseProcess(Process) { --open_processes; }
+void FakeProcesses::CloseProcess(Process) {
+  std::lock_guard lock(guard_);
+  --open_processes;
+}
+
+std::vector<std::string> FakeProcesses::StartedCommands() const {
+  std::lock_guard lock(guard_);
+  std::vector<std::string> commands;
+  for (const Started& process : started) commands.push_back(process.command_line);
+  return commands;
+}
 
 std::intptr_t FakeProcesses::ShellExecuteOpen(const std::string& file,
                                               const std::string* parameters) {
+  std::lock_guard lock(guard_);
   shell_calls.push_back({file, parameters != nullptr, parameters ? *parameters : std::string()});
   return shell_result;
 }
 
 std::intptr_t FakeProcesses::FindExecutableFor(const std::string& file, char* buffer,
                                             std::uint32_t buffer_size) {
+  std::lock_guard lock(guard_);
   find_executable_calls.push_back(file);
   auto it = find_executable.find(file);
   if (it == find_executable.end()) return 31;  // SE_ERR_NOASSOC

@@ -4,6 +4,7 @@
 // everything started.
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ class FakeProcesses : public ProcessPort {
   std::vector<std::string> find_executable_calls;
   int open_processes = 0;
 
+  std::vector<std::string> StartedCommands() const;
+
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                          std::uint32_t buffer_size) override;
   bool StartProcess(const std::string& command_line, Process* process,
@@ -44,6 +47,9 @@ class FakeProcesses : public ProcessPort {
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                std::uint32_t buffer_size) override;
+
+ private:
+  mutable std::mutex guard_;  // runner threads start processes concurrently
 };
 
 }  // namespace mw::fake

@@ -1,0 +1,36 @@
+#include "engine/device_change.h"
+
+#include <cstring>
+
+namespace mw {
+
+char DriveLetterFromMask(std::uint32_t unit_mask) {
+  for (int drive = 0; drive < 26; ++drive) {
+    if (unit_mask & (1u << drive)) return static_cast<char>('A' + drive);
+  }
+  return '\0';
+}
+
+RoutedDeviceChange RouteDeviceChange(std::uintptr_t wparam, const void* broadcast) {
+  if (wparam == dbt::kDevNodesChanged) return {DeviceEvent::DeviceListChanged, '\0'};
+  if (wparam != dbt::kDeviceArrival || broadcast == nullptr) return {};
+
+  const auto* bytes = static_cast<const unsigned char*>(broadcast);
+  std::uint32_t size = 0;
+  std::uint32_t device_type = 0;
+  std::memcpy(&size, bytes, sizeof size);
+  std::memcpy(&device_type, bytes + 4, sizeof device_type);
+  if (device_type != dbt::kDevTypVolume || size < dbt::kVolumeFieldsEnd) return {};
+
+  std::uint32_t unit_mask = 0;
+  std::uint16_t flags = 0;
+  std::memcpy(&unit_mask, bytes + 12, sizeof unit_mask);
+  std::memcpy(&flags, bytes + 16, sizeof flags);
+  if (flags & dbt::kFlagNet) return {};
+  const char letter = DriveLetterFromMask(unit_mask);
+  if (letter == '\0') return {};
+  return {(flags & dbt::kFlagMedia) ? DeviceEvent::MediaArrived : DeviceEvent::VolumeArrived,
+          letter};
+}
+
+}  // namespace mw

@@ -1,0 +1,34 @@
+#pragma once
+// What a WM_DEVICECHANGE broadcast asks of the dispatcher, decided from its
+// wParam and the bytes of its broadcast record alone.
+#include <cstddef>
+#include <cstdint>
+
+namespace mw {
+
+enum class DeviceEvent { None, DeviceListChanged, VolumeArrived, MediaArrived };
+
+struct RoutedDeviceChange {
+  DeviceEvent event = DeviceEvent::None;
+  char letter = '\0';
+};
+
+namespace dbt {
+inline constexpr std::uintptr_t kDevNodesChanged = 0x0007;
+inline constexpr std::uintptr_t kDeviceArrival = 0x8000;
+inline constexpr std::uint32_t kDevTypVolume = 2;
+inline constexpr std::uint16_t kFlagMedia = 0x0001;
+inline constexpr std::uint16_t kFlagNet = 0x0002;
+// dbch_size, dbch_devicetype, dbch_reserved; then dbcv_unitmask and dbcv_flags.
+inline constexpr std::size_t kHeaderSize = 12;
+inline constexpr std::size_t kVolumeFieldsEnd = 18;
+}  // namespace dbt
+
+// The letter of the lowest set bit among the 26 drive bits; NUL when none is set.
+char DriveLetterFromMask(std::uint32_t unit_mask);
+
+// broadcast points at the record the system passed as lParam (may be null).
+// The volume fields are read only when the record's own size covers them.
+RoutedDeviceChange RouteDeviceChange(std::uintptr_t wparam, const void* broadcast);
+
+}  // namespace mw

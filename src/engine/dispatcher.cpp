@@ -1,0 +1,124 @@
+#include "engine/dispatcher.h"
+
+#include "app/notices.h"
+#include "devices/device_enumeration.h"
+#include "store/action_store.h"
+
+namespace mw {
+namespace {
+constexpr char kThreadStartFailed[] =
+    "Mountwickからのエラー通知：\nアクションを実行するスレッドを開始できませんでした。\n\n"
+    "アクション = %s\n";
+}  // namespace
+
+Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending)
+    : platform_(platform), pending_(pending), runner_context_{platform, pending} {
+  DeviceDiffLock lock(pending_.mutex());
+  EnumerateDevices(platform_, last_device_list_, false);
+  // A failed enumeration holds nothing, not even the generic entries.
+  has_baseline_ = !last_device_list_.empty();
+}
+
+void Dispatcher::OnDeviceChange(std::uintptr_t wparam, const void* broadcast) {
+  if (settings_absent_) return;
+  Dispatch(RouteDeviceChange(wparam, broadcast));
+}
+
+void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
+  if (change.event == DeviceEvent::None) return;
+  deferred_.push_back(change);
+  if (dispatching_) return;
+  dispatching_ = true;
+  while (!deferred_.empty()) {
+    const RoutedDeviceChange next = deferred_.front();
+    deferred_.pop_front();
+    DispatchNow(next);
+  }
+  dispatching_ = false;
+}
+
+void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
+  switch (change.event) {
+    case DeviceEvent::DeviceListChanged:
+      DispatchDeviceListChange();
+      break;
+    case DeviceEvent::VolumeArrived:
+      DispatchVolumeArrival(change.letter);
+      break;
+    case DeviceEvent::MediaArrived:
+      DispatchMediaArrival(change.letter);
+      break;
+    case DeviceEvent::None:
+      break;
+  }
+}
+
+void Dispatcher::DispatchVolumeArrival(char letter) { DispatchGeneric(kGenericVolumeId, letter); }
+void Dispatcher::DispatchMediaArrival(char letter) { DispatchGeneric(kGenericMediaId, letter); }
+
+void Dispatcher::DispatchGeneric(const char* generic_id, char letter) {
+  std::vector<FailedStart> failures;
+  {
+    DeviceDiffLock lock(pending_.mutex());
+    ActionList actions;
+    LoadActions(platform_, actions);
+    for (Action& action : actions) {
+      if (IsDispatched(action) && BindsDevice(action, generic_id)) StartRun(action, letter, failures);
+    }
+  }
+  ReportFailedStarts(failures);
+}
+
+void Dispatcher::DispatchDeviceListChange() {
+  std::vector<FailedStart> failures;
+  {
+    DeviceDiffLock lock(pending_.mutex());
+    DeviceList fresh;
+    EnumerateDevices(platform_, fresh, false);
+    if (fresh.empty()) return;  // a failed enumeration never replaces the last list
+    if (!has_baseline_) {
+      // Devices present before the first list that could be read are not new.
+      last_device_list_ = std::move(fresh);
+      has_baseline_ = true;
+      return;
+    }
+    const std::size_t old_count = last_device_list_.size();
+    const std::size_t new_count = fresh.size();
+    if (new_count > old_count) {
+      ActionList actions;
+      LoadActions(platform_, actions);
+      for (const DeviceRecord& device : fresh) {
+        if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue;
+        for (Action& action : actions) {
+          if (IsDispatched(action) && BindsDevice(action, device.HardwareID))
+            StartRun(action, '\0', failures);
+        }
+      }
+    } else if (new_count < old_count) {
+      // The list shrank: the Actions are read, as every changed count reads them, but
+      // nothing starts for a device that left.
+      ActionList actions;
+      LoadActions(platform_, actions);
+    }
+    last_device_list_ = std::move(fresh);
+  }
+  ReportFailedStarts(failures);
+}
+
+void Dispatcher::StartRun(Action& action, char letter, std::vector<FailedStart>& failures) {
+  action.DriveLetter = letter;
+  pending_.AppendLocked(action);
+  std::uint32_t error = 0;
+  if (!platform_.threads.StartDetachedThread(&RunnerThread, &runner_context_, &error)) {
+    // No thread will take this run; it must not stay for another runner.
+    pending_.DropLastLocked();
+    failures.push_back({action.Name, error});
+  }
+}
+
+void Dispatcher::ReportFailedStarts(const std::vector<FailedStart>& failures) {
+  for (const FailedStart& failure : failures)
+    ShowSystemErrorNotice(platform_.notices, failure.error, kThreadStartFailed, failure.name);
+}
+
+}  // namespace mw

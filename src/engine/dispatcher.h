@@ -1,0 +1,59 @@
+#pragma once
+// Turns device-change broadcasts into runs: each matching enabled Action is
+// copied with its drive letter into PendingRuns and gets a runner thread.
+#include <deque>
+
+#include "devices/device_record.h"
+#include "engine/device_change.h"
+#include "engine/pending_runs.h"
+#include "engine/runner.h"
+
+namespace mw {
+
+class Dispatcher {
+ public:
+  // Takes the start-up device list as the baseline.
+  Dispatcher(const Platform& platform, PendingRuns& pending);
+  Dispatcher(const Dispatcher&) = delete;
+  Dispatcher& operator=(const Dispatcher&) = delete;
+
+  // The window procedure's WM_DEVICECHANGE: routed from wParam and the
+  // broadcast record, ignored altogether while no settings exist.
+  void OnDeviceChange(std::uintptr_t wparam, const void* broadcast);
+
+  // Set at start-up when no settings exist; opening the settings clears it.
+  void SetSettingsAbsent(bool absent) { settings_absent_ = absent; }
+  bool SettingsAbsent() const { return settings_absent_; }
+
+  // Handles one routed broadcast. One that arrives while a dispatch is in
+  // progress (a notice's message loop runs inside it) waits its turn and is
+  // handled right after, never nested and never dropped.
+  void Dispatch(const RoutedDeviceChange& change);
+
+  void DispatchDeviceListChange();
+  void DispatchVolumeArrival(char letter);
+  void DispatchMediaArrival(char letter);
+
+  const DeviceList& LastDeviceList() const { return last_device_list_; }
+
+ private:
+  struct FailedStart {
+    std::string name;
+    std::uint32_t error;
+  };
+  void DispatchNow(const RoutedDeviceChange& change);
+  void DispatchGeneric(const char* generic_id, char letter);
+  void StartRun(Action& action, char letter, std::vector<FailedStart>& failures);
+  void ReportFailedStarts(const std::vector<FailedStart>& failures);
+
+  Platform platform_;
+  PendingRuns& pending_;
+  RunnerContext runner_context_;
+  DeviceList last_device_list_;
+  bool has_baseline_ = false;  // false while no enumeration has succeeded
+  bool dispatching_ = false;
+  bool settings_absent_ = false;
+  std::deque<RoutedDeviceChange> deferred_;
+};
+
+}  // namespace mw

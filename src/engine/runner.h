@@ -1,0 +1,35 @@
+#pragma once
+// Executes one run in a thread of its own: the wait before running, the
+// checks of the new drive, the launch and, with automatic removal, the
+// removal request with its retries.
+#include <cstdint>
+
+#include "engine/action.h"
+#include "engine/pending_runs.h"
+#include "platform/platform.h"
+
+namespace mw {
+
+inline constexpr char kDriveToken[] = "%_newdrv_%";
+inline constexpr int kVolumeQueryAttempts = 27;
+inline constexpr std::uint32_t kVolumeQueryPause = 300;
+inline constexpr std::int32_t kUnlimitedRetries = -99;
+
+// What a runner thread needs; lives as long as the process.
+struct RunnerContext {
+  Platform platform;
+  PendingRuns& pending;
+};
+
+// The thread routine: parameter is the RunnerContext. Takes the last pending
+// run and executes it. Returns 0 when the run ended (also at a failed check),
+// the last error when the launch failed.
+std::uint32_t RunnerThread(void* parameter);
+
+// One run, from the substitution to the last removal request.
+std::uint32_t ExecuteRun(const Platform& platform, const Action& run);
+
+// Every "%_newdrv_%" replaced by the letter.
+std::string SubstituteDriveLetter(std::string command_line, char letter);
+
+}  // namespace mw
