@@ -14,20 +14,19 @@ werror=()
 failed=0
 build() {
   local preset=$1
-  cmake --preset "$preset" "${werror[@]}" >"build-$preset.log" 2>&1 &&
-    cmake --build --preset "$preset" >>"build-$preset.log" 2>&1 || {
+  local log="build/build-$preset.log"
+  cmake --preset "$preset" "${werror[@]}" >"$log" 2>&1 &&
+    cmake --build --preset "$preset" >>"$log" 2>&1 || {
     echo "test: building $preset failed:"
-    grep -E 'error|Error' "build-$preset.log" | head -40
+    grep -E 'error|Error' "$log" | head -40
     return 1
   }
 }
 mkdir -p build
-cd build
 for preset in host asan tsan win64; do
   echo "== build $preset"
   build "$preset" || failed=1
 done
-cd "$root"
 
 for preset in host asan tsan; do
   echo "== test $preset"

@@ -16,6 +16,11 @@ class FileSystemPort {
   virtual std::uint32_t FileAttributes(const std::string& path) = 0;
   // GetCurrentDirectoryA with a buffer of buffer_size bytes; empty on failure.
   virtual std::string CurrentDirectory(std::uint32_t buffer_size) = 0;
+  // GetWindowsDirectoryA; empty on failure.
+  virtual std::string WindowsDirectory() = 0;
+  // The folder of the running program file (GetModuleFileNameA, without the
+  // file name); empty on failure.
+  virtual std::string ProgramFolder() = 0;
 };
 
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;

@@ -23,11 +23,19 @@ class ProcessPort {
                              std::uint32_t* last_error) = 0;
   // WaitForSingleObject(process, INFINITE).
   virtual void WaitForProcess(Process process) = 0;
+  // WaitForSingleObject(process, milliseconds); true when the process ended.
+  virtual bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) = 0;
   // CloseHandle.
   virtual void CloseProcess(Process process) = 0;
   // ShellExecuteA(NULL, "open", file, parameters or NULL, NULL, SW_SHOWNORMAL).
   virtual std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) = 0;
-  // ::FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
+  // ShellExecuteExA with the verb "open", SEE_MASK_NOCLOSEPROCESS and
+  // SW_SHOWNORMAL. Returns its hInstApp (> 32 on success); *process receives
+  // the started process, or 0 when the shell started none.
+  virtual std::intptr_t ShellExecuteOpenProcess(const std::string& file,
+                                                const std::string& parameters,
+                                                Process* process) = 0;
+  // FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
   virtual std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                        std::uint32_t buffer_size) = 0;
 };

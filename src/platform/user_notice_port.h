@@ -13,6 +13,8 @@ class UserNoticePort {
   // MessageBoxA; returns the button pressed (IDOK = 1, IDYES = 6, IDNO = 7).
   virtual int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                          std::uint32_t style) = 0;
+  // GetDesktopWindow.
+  virtual Window DesktopWindow() = 0;
   // GetForegroundWindow.
   virtual Window ForegroundWindow() = 0;
   // GetWindowTextA with a buffer of buffer_size bytes.

@@ -18,10 +18,14 @@ class FakeFiles : public FileSystemPort {
   std::map<std::string, int> failures_before_ready;
   std::set<std::string> existing_paths;  // compared case-insensitively
   std::string current_directory = "C:\\work";
+  std::string windows_directory = "C:\\WINDOWS";
+  std::string program_folder = "C:\\Program Files\\Mountwick";
 
   bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) override;
   std::uint32_t FileAttributes(const std::string& path) override;
   std::string CurrentDirectory(std::uint32_t buffer_size) override;
+  std::string WindowsDirectory() override { return windows_directory; }
+  std::string ProgramFolder() override { return program_folder; }
 
   std::vector<std::string> VolumeQueries() const;
   std::vector<std::string> AttributeQueries() const;

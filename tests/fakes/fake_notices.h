@@ -22,6 +22,7 @@ class FakeNotices : public UserNoticePort {
     std::uint32_t style;
   };
 
+  static constexpr Window kDesktop = 0xDE5C;
   std::vector<Shown> shown;
   std::deque<int> answers;  // answered in order; IDOK once they run out
   std::map<std::uint32_t, std::string> system_texts;
@@ -32,6 +33,7 @@ class FakeNotices : public UserNoticePort {
 
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                  std::uint32_t style) override;
+  Window DesktopWindow() override { return kDesktop; }
   Window ForegroundWindow() override { return foreground; }
   std::string WindowTitle(Window window, int buffer_size) override;
   std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;

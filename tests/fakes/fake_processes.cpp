@@ -52,6 +52,30 @@ void FakeProcesses::WaitForProcess(Process process) {
   started[process - 1].waited = true;
 }
 
+bool FakeProcesses::WaitForProcessEnd(Process, std::uint32_t milliseconds) {
+  std::lock_guard lock(guard_);
+  timed_waits.push_back(milliseconds);
+  return shell_process_ends;
+}
+
+std::intptr_t FakeProcesses::ShellExecuteOpenProcess(const std::string& file,
+                                                     const std::string& parameters,
+                                                     Process* process) {
+  std::function<void(const ShellCall&)> effect;
+  ShellCall call{file, true, parameters};
+  {
+    std::lock_guard lock(guard_);
+    shell_calls.push_back(call);
+    effect = on_shell_open;
+    if (shell_result <= 32) return shell_result;
+    started.push_back({file + " " + parameters, false});
+    ++open_processes;
+    *process = started.size();
+  }
+  if (effect) effect(call);
+  return shell_result;
+}
+
 void FakeProcesses::CloseProcess(Process) {
   std::lock_guard lock(guard_);
   --open_processes;
@@ -66,8 +90,14 @@ std::vector<std::string> FakeProcesses::StartedCommands() const {
 
 std::intptr_t FakeProcesses::ShellExecuteOpen(const std::string& file,
                                               const std::string* parameters) {
-  std::lock_guard lock(guard_);
-  shell_calls.push_back({file, parameters != nullptr, parameters ? *parameters : std::string()});
+  std::function<void(const ShellCall&)> effect;
+  ShellCall call{file, parameters != nullptr, parameters ? *parameters : std::string()};
+  {
+    std::lock_guard lock(guard_);
+    shell_calls.push_back(call);
+    effect = on_shell_open;
+  }
+  if (effect && shell_result > 32) effect(call);
   return shell_result;
 }
 

@@ -3,6 +3,7 @@
 // expand, associations FindExecutable answers, shell results, and a log of
 // everything started.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -28,6 +29,9 @@ class FakeProcesses : public ProcessPort {
   std::map<std::string, std::string> find_executable;  // file as passed -> answer
   std::intptr_t find_executable_result = 42;
   std::intptr_t shell_result = 42;
+  bool shell_process_ends = true;            // within the wait it is given
+  std::function<void(const ShellCall&)> on_shell_open;  // what the opened program does
+  std::vector<std::uint32_t> timed_waits;
   bool create_fails = false;
   std::uint32_t create_error = 2;
 
@@ -43,8 +47,11 @@ class FakeProcesses : public ProcessPort {
   bool StartProcess(const std::string& command_line, Process* process,
                      std::uint32_t* last_error) override;
   void WaitForProcess(Process process) override;
+  bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) override;
   void CloseProcess(Process process) override;
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
+  std::intptr_t ShellExecuteOpenProcess(const std::string& file, const std::string& parameters,
+                                        Process* process) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                std::uint32_t buffer_size) override;
 

@@ -25,4 +25,20 @@ std::string Win32Files::CurrentDirectory(std::uint32_t buffer_size) {
   return directory;
 }
 
+std::string Win32Files::WindowsDirectory() {
+  char buffer[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryA(buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return {};
+  return std::string(buffer, length);
+}
+
+std::string Win32Files::ProgramFolder() {
+  char buffer[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
+  if (length == 0 || length >= sizeof buffer) return {};
+  std::string folder(buffer, length);
+  const std::size_t slash = folder.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
 }  // namespace mw::win32

@@ -35,6 +35,28 @@ void Win32Processes::WaitForProcess(Process process) {
   WaitForSingleObject(reinterpret_cast<HANDLE>(process), INFINITE);
 }
 
+bool Win32Processes::WaitForProcessEnd(Process process, std::uint32_t milliseconds) {
+  return WaitForSingleObject(reinterpret_cast<HANDLE>(process), milliseconds) == WAIT_OBJECT_0;
+}
+
+std::intptr_t Win32Processes::ShellExecuteOpenProcess(const std::string& file,
+                                                      const std::string& parameters,
+                                                      Process* process) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpVerb = "open";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  const BOOL ok = ShellExecuteExA(&info);
+  *process = reinterpret_cast<Process>(info.hProcess);
+  const auto result = reinterpret_cast<std::intptr_t>(info.hInstApp);
+  // Some shells leave hInstApp unset on success; the call's own result decides then.
+  if (ok && result <= 32) return 33;
+  return result;
+}
+
 void Win32Processes::CloseProcess(Process process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
 
 std::intptr_t Win32Processes::ShellExecuteOpen(const std::string& file,

@@ -9,6 +9,10 @@ int Win32UserNotices::ShowMessageBox(Window owner, const std::string& text, cons
   return ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
 }
 
+UserNoticePort::Window Win32UserNotices::DesktopWindow() {
+  return reinterpret_cast<Window>(GetDesktopWindow());
+}
+
 UserNoticePort::Window Win32UserNotices::ForegroundWindow() {
   return reinterpret_cast<Window>(GetForegroundWindow());
 }

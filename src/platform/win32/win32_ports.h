@@ -26,8 +26,11 @@ class Win32Processes : public ProcessPort {
   bool StartProcess(const std::string& command_line, Process* process,
                      std::uint32_t* last_error) override;
   void WaitForProcess(Process process) override;
+  bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) override;
   void CloseProcess(Process process) override;
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
+  std::intptr_t ShellExecuteOpenProcess(const std::string& file, const std::string& parameters,
+                                        Process* process) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                std::uint32_t buffer_size) override;
 };
@@ -41,6 +44,7 @@ class Win32UserNotices : public UserNoticePort {
  public:
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                  std::uint32_t style) override;
+  Window DesktopWindow() override;
   Window ForegroundWindow() override;
   std::string WindowTitle(Window window, int buffer_size) override;
   std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;
@@ -64,6 +68,8 @@ class Win32Files : public FileSystemPort {
   bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) override;
   std::uint32_t FileAttributes(const std::string& path) override;
   std::string CurrentDirectory(std::uint32_t buffer_size) override;
+  std::string WindowsDirectory() override;
+  std::string ProgramFolder() override;
 };
 
 class Win32DeviceSetup : public DeviceSetupPort {

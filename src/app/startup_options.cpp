@@ -1,0 +1,10 @@
+#include "app/startup_options.h"
+
+namespace mw {
+
+bool OpenSettingsAtStart(TextPort& text, std::string arguments) {
+  text.ToUpper(arguments);
+  return arguments.find("/S") != std::string::npos || arguments.find("SET") != std::string::npos;
+}
+
+}  // namespace mw
