@@ -6,6 +6,7 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 file(GLOB_RECURSE MOUNTWICK_WIN_SOURCES CONFIGURE_DEPENDS src/*_win.cpp src/platform/win32/*.cpp)
 list(FILTER MOUNTWICK_WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
 add_library(mountwick_win STATIC ${MOUNTWICK_WIN_SOURCES})
+target_include_directories(mountwick_win PUBLIC res)
 target_link_libraries(mountwick_win PUBLIC mountwick_core setupapi shell32 user32 advapi32 comctl32 comdlg32 gdi32)
 mountwick_warnings(mountwick_win)
 
@@ -15,7 +16,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp)
   target_link_libraries(Mountwick PRIVATE mountwick_win)
   set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
   mountwick_warnings(Mountwick)
-  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
 endif()
 
 # GoogleTest from the Debian sources, built with the cross compiler.

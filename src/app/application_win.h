@@ -1,0 +1,51 @@
+#pragma once
+// The process-wide objects of the running program, reached by the window
+// and dialog procedures through their window data.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/tray_clicks.h"
+#include "engine/action.h"
+#include "engine/dispatcher.h"
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/win32_ports.h"
+
+namespace mw {
+
+inline constexpr UINT kTrayCallbackMessage = WM_APP + 100;  // 0x8064
+inline constexpr UINT kTrayIconId = 1;
+
+struct Application {
+  HINSTANCE instance = nullptr;
+  win32::Win32World adapters;
+  Platform platform = adapters.platform();
+
+  win32::ScopedKernelHandle process_mutex;
+  std::unique_ptr<DeviceDiffMutex> device_diff_mutex;
+  std::unique_ptr<PendingRuns> pending_runs;
+  std::unique_ptr<Dispatcher> dispatcher;
+
+  std::string carry_over_path;
+  HWND main_window = nullptr;
+  HWND settings_dialog = nullptr;  // while the settings dialog is open
+  UINT taskbar_created = 0;
+  TrayClicks tray_clicks;
+  Action extended_work_copy;  // the Ex_ fields between the settings form and its extended dialog
+};
+
+// The tray icon: add, modify or delete icon id with an optional icon (which
+// is released after the call) and tip.
+bool NotifyTrayIcon(HWND window, DWORD operation, UINT id, HICON icon, const char* tip);
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Shows the settings dialog modally; returns when it has closed.
+void ShowSettingsDialog(Application& app);
+
+// Opens the help file beside the program file.
+void OpenHelpFile(Application& app);
+
+}  // namespace mw

@@ -1,0 +1,114 @@
+// Mountwick: starts a program when a storage device is attached and removes
+// the device safely once that program has ended.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/application_win.h"
+#include "app/carry_over.h"
+#include "app/product.h"
+#include "app/startup_options.h"
+#include "app/update_checker.h"
+#include "store/registry_settings.h"
+#include "resource.h"
+
+namespace {
+
+// Nothing from the working directory may load as a DLL.
+void RestrictDllSearchToSystem() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  if (HMODULE kernel = GetModuleHandleA("kernel32.dll")) {
+    auto set_directories = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (set_directories) set_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  }
+}
+
+std::string LoadText(HINSTANCE instance, UINT id) {
+  char buffer[101] = {};
+  LoadStringA(instance, id, buffer, sizeof buffer);
+  return buffer;
+}
+
+int Run(HINSTANCE instance, const char* arguments) {
+  RestrictDllSearchToSystem();
+  // The runner threads may outlive the message loop, so the objects they use
+  // live until the process ends.
+  auto* app = new mw::Application;
+  mw::Application& a = *app;
+  const mw::Platform& platform = a.platform;
+
+  const bool open_settings = mw::OpenSettingsAtStart(platform.text, arguments ? arguments : "");
+
+  a.process_mutex.Reset(CreateMutexA(nullptr, TRUE, mw::kProcessMutexName));
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+  bool settings_absent = !mw::MakerSubkeyExists(platform, "Mountwick");
+  a.carry_over_path = mw::BuildCarryOverPath(platform);
+  if (settings_absent) settings_absent = mw::ImportCarryOver(platform, a.carry_over_path);
+  mw::RegisterWithUpdateChecker(platform);
+
+  a.device_diff_mutex = std::make_unique<mw::DeviceDiffMutex>(a.adapters.threads);
+  a.pending_runs = std::make_unique<mw::PendingRuns>(*a.device_diff_mutex);
+  a.instance = instance;
+  const std::string title = LoadText(instance, IDS_APP_TITLE);
+  const std::string class_name = LoadText(instance, IDS_WINDOW_CLASS);
+  a.dispatcher = std::make_unique<mw::Dispatcher>(platform, *a.pending_runs);
+  a.dispatcher->SetSettingsAbsent(settings_absent);
+
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS |
+                                                        ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  WNDCLASSEXA window_class = {};
+  window_class.cbSize = sizeof window_class;
+  window_class.style = CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = mw::MainWindowProc;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MOUNTWICK));
+  window_class.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
+  window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  window_class.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+  window_class.lpszClassName = class_name.c_str();
+  RegisterClassExA(&window_class);
+
+  a.taskbar_created = RegisterWindowMessageA("TaskbarCreated");
+  a.main_window = CreateWindowExA(0, class_name.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
+                                  app);
+  if (!a.main_window) return 0;
+  mw::NotifyTrayIcon(a.main_window, NIM_ADD, mw::kTrayIconId,
+                     static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL),
+                                                   IMAGE_ICON, 16, 16, 0)),
+                     mw::kTrayTip);
+
+  HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+
+  if (open_settings) {
+    a.dispatcher->SetSettingsAbsent(false);
+    mw::ShowSettingsDialog(a);
+    mw::ExportCarryOver(platform, a.carry_over_path);
+  }
+
+  MSG message = {};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  a.device_diff_mutex.reset();
+  a.process_mutex.Reset();
+  return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+  try {
+    return Run(instance, arguments);
+  } catch (...) {
+    return 1;
+  }
+}

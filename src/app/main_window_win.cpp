@@ -1,0 +1,142 @@
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "app/application_win.h"
+#include "app/carry_over.h"
+#include "app/product.h"
+#include "engine/launcher.h"
+#include "resource.h"
+
+namespace mw {
+namespace {
+
+Application* AppOf(HWND window) {
+  return reinterpret_cast<Application*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void OpenOrRaiseSettings(Application& app) {
+  if (app.settings_dialog) {
+    SetForegroundWindow(app.settings_dialog);
+    return;
+  }
+  app.dispatcher->SetSettingsAbsent(false);
+  ShowSettingsDialog(app);
+  ExportCarryOver(app.platform, app.carry_over_path);
+}
+
+void ShowTrayMenu(HWND window) {
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  // Without the foreground the menu would not close when the user clicks elsewhere.
+  SetForegroundWindow(window);
+  TrackPopupMenu(GetSubMenu(GetMenu(window), 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window,
+                 nullptr);
+  PostMessageA(window, WM_USER, 0, 0);
+}
+
+void PostOpenSettings(HWND window) {
+  SetForegroundWindow(window);
+  PostMessageA(window, WM_COMMAND, IDM_SETTINGS, 0);
+}
+
+LRESULT OnTrayCallback(Application& app, HWND window, LPARAM lparam) {
+  switch (LOWORD(lparam)) {
+    case WM_RBUTTONDOWN:
+      app.tray_clicks.OnRightButtonDown();
+      ShowTrayMenu(window);
+      break;
+    case WM_LBUTTONDOWN:
+      if (app.tray_clicks.OnLeftButtonDown() == TrayClicks::Response::StartClickTimer) {
+        SetTimer(window, kClickTimerId, kClickTimerMs, nullptr);
+      } else {
+        PostOpenSettings(window);
+      }
+      break;
+    case WM_LBUTTONDBLCLK:
+      app.tray_clicks.OnDoubleClick();
+      PostOpenSettings(window);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+LRESULT OnCommand(Application& app, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (LOWORD(wparam)) {
+    case IDM_ABOUT:
+      DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_ABOUTBOX), nullptr, AboutBoxProc, 0);
+      return 0;
+    case IDM_EXIT:
+      DestroyWindow(window);
+      return 0;
+    case IDM_SETTINGS:
+      OpenOrRaiseSettings(app);
+      return 0;
+    case IDM_HELP:
+      OpenHelpFile(app);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_DESTROY:
+      NotifyTrayIcon(window, NIM_DELETE, kTrayIconId, nullptr, nullptr);
+      PostQuitMessage(0);
+      return 0;
+    case WM_COMMAND:
+      return OnCommand(app, window, message, wparam, lparam);
+    case WM_TIMER:
+      if (wparam == kClickTimerId) {
+        KillTimer(window, kClickTimerId);
+        app.tray_clicks.OnClickTimer();
+      }
+      return 0;
+    case WM_DEVICECHANGE:
+      app.dispatcher->OnDeviceChange(wparam, reinterpret_cast<const void*>(lparam));
+      return 0;
+    case kTrayCallbackMessage:
+      return OnTrayCallback(app, window, lparam);
+    default:
+      if (message == app.taskbar_created && message != 0) {
+        // Explorer restarted: the icon has to be added again.
+        NotifyTrayIcon(window, NIM_ADD, kTrayIconId,
+                       static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(IDI_SMALL),
+                                                     IMAGE_ICON, 16, 16, 0)),
+                       kTrayTip);
+        return 0;
+      }
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+}  // namespace
+
+void OpenHelpFile(Application& app) {
+  // By its full path beside the program: a file planted in the working
+  // directory must never answer for the help.
+  const std::string folder = app.platform.files.ProgramFolder();
+  ShellOpen(app.platform, folder.empty() ? std::string(kHelpFileName)
+                                         : folder + "\\" + kHelpFileName);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  Application* app = AppOf(window);
+  if (!app) return DefWindowProcA(window, message, wparam, lparam);
+  // No exception may cross into the system's message dispatch.
+  try {
+    return HandleMessage(*app, window, message, wparam, lparam);
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace mw
