@@ -28,6 +28,8 @@ wine_env_start() {
   fi
   # A crash must end the process, not open a debugger that hangs the run.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  # No window manager runs on Xvfb: Wine then draws the captions itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   # Drive E: for tests of the new-drive checks: a folder with a label and a DCIM folder.
   mkdir -p "$base/drive-e/DCIM"
   printf 'Photos' >"$base/drive-e/.windows-label"

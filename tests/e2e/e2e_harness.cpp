@@ -1,0 +1,246 @@
+#include "e2e/e2e_harness.h"
+
+#include <dbt.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace e2e {
+
+std::string BinFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  std::string folder = path;
+  return folder.substr(0, folder.find_last_of('\\'));
+}
+
+std::string MakeWorkFolder(const std::string& name) {
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  static int counter = 0;
+  const std::string folder = std::string(temp) + "mw_e2e_" + name + "_" +
+                             std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveAllSettings() {
+  RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Quillory");
+  RegDeleteKeyA(HKEY_CURRENT_USER, "software\\Quillory");
+  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tivolane");
+  RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Tivolane");
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::string ReadString(HKEY root, const std::string& path, const std::string& name) {
+  char buffer[2048] = {};
+  DWORD size = sizeof buffer - 1;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+  const LONG result =
+      RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? std::string(buffer) : "<no value>";
+}
+
+void WriteString(HKEY root, const std::string& path, const std::string& name,
+                 const std::string& text) {
+  HKEY key = nullptr;
+  RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                 static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+}
+
+void StoreActions(const std::vector<std::map<std::string, std::string>>& actions) {
+  for (std::size_t i = 0; i < actions.size(); ++i)
+    for (const auto& [field, text] : actions[i])
+      WriteString(HKEY_CURRENT_USER, kActionsKey, std::to_string(i) + "_" + field, text);
+}
+
+Mountwick::~Mountwick() {
+  Kill();
+  if (process_) CloseHandle(process_);
+}
+
+bool Mountwick::Start(const std::string& arguments, const std::string& folder) {
+  const std::string exe = BinFolder() + "\\Mountwick.exe";
+  std::string command = "\"" + exe + "\" " + arguments;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &startup, &info))
+    return false;
+  CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  return true;
+}
+
+HWND Mountwick::WaitForMainWindow(DWORD timeout_ms) {
+  const DWORD id = GetProcessId(process_);
+  WaitUntil(
+      [&] {
+        HWND found = FindWindowA("MOUNTWICK", nullptr);
+        DWORD owner = 0;
+        if (found) GetWindowThreadProcessId(found, &owner);
+        window_ = owner == id ? found : nullptr;
+        return window_ != nullptr;
+      },
+      timeout_ms);
+  return window_;
+}
+
+long Mountwick::WaitForExit(DWORD timeout_ms) {
+  if (!process_ || WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return static_cast<long>(code);
+}
+
+void Mountwick::Quit() {
+  if (window_) PostMessageA(window_, WM_COMMAND, 105, 0);
+}
+
+void Mountwick::Kill() {
+  if (process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 99);
+    WaitForSingleObject(process_, 5000);
+  }
+}
+
+void KillStrayInstances() {
+  for (int i = 0; i < 10; ++i) {
+    HWND stray = FindWindowA("MOUNTWICK", nullptr);
+    if (!stray) return;
+    DWORD id = 0;
+    GetWindowThreadProcessId(stray, &id);
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+      TerminateProcess(process, 99);
+      WaitForSingleObject(process, 5000);
+      CloseHandle(process);
+    }
+    Sleep(100);
+  }
+}
+
+bool SendVolumeArrival(HWND window, DWORD unit_mask, WORD flags) {
+  DEV_BROADCAST_VOLUME volume = {};
+  volume.dbcv_size = sizeof volume;
+  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+  volume.dbcv_unitmask = unit_mask;
+  volume.dbcv_flags = flags;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                             reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, 20000, &result) != 0;
+}
+
+bool SendDeviceNodesChanged(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_NORMAL, 20000,
+                             &result) != 0;
+}
+
+bool SendTray(HWND window, UINT mouse_message) {
+  return PostMessageA(window, kTrayCallback, 1, mouse_message) != 0;
+}
+
+std::vector<HWND> WindowsWithCaption(DWORD process_id, const std::string& caption) {
+  struct Search {
+    DWORD process_id;
+    const std::string* caption;
+    std::vector<HWND> found;
+  } search{process_id, &caption, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        char text[512] = {};
+        GetWindowTextA(window, text, sizeof text);
+        if (owner == s.process_id && *s.caption == text && IsWindowVisible(window))
+          s.found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND WaitForWindow(DWORD process_id, const std::string& caption, DWORD timeout_ms) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        auto windows = WindowsWithCaption(process_id, caption);
+        found = windows.empty() ? nullptr : windows.front();
+        return found != nullptr;
+      },
+      timeout_ms);
+  return found;
+}
+
+std::string MessageBoxText(HWND box) {
+  char text[2048] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+void PressButton(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void SaveScreenshot(const std::string& name) {
+  const std::string folder = BinFolder() + "\\..\\e2e-artifacts";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  HDC screen = GetDC(nullptr);
+  const int width = GetSystemMetrics(SM_CXSCREEN);
+  const int height = GetSystemMetrics(SM_CYSCREEN);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  const DWORD row = ((width * 3 + 3) / 4) * 4;
+  const DWORD image_size = row * height;
+  BITMAPFILEHEADER header = {};
+  header.bfType = 0x4D42;
+  header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+  header.bfSize = header.bfOffBits + image_size;
+  if (FILE* file = std::fopen((folder + "\\" + name + ".bmp").c_str(), "wb")) {
+    std::fwrite(&header, sizeof header, 1, file);
+    std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, file);
+    std::fwrite(bits, image_size, 1, file);
+    std::fclose(file);
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+}
+
+}  // namespace e2e
