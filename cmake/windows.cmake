@@ -16,6 +16,9 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp)
   target_link_libraries(Mountwick PRIVATE mountwick_win)
   set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
   mountwick_warnings(Mountwick)
+  target_link_options(Mountwick PRIVATE -s)
+  add_test(NAME mountwick_imports_only_system_dlls
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Mountwick>)
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
 endif()
 
