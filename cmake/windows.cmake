@@ -67,3 +67,21 @@ endforeach()
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
+
+# What a Windows user installs: the portable zip and the per-user installer.
+find_program(MAKENSIS makensis)
+find_program(ZIP_PROGRAM zip)
+if(TARGET Mountwick AND MAKENSIS AND ZIP_PROGRAM)
+  set(DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+  set(DIST_OUTPUTS ${DIST_DIR}/Mountwick-1.0-Build102.zip ${DIST_DIR}/Mountwick-1.0-Build102-Setup.exe)
+  set(DIST_DEPENDS Mountwick ${CMAKE_SOURCE_DIR}/installer/mountwick.nsi
+      ${CMAKE_SOURCE_DIR}/installer/readme-ja.txt ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh)
+  if(TARGET help_file)
+    list(APPEND DIST_DEPENDS help_file)
+  endif()
+  add_custom_command(OUTPUT ${DIST_OUTPUTS}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${DIST_DIR}
+    DEPENDS ${DIST_DEPENDS}
+    COMMENT "Packing the zip and the installer")
+  add_custom_target(dist ALL DEPENDS ${DIST_OUTPUTS})
+endif()
