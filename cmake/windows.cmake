@@ -68,6 +68,33 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
 
+# The help file beside Mountwick.exe. The pages are kept in UTF-8; the help
+# viewer reads them in the system's code page, so they are converted first.
+find_program(CHMCMD chmcmd)
+find_program(ICONV_PROGRAM iconv)
+if(CHMCMD AND ICONV_PROGRAM)
+  file(GLOB MOUNTWICK_HELP_SOURCES CONFIGURE_DEPENDS help/*)
+  set(HELP_WORK_DIR ${CMAKE_BINARY_DIR}/help)
+  set(HELP_FILE ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/Mountwick.chm)
+  set(HELP_CONVERSIONS)
+  foreach(help_source ${MOUNTWICK_HELP_SOURCES})
+    get_filename_component(help_name ${help_source} NAME)
+    list(APPEND HELP_CONVERSIONS
+         COMMAND ${ICONV_PROGRAM} -f UTF-8 -t CP932 -o ${HELP_WORK_DIR}/${help_name} ${help_source})
+  endforeach()
+  add_custom_command(OUTPUT ${HELP_FILE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${HELP_WORK_DIR}
+    ${HELP_CONVERSIONS}
+    COMMAND ${CMAKE_COMMAND} -E chdir ${HELP_WORK_DIR} ${CHMCMD} --verbosity 0 Mountwick.hhp
+    COMMAND ${CMAKE_COMMAND} -E copy ${HELP_WORK_DIR}/Mountwick.chm ${HELP_FILE}
+    DEPENDS ${MOUNTWICK_HELP_SOURCES}
+    COMMENT "Compiling the help file"
+    VERBATIM)
+  add_custom_target(help_file ALL DEPENDS ${HELP_FILE})
+else()
+  message(WARNING "chmcmd or iconv not found: Mountwick.chm is not built (scripts/setup.sh installs fp-utils)")
+endif()
+
 # What a Windows user installs: the portable zip and the per-user installer.
 find_program(MAKENSIS makensis)
 find_program(ZIP_PROGRAM zip)
