@@ -64,6 +64,15 @@ foreach(tool_source ${MOUNTWICK_TOOLS})
   endif()
 endforeach()
 
+# Benchmarks of the real program under Wine; they print figures, run by scripts/bench.sh.
+file(GLOB MOUNTWICK_WIN_BENCH CONFIGURE_DEPENDS bench/win/*.cpp)
+foreach(bench_source ${MOUNTWICK_WIN_BENCH})
+  get_filename_component(bench ${bench_source} NAME_WE)
+  add_executable(${bench} ${bench_source})
+  target_link_libraries(${bench} PRIVATE user32 advapi32 psapi)
+  mountwick_warnings(${bench})
+endforeach()
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(tests/e2e)
 endif()
