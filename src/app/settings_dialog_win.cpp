@@ -171,6 +171,18 @@ void SetEditMode(SettingsDialog& d, bool list_enabled, bool form_enabled) {
 
 // ---- operations ----
 
+// While set, the list's selection notifications leave the form alone.
+class EditBusy {
+ public:
+  explicit EditBusy(SettingsDialog& d) : flag_(d.edit_busy) { flag_ = true; }
+  ~EditBusy() { flag_ = false; }
+  EditBusy(const EditBusy&) = delete;
+  EditBusy& operator=(const EditBusy&) = delete;
+
+ private:
+  bool& flag_;
+};
+
 void Open(SettingsDialog& d, HWND window) {
   d.window = window;
   d.app.settings_dialog = window;
@@ -208,9 +220,14 @@ void SelectionChanged(SettingsDialog& d) {
 }
 
 void New(SettingsDialog& d) {
-  const int selection = SelectionMark(d);
-  if (selection >= 0) SetRowSelected(d, selection, false);
-  SendMessageA(d.list_view, LVM_SETSELECTIONMARK, 0, -1);
+  {
+    // The form is refilled just below: showing the deselected row first
+    // would only enumerate all known devices for nothing.
+    const EditBusy busy(d);
+    const int selection = SelectionMark(d);
+    if (selection >= 0) SetRowSelected(d, selection, false);
+    SendMessageA(d.list_view, LVM_SETSELECTIONMARK, 0, -1);
+  }
   ShowAction(d, Action{});
   CheckPickerOption(d, IDX_SHOW_CONNECTED);
   SetEditMode(d, false, true);
@@ -228,11 +245,7 @@ void Delete(SettingsDialog& d) {
 void Register(SettingsDialog& d) {
   // Rewriting the list sends selection notifications that must not refill
   // the form meanwhile.
-  struct Busy {
-    bool& flag;
-    explicit Busy(bool& f) : flag(f) { flag = true; }
-    ~Busy() { flag = false; }
-  } busy(d.edit_busy);
+  const EditBusy busy(d);
 
   const int selection = SelectionMark(d);
   ActionForm form = ReadForm(d);
