@@ -28,18 +28,9 @@ set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 set_target_properties(gtest gtest_main gmock gmock_main PROPERTIES CXX_STANDARD 17)
 
-file(GLOB MOUNTWICK_FAKE_SOURCES CONFIGURE_DEPENDS tests/fakes/*.cpp)
-add_library(mountwick_fakes STATIC ${MOUNTWICK_FAKE_SOURCES})
-target_include_directories(mountwick_fakes PUBLIC tests)
-target_link_libraries(mountwick_fakes PUBLIC mountwick_core)
-mountwick_warnings(mountwick_fakes)
-
 # The portable unit tests, once more on the target's compiler and runtime.
-file(GLOB MOUNTWICK_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*_test.cpp)
-list(FILTER MOUNTWICK_UNIT_TESTS EXCLUDE REGEX "_win_test\\.cpp$")
-add_executable(mountwick_unit_tests ${MOUNTWICK_UNIT_TESTS})
+include(cmake/fakes.cmake)
 target_link_libraries(mountwick_unit_tests PRIVATE mountwick_fakes gtest gmock gtest_main)
-mountwick_warnings(mountwick_unit_tests)
 add_test(NAME windows_unit_tests COMMAND mountwick_unit_tests)
 
 # Tests of the real adapters under Wine.
