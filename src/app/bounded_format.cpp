@@ -5,7 +5,7 @@
 namespace mw {
 namespace {
 
-struct Spec {
+struct Conversion {
   bool left = false;
   bool zero = false;
   bool alternate = false;
@@ -14,12 +14,12 @@ struct Spec {
   std::size_t precision = 0;
 };
 
-void Pad(std::string& out, std::string_view body, const Spec& spec, std::string_view prefix = {}) {
+void Pad(std::string& out, std::string_view body, const Conversion& conversion, std::string_view prefix = {}) {
   const std::size_t length = prefix.size() + body.size();
-  const std::size_t fill = spec.width > length ? spec.width - length : 0;
-  if (spec.left) {
+  const std::size_t fill = conversion.width > length ? conversion.width - length : 0;
+  if (conversion.left) {
     out.append(prefix).append(body).append(fill, ' ');
-  } else if (spec.zero) {
+  } else if (conversion.zero) {
     out.append(prefix).append(fill, '0').append(body);
   } else {
     out.append(fill, ' ').append(prefix).append(body);
@@ -75,26 +75,26 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
       ++i;
       continue;
     }
-    Spec spec;
+    Conversion conversion;
     for (; i < format.size(); ++i) {
-      if (format[i] == '-') spec.left = true;
-      else if (format[i] == '0') spec.zero = true;
-      else if (format[i] == '#') spec.alternate = true;
+      if (format[i] == '-') conversion.left = true;
+      else if (format[i] == '0') conversion.zero = true;
+      else if (format[i] == '#') conversion.alternate = true;
       else break;
     }
     while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-      spec.width = spec.width * 10 + static_cast<std::size_t>(format[i++] - '0');
+      conversion.width = conversion.width * 10 + static_cast<std::size_t>(format[i++] - '0');
     if (i < format.size() && format[i] == '.') {
-      spec.has_precision = true;
+      conversion.has_precision = true;
       ++i;
       while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-        spec.precision = spec.precision * 10 + static_cast<std::size_t>(format[i++] - '0');
+        conversion.precision = conversion.precision * 10 + static_cast<std::size_t>(format[i++] - '0');
     }
     while (i < format.size() && (format[i] == 'l' || format[i] == 'h')) ++i;
     if (i >= format.size()) break;
     // Keep widths sane: nothing wider than the buffer can be shown anyway.
-    if (spec.width > buffer_size) spec.width = buffer_size;
-    if (spec.precision > buffer_size) spec.precision = buffer_size;
+    if (conversion.width > buffer_size) conversion.width = buffer_size;
+    if (conversion.precision > buffer_size) conversion.precision = buffer_size;
 
     const char type = format[i++];
     switch (type) {
@@ -103,8 +103,8 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
         const FormatArg* arg = take();
         if (!arg || arg->kind() != FormatArg::Kind::Text) break;
         std::string_view text = arg->text();
-        if (spec.has_precision && text.size() > spec.precision) text = text.substr(0, spec.precision);
-        Pad(out, text, Spec{spec.left, false, false, spec.width, false, 0});
+        if (conversion.has_precision && text.size() > conversion.precision) text = text.substr(0, conversion.precision);
+        Pad(out, text, Conversion{conversion.left, false, false, conversion.width, false, 0});
         break;
       }
       case 'c':
@@ -112,7 +112,7 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
         const FormatArg* arg = take();
         if (!arg || arg->kind() != FormatArg::Kind::Number) break;
         const char ch = static_cast<char>(arg->number());
-        Pad(out, std::string_view(&ch, 1), Spec{spec.left, false, false, spec.width, false, 0});
+        Pad(out, std::string_view(&ch, 1), Conversion{conversion.left, false, false, conversion.width, false, 0});
         break;
       }
       case 'd':
@@ -133,11 +133,11 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
         } else {
           const auto value = static_cast<std::uint32_t>(arg->number());
           body = Digits(value, type == 'u' ? 10 : 16, type == 'X');
-          if (spec.alternate && type != 'u' && value != 0) prefix = type == 'X' ? "0X" : "0x";
+          if (conversion.alternate && type != 'u' && value != 0) prefix = type == 'X' ? "0X" : "0x";
         }
-        if (spec.has_precision && body.size() < spec.precision)
-          body.insert(0, spec.precision - body.size(), '0');
-        Pad(out, body, spec, prefix);
+        if (conversion.has_precision && body.size() < conversion.precision)
+          body.insert(0, conversion.precision - body.size(), '0');
+        Pad(out, body, conversion, prefix);
         break;
       }
       default:
