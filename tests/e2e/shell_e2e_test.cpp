@@ -266,6 +266,20 @@ TEST_F(EndToEnd, HelpWithoutAHelpFileNamesItInTheNotice) {
   PressButton(notice, IDOK);
 }
 
+TEST_F(EndToEnd, HelpOpensTheHelpFileBesideTheProgram) {
+  const std::string help = BinFolder() + "\\Mountwick.chm";
+  ASSERT_TRUE(FileExists(help)) << "the build puts the help file beside Mountwick.exe";
+  HWND window = StartWithSettings({});
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_COMMAND, 32774, 0);
+  HWND viewer = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (viewer = FindWindowA(nullptr, "Mountwick ヘルプ")) != nullptr; },
+                        15000));
+  SaveScreenshot("help_viewer");
+  EXPECT_TRUE(WindowsWithCaption(GetProcessId(app_.process()), kNoticeCaption).empty());
+  if (viewer) PostMessageA(viewer, WM_CLOSE, 0, 0);
+}
+
 TEST_F(EndToEnd, UpdateCheckerValuesAreWrittenOnlyWhenItsRootExists) {
   ASSERT_TRUE(app_.Start("", folder_));
   ASSERT_NE(app_.WaitForMainWindow(), nullptr);
