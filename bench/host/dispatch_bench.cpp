@@ -1,0 +1,77 @@
+// One plugging of a USB device with 50 attached and 1000 Actions stored: the
+// enumeration, the fresh load of every Action, the comparison with the last
+// list and the runs of the Actions bound to the new device (runner threads
+// run inline, processes are fakes).
+#include <benchmark/benchmark.h>
+
+#include "engine/dispatcher.h"
+#include "fakes/fake_world.h"
+#include "store/action_store.h"
+
+namespace mw {
+namespace {
+
+constexpr int kDevices = 50;
+constexpr int kActions = 1000;
+
+std::string HardwareIdOf(int device) {
+  return "USB\\VID_0BDA&PID_" + std::to_string(0x100 + device) + "&REV_0100";
+}
+
+void BM_DispatchDeviceListChange(benchmark::State& state) {
+  fake::FakeWorld world;
+  world.threads.run_threads_inline = true;
+  const Platform platform = world.platform();
+  for (int device = 0; device < kDevices; ++device) {
+    world.devices.Add(fake::FakeDevice{}
+                          .Multi(setup::kSpdrpHardwareId, {HardwareIdOf(device)})
+                          .Text(setup::kSpdrpFriendlyName, "USB Mass Storage " + std::to_string(device))
+                          .Text(setup::kSpdrpDeviceDesc, "USB 大容量記憶装置")
+                          .Text(setup::kSpdrpMfg, "Generic")
+                          .Text(setup::kSpdrpLocationInformation, "Port_#0001.Hub_#0004")
+                          .Text(setup::kSpdrpService, "USBSTOR")
+                          .Text(setup::kSpdrpPhysicalDeviceObjectName, "\\Device\\USBPDO-7"));
+  }
+  // Every device has its share of the Actions; the plugged one starts 20 runs.
+  ActionList actions(kActions);
+  for (int i = 0; i < kActions; ++i) {
+    Action& action = actions[static_cast<std::size_t>(i)];
+    action.Name = "アクション " + std::to_string(i);
+    action.HardwareID = HardwareIdOf(i % kDevices);
+    action.ExeFile = "C:\\TOOLS\\BACKUP.EXE /device " + std::to_string(i);
+  }
+  SaveActions(platform, actions);
+
+  fake::FakeDevice& plugged = world.devices.devices.back();
+  DeviceDiffMutex mutex(world.threads);
+  PendingRuns pending(mutex);
+  Dispatcher dispatcher(platform, pending);
+
+  std::size_t registry_calls = 0;
+  std::size_t runs = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    plugged.present = false;
+    dispatcher.DispatchDeviceListChange();  // unplugged: the baseline lacks it again
+    plugged.present = true;
+    world.processes.started.clear();
+    const std::size_t calls_before = world.registry.calls();
+    state.ResumeTiming();
+
+    dispatcher.DispatchDeviceListChange();
+
+    registry_calls += world.registry.calls() - calls_before;
+    runs += world.processes.started.size();
+  }
+  if (world.processes.started.size() != kActions / kDevices || !world.notices.shown.empty())
+    state.SkipWithError("the plugged device did not start its Actions");
+  const auto per_dispatch = [&](std::size_t total) {
+    return benchmark::Counter(static_cast<double>(total), benchmark::Counter::kAvgIterations);
+  };
+  state.counters["registry_calls"] = per_dispatch(registry_calls);
+  state.counters["runs"] = per_dispatch(runs);
+}
+BENCHMARK(BM_DispatchDeviceListChange)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace mw
