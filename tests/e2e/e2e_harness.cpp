@@ -1,5 +1,6 @@
 #include "e2e/e2e_harness.h"
 
+#include <commctrl.h>
 #include <dbt.h>
 
 #include <cstdio>
@@ -18,11 +19,16 @@ std::string BinFolder() {
 std::string MakeWorkFolder(const std::string& name) {
   char temp[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);
+  // Process ids come round again in later runs, so a name may be taken by a
+  // folder with an old run's files: only a folder made just now is empty.
   static int counter = 0;
-  const std::string folder = std::string(temp) + "mw_e2e_" + name + "_" +
-                             std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
+  for (;;) {
+    const std::string folder = std::string(temp) + "mw_e2e_" + name + "_" +
+                               std::to_string(GetCurrentProcessId()) + "_" +
+                               std::to_string(++counter);
+    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
+      return folder;
+  }
 }
 
 std::string ReadFile(const std::string& path) {
@@ -74,6 +80,21 @@ void StoreActions(const std::vector<std::map<std::string, std::string>>& actions
   for (std::size_t i = 0; i < actions.size(); ++i)
     for (const auto& [field, text] : actions[i])
       WriteString(HKEY_CURRENT_USER, kActionsKey, std::to_string(i) + "_" + field, text);
+}
+
+std::vector<std::string> ValueNames(HKEY root, const std::string& path) {
+  std::vector<std::string> names;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+  for (DWORD index = 0;; ++index) {
+    char name[512] = {};
+    DWORD size = sizeof name;
+    if (RegEnumValueA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    names.push_back(name);
+  }
+  RegCloseKey(key);
+  return names;
 }
 
 Mountwick::~Mountwick() {
@@ -205,6 +226,103 @@ std::string MessageBoxText(HWND box) {
 void PressButton(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void TypeText(HWND control, const std::string& text) {
+  for (unsigned char c : text) PostMessageA(control, WM_CHAR, c, 1);
+}
+
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+std::vector<std::string> ComboBoxEntries(HWND combo) {
+  // Wine hands a cross-process CB_GETLBTEXTA back in UTF-16, so ask for that
+  // and convert here.
+  std::vector<std::string> entries;
+  DWORD_PTR count = 0;
+  if (!SendMessageTimeoutW(combo, CB_GETCOUNT, 0, 0, SMTO_NORMAL, 5000, &count)) return entries;
+  for (DWORD_PTR i = 0; i < count && count != static_cast<DWORD_PTR>(CB_ERR); ++i) {
+    wchar_t wide[1024] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide), SMTO_NORMAL, 5000,
+                        &length);
+    char text[2048] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    entries.push_back(text);
+  }
+  return entries;
+}
+
+namespace {
+
+// A block of memory in the process that owns a window, freed with the object.
+class RemoteBlock {
+ public:
+  RemoteBlock(HWND window, std::size_t size) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    if (process_)
+      address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+  ~RemoteBlock() {
+    if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    if (process_) CloseHandle(process_);
+  }
+  bool valid() const { return address_ != nullptr; }
+  char* at(std::size_t offset) const { return static_cast<char*>(address_) + offset; }
+  bool Write(std::size_t offset, const void* data, std::size_t size) const {
+    return WriteProcessMemory(process_, at(offset), data, size, nullptr) != FALSE;
+  }
+  bool Read(std::size_t offset, void* data, std::size_t size) const {
+    return ReadProcessMemory(process_, at(offset), data, size, nullptr) != FALSE;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+};
+
+}  // namespace
+
+std::string ListViewText(HWND list, int row, int column) {
+  constexpr std::size_t kTextSize = 1024;
+  RemoteBlock block(list, sizeof(LVITEMA) + kTextSize);
+  if (!block.valid()) return "<no memory>";
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = block.at(sizeof item);
+  item.cchTextMax = kTextSize;
+  const char empty = '\0';
+  if (!block.Write(0, &item, sizeof item) || !block.Write(sizeof item, &empty, 1)) return "<no memory>";
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                           reinterpret_cast<LPARAM>(block.at(0)), SMTO_NORMAL, 5000, &length))
+    return "<no answer>";
+  char text[kTextSize] = {};
+  block.Read(sizeof item, text, kTextSize - 1);
+  return text;
+}
+
+bool ClickListViewRow(HWND list, int row) {
+  RemoteBlock block(list, sizeof(RECT));
+  RECT rect = {};
+  rect.left = LVIR_LABEL;
+  if (!block.valid() || !block.Write(0, &rect, sizeof rect)) return false;
+  DWORD_PTR found = 0;
+  if (!SendMessageTimeoutA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                           reinterpret_cast<LPARAM>(block.at(0)), SMTO_NORMAL, 5000, &found) ||
+      !found || !block.Read(0, &rect, sizeof rect))
+    return false;
+  const LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+  return PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point) &&
+         PostMessageA(list, WM_LBUTTONUP, 0, point);
 }
 
 void SaveScreenshot(const std::string& name) {

@@ -16,6 +16,7 @@ inline constexpr char kActionsKey[] = "software\\Quillory\\Mountwick\\1.0\\Actio
 inline constexpr UINT kTrayCallback = 0x8064;
 
 std::string BinFolder();
+// A new, empty folder under the temporary folder, named after name.
 std::string MakeWorkFolder(const std::string& name);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
@@ -36,6 +37,9 @@ bool KeyExists(HKEY root, const std::string& path);
 std::string ReadString(HKEY root, const std::string& path, const std::string& name);
 void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& text);
 void StoreActions(const std::vector<std::map<std::string, std::string>>& actions);
+// The names of the values under path, in the registry's order; empty when the
+// key is missing.
+std::vector<std::string> ValueNames(HKEY root, const std::string& path);
 
 // One started Mountwick.exe.
 class Mountwick {
@@ -77,6 +81,20 @@ std::vector<HWND> WindowsWithCaption(DWORD process_id, const std::string& captio
 std::string MessageBoxText(HWND box);
 // Presses a button of a dialog or message box by its id.
 void PressButton(HWND dialog, int id);
+// Types text into a control key by key (WM_CHAR), so that the control's own
+// input rules, such as upper-casing, apply as they do for a user.
+void TypeText(HWND control, const std::string& text);
+// The window that has the keyboard focus in the thread that owns window.
+HWND FocusedWindow(HWND window);
+
+// The entries of a combo box of another process, in the ANSI code page.
+std::vector<std::string> ComboBoxEntries(HWND combo);
+
+// List views of another process: their item buffers have to live in that
+// process, so these go through memory allocated there.
+std::string ListViewText(HWND list, int row, int column);
+// A left click in the middle of the row's first column, as the mouse sends it.
+bool ClickListViewRow(HWND list, int row);
 
 // Saves a picture of the screen as a BMP file under the artifacts folder.
 void SaveScreenshot(const std::string& name);
