@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Remakes the README's pictures of the settings dialogs under Wine on a
+# private Xvfb and prefix:
+#   docs/screenshots/settings-dialog.png    the settings dialog, an Action selected
+#   docs/screenshots/extended-settings.png  that Action's extended settings
+# Needs what scripts/setup.sh installs (Wine, MinGW-w64, Xvfb, ImageMagick, fonts).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+mkdir -p build
+if ! { cmake --preset win64 >build/build-screenshots.log 2>&1 &&
+  cmake --build --preset win64 --target Mountwick screenshot_driver >>build/build-screenshots.log 2>&1; }; then
+  echo "screenshots: the build failed; see build/build-screenshots.log" >&2
+  exit 1
+fi
+bin="$root/build/win64/bin"
+out="$root/docs/screenshots"
+mkdir -p "$out"
+
+source scripts/wine-env.sh
+base="$root/build/screenshots"
+rm -rf "$base"
+wine_env_start "$base"
+trap wine_env_stop EXIT
+
+key='HKCU\software\Quillory\Mountwick\1.0\Actions'
+add() { wine reg add "$key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }
+# An enabled Action on the generic drive entry with its checks switched on,
+# and a disabled one on the media entry.
+add 0_Name '写真の取り込み'
+add 0_State 0
+add 0_HardwareID 'MESSAGE://DBT_DEVICEARRIVAL/VOLUME'
+add 0_ExeFile '"C:\Program Files\PhotoImport\import.exe" /from %_newdrv_%:\DCIM'
+add 0_Eject 0
+add 0_Ex_RunWaitChk 1
+add 0_Ex_RunWait 1500
+add 0_Ex_RunVolumeChk 1
+add 0_Ex_RunVolume CAMERA
+add 0_Ex_RunPathChk 1
+add 0_Ex_RunPath DCIM
+add 1_Name 'バックアップ'
+add 1_State 1
+add 1_HardwareID 'MESSAGE://DBT_DEVICEARRIVAL/MEDIA'
+add 1_ExeFile 'C:\Tools\backup.bat %_newdrv_%'
+add 1_Eject 0
+
+# One shot: start Mountwick with its settings open, let the driver set the
+# scene, and cut the window it names out of the screen.
+shoot() {
+  local scene=$1 file=$2 rect
+  mkdir -p "$base/work"
+  (cd "$base/work" && wine "$bin/Mountwick.exe" /S >/dev/null 2>&1 &)
+  if ! rect=$(wine "$bin/screenshot_driver.exe" "$scene" 2>"$base/driver.log" | tr -d '\r'); then
+    echo "screenshots: $scene: $(cat "$base/driver.log")" >&2
+    exit 1
+  fi
+  read -r left top width height <<<"$rect"
+  sleep 1  # the last paint
+  import -window root "$base/screen.png"
+  convert "$base/screen.png" -crop "${width}x${height}+${left}+${top}" +repage "$out/$file"
+  echo "screenshots: $out/$file (${width}x${height})"
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
+shoot settings settings-dialog.png
+shoot extended extended-settings.png
