@@ -47,7 +47,7 @@ bool FakeDevices::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
                                    std::uint32_t* last_error) {
   std::lock_guard lock(guard_);
   open_flags_.push_back(flags);
-  if (open_fails) {
+  if (faults.Fails("OpenUsbDeviceSet") || open_fails) {
     *last_error = open_error;
     return false;
   }
@@ -62,6 +62,7 @@ bool FakeDevices::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
 bool FakeDevices::EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) {
   std::lock_guard lock(guard_);
   const auto& members = sets_.at(set);
+  if (faults.Fails("EnumDevice")) return false;
   if (index >= members.size()) return false;
   const std::size_t position = members[index];
   *element = DeviceElement{};
@@ -76,6 +77,10 @@ bool FakeDevices::GetProperty(DeviceSet set, const DeviceElement& element, std::
   std::lock_guard lock(guard_);
   if (sets_.count(set) == 0) throw std::logic_error("property of a destroyed set");
   ++property_queries_;
+  if (faults.Fails("GetProperty")) {
+    *last_error = 31;  // ERROR_GEN_FAILURE
+    return false;
+  }
   std::size_t position = 0;
   std::memcpy(&position, element.data, sizeof position);
   FakeDevice& device = devices.at(position);
@@ -118,6 +123,7 @@ void FakeDevices::DestroyDeviceSet(DeviceSet set) {
 std::uint32_t FakeDevices::RequestDeviceEject(std::uint32_t dev_inst) {
   std::lock_guard lock(guard_);
   eject_requests_.push_back(dev_inst);
+  if (faults.Fails("RequestDeviceEject")) return 0x13;  // CR_FAILURE
   auto it = eject_answers.find(dev_inst);
   if (it == eject_answers.end() || it->second.empty()) return default_eject_answer;
   const std::uint32_t answer = it->second.front();

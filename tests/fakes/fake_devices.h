@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/call_faults.h"
 #include "platform/device_setup_port.h"
 
 namespace mw::fake {
@@ -42,6 +43,7 @@ class FakeDevices : public DeviceSetupPort {
   std::uint32_t open_error = 5;
   std::map<std::uint32_t, std::deque<std::uint32_t>> eject_answers;  // dev_inst -> answers
   std::uint32_t default_eject_answer = 0;
+  CallFaults faults;  // a failed call: open_error, no element, error 31, CR_FAILURE
 
   FakeDevice& Add(FakeDevice device);
 

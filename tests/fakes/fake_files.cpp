@@ -19,6 +19,7 @@ std::string Fold(std::string text) {
 bool FakeFiles::GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) {
   std::lock_guard lock(guard_);
   volume_queries_.push_back(root);
+  if (faults.Fails("GetVolumeLabel")) return false;
   auto failing = failures_before_ready.find(root);
   if (failing != failures_before_ready.end() && failing->second > 0) {
     --failing->second;
@@ -33,6 +34,7 @@ bool FakeFiles::GetVolumeLabel(const std::string& root, char* label, std::uint32
 std::uint32_t FakeFiles::FileAttributes(const std::string& path) {
   std::lock_guard lock(guard_);
   attribute_queries_.push_back(path);
+  if (faults.Fails("FileAttributes")) return kInvalidFileAttributes;
   const std::string folded = Fold(path);
   // The root of a readable volume exists.
   for (const auto& [root, label] : volumes)
@@ -43,6 +45,7 @@ std::uint32_t FakeFiles::FileAttributes(const std::string& path) {
 }
 
 std::string FakeFiles::CurrentDirectory(std::uint32_t buffer_size) {
+  if (faults.Fails("CurrentDirectory")) return {};
   if (current_directory.size() + 1 > buffer_size) return {};
   return current_directory;
 }

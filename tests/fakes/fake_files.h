@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/call_faults.h"
 #include "platform/file_system_port.h"
 
 namespace mw::fake {
@@ -20,12 +21,17 @@ class FakeFiles : public FileSystemPort {
   std::string current_directory = "C:\\work";
   std::string windows_directory = "C:\\WINDOWS";
   std::string program_folder = "C:\\Program Files\\Mountwick";
+  CallFaults faults;  // a failed call: no label, no attributes, no folder
 
   bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) override;
   std::uint32_t FileAttributes(const std::string& path) override;
   std::string CurrentDirectory(std::uint32_t buffer_size) override;
-  std::string WindowsDirectory() override { return windows_directory; }
-  std::string ProgramFolder() override { return program_folder; }
+  std::string WindowsDirectory() override {
+    return faults.Fails("WindowsDirectory") ? std::string() : windows_directory;
+  }
+  std::string ProgramFolder() override {
+    return faults.Fails("ProgramFolder") ? std::string() : program_folder;
+  }
 
   std::vector<std::string> VolumeQueries() const;
   std::vector<std::string> AttributeQueries() const;

@@ -7,6 +7,7 @@ namespace mw::fake {
 
 std::uint32_t FakeProcesses::ExpandEnvironment(const std::string& source, char* buffer,
                                                       std::uint32_t buffer_size) {
+  if (faults.Fails("ExpandEnvironment")) return 0;
   std::string out;
   std::size_t i = 0;
   while (i < source.size()) {
@@ -36,7 +37,7 @@ std::uint32_t FakeProcesses::ExpandEnvironment(const std::string& source, char* 
 bool FakeProcesses::StartProcess(const std::string& command_line, Process* process,
                                   std::uint32_t* last_error) {
   std::lock_guard lock(guard_);
-  if (create_fails) {
+  if (faults.Fails("StartProcess") || create_fails) {
     *last_error = create_error;
     return false;
   }
@@ -55,7 +56,7 @@ void FakeProcesses::WaitForProcess(Process process) {
 bool FakeProcesses::WaitForProcessEnd(Process, std::uint32_t milliseconds) {
   std::lock_guard lock(guard_);
   timed_waits.push_back(milliseconds);
-  return shell_process_ends;
+  return !faults.Fails("WaitForProcessEnd") && shell_process_ends;
 }
 
 std::intptr_t FakeProcesses::ShellExecuteOpenProcess(const std::string& file,
@@ -67,6 +68,7 @@ std::intptr_t FakeProcesses::ShellExecuteOpenProcess(const std::string& file,
     std::lock_guard lock(guard_);
     shell_calls.push_back(call);
     effect = on_shell_open;
+    if (faults.Fails("ShellExecuteOpenProcess")) return 5;
     if (shell_result <= 32) return shell_result;
     started.push_back({file + " " + parameters, false});
     ++open_processes;
@@ -97,6 +99,7 @@ std::intptr_t FakeProcesses::ShellExecuteOpen(const std::string& file,
     shell_calls.push_back(call);
     effect = on_shell_open;
   }
+  if (faults.Fails("ShellExecuteOpen")) return 5;
   if (effect && shell_result > 32) effect(call);
   return shell_result;
 }
@@ -105,6 +108,7 @@ std::intptr_t FakeProcesses::FindExecutableFor(const std::string& file, char* bu
                                             std::uint32_t buffer_size) {
   std::lock_guard lock(guard_);
   find_executable_calls.push_back(file);
+  if (faults.Fails("FindExecutableFor")) return 31;  // SE_ERR_NOASSOC
   auto it = find_executable.find(file);
   if (it == find_executable.end()) return 31;  // SE_ERR_NOASSOC
   std::strncpy(buffer, it->second.c_str(), buffer_size - 1);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/call_faults.h"
 #include "platform/process_port.h"
 
 namespace mw::fake {
@@ -34,6 +35,7 @@ class FakeProcesses : public ProcessPort {
   std::vector<std::uint32_t> timed_waits;
   bool create_fails = false;
   std::uint32_t create_error = 2;
+  CallFaults faults;  // a failed call: no expansion, create_error, no end, shell error 5
 
   std::vector<Started> started;
   std::vector<ShellCall> shell_calls;

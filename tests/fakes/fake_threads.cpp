@@ -82,7 +82,7 @@ bool FakeThreads::IsHeld(const std::string& name) {
 
 bool FakeThreads::StartDetachedThread(ThreadRoutine routine, void* parameter,
                                       std::uint32_t* error) {
-  if (fail_thread_start) {
+  if (faults.Fails("StartDetachedThread") || fail_thread_start) {
     *error = thread_start_error;
     return false;
   }

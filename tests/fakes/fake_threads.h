@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "fakes/call_faults.h"
 #include "platform/thread_port.h"
 
 namespace mw::fake {
@@ -20,6 +21,7 @@ class FakeThreads : public ThreadPort {
   bool fail_thread_start = false;
   std::uint32_t thread_start_error = 8;  // ERROR_NOT_ENOUGH_MEMORY
   bool run_threads_inline = false;       // run the routine before StartDetachedThread returns
+  CallFaults faults;                     // a failed thread start: thread_start_error
 
   Mutex CreateNamedMutex(const std::string& name, bool initially_owned,
                          bool* already_existed) override;
