@@ -77,7 +77,12 @@ void RemoveOtherValues(const Platform& platform, std::size_t count) {
   std::stable_partition(names.begin(), names.end(), [&](const std::string& name) {
     return FoldCase(name) == FoldCase(end_of_list);
   });
-  for (const std::string& name : names) DeleteSetting(platform, kActionsSubkey, name);
+  for (const std::string& name : names) {
+    // While the end marker stays, the values behind it are still an Action of
+    // the list: removing some of them would leave it loading half empty.
+    if (!DeleteSetting(platform, kActionsSubkey, name) && FoldCase(name) == FoldCase(end_of_list))
+      return;
+  }
 }
 
 }  // namespace

@@ -16,8 +16,9 @@ void LoadActions(const Platform& platform, ActionList& actions);
 // Replaces the stored list with actions. The new values are written over the
 // old ones first and the values of indexes that no longer exist are removed
 // afterwards, so the stored list is never empty on the way. When a write
-// fails nothing is removed and the old list stays loadable. An empty list is
-// stored as the absence of the subkey.
+// fails nothing is removed and the old list stays loadable; when the removal
+// of the first index beyond the new list fails, the Actions there stay whole.
+// An empty list is stored as the absence of the subkey.
 void SaveActions(const Platform& platform, const ActionList& actions);
 
 }  // namespace mw
