@@ -210,6 +210,17 @@ void Close(SettingsDialog& d) {
   EndDialog(d.window, IDCANCEL);
 }
 
+// The arrow keys select a row before they move the selection mark, so the
+// mark would still name the row just left; a row that became selected is
+// made the mark at once.
+void FollowNewSelection(const SettingsDialog& d, const NMLISTVIEW& change) {
+  const bool became_selected = (change.uChanged & LVIF_STATE) != 0 &&
+                               (change.uNewState & LVIS_SELECTED) != 0 &&
+                               (change.uOldState & LVIS_SELECTED) == 0;
+  if (became_selected && change.iItem >= 0)
+    SendMessageA(d.list_view, LVM_SETSELECTIONMARK, 0, change.iItem);
+}
+
 void SelectionChanged(SettingsDialog& d) {
   if (d.edit_busy) return;
   const int selection = SelectionMark(d);
@@ -345,6 +356,8 @@ INT_PTR HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);
       if (header->idFrom == IDC_ACTION_LIST &&
           (header->code == LVN_ITEMCHANGED || header->code == NM_CLICK)) {
+        if (header->code == LVN_ITEMCHANGED)
+          FollowNewSelection(*d, *reinterpret_cast<const NMLISTVIEW*>(lparam));
         SelectionChanged(*d);
         RefreshDeviceTooltip(*d);
       }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "e2e/e2e_harness.h"
 // commctrl.h needs the types of windows.h, which the harness brings.
@@ -369,6 +370,28 @@ TEST_F(SettingsDialog, RegisterAppendsAllSixteenValuesAndChangeOverwritesInPlace
   EXPECT_EQ(StoredValueNames(), ValuesOfActions(2));
   EXPECT_EQ(StoredValue(0, "Name"), "First");
   ExpectListMode();
+}
+
+TEST_F(SettingsDialog, TheArrowKeysInTheListShowTheActionTheyMoveTo) {
+  ASSERT_NO_FATAL_FAILURE(OpenWith({Action("A", kVolumeId, "a"), Action("B", kMediaId, "b")}));
+  ASSERT_NO_FATAL_FAILURE(SelectRow(0, "A"));
+  HWND list = Item(IDC_ACTION_LIST);
+  for (const auto& [key, row, name] : {std::tuple{VK_DOWN, 1, "B"}, std::tuple{VK_UP, 0, "A"}}) {
+    PostMessageA(list, WM_KEYDOWN, key, 0);
+    PostMessageA(list, WM_KEYUP, key, 0);
+    ASSERT_TRUE(WaitUntil([&] { return RowSelected(row); }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return Text(IDE_NAME) == name; }, 5000))
+        << "row " << row << " selected, the form shows " << Text(IDE_NAME);
+    EXPECT_EQ(SelectionMark(), row);
+  }
+  // Change edits the row the form shows.
+  ASSERT_NO_FATAL_FAILURE(Press(IDC_CHANGE));
+  SetText(IDE_NAME, "A2");
+  ASSERT_NO_FATAL_FAILURE(Press(IDC_REGISTER));
+  EXPECT_EQ(StoredValue(0, "Name"), "A2");
+  EXPECT_EQ(StoredValue(0, "HardwareID"), kVolumeId);
+  EXPECT_EQ(StoredValue(1, "Name"), "B");
+  EXPECT_EQ(StoredValue(1, "HardwareID"), kMediaId);
 }
 
 TEST_F(SettingsDialog, DeleteAsksAndOnlyYesRemovesTheActionAndSavesTheListAgain) {
