@@ -17,6 +17,11 @@ targets=("$@")
 ((${#targets[@]})) || targets=(launcher device_property registry_value notice_format device_change)
 
 build_fuzzers() {
+  # clang alone lacks libFuzzer's runtime on Debian; it is a package of its own.
+  if [[ ! -f $(clang -print-resource-dir 2>/dev/null)/lib/linux/libclang_rt.fuzzer-x86_64.a ]]; then
+    echo "fuzz: clang's libFuzzer runtime is missing (Debian 12: libclang-rt-14-dev)"
+    return 1
+  fi
   mkdir -p build
   local log=build/build-fuzz.log
   # Runs started side by side share one build tree.

@@ -33,6 +33,10 @@ for preset in host asan tsan; do
   ctest --preset "$preset" || failed=1
 done
 
+# Each libFuzzer target a few seconds on its seeds; scripts/fuzz.sh runs them longer.
+echo "== fuzz"
+scripts/fuzz.sh 5 || failed=1
+
 echo "== test win64 (Wine)"
 source scripts/wine-env.sh
 wine_env_start "$root/build/wine"
