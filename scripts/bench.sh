@@ -35,7 +35,42 @@ bench_host() {
   return "${PIPESTATUS[0]}"
 }
 
+# The real Mountwick.exe under Wine, on a private prefix and Xvfb: arrival to
+# program start with 1 and 100 Actions beside the CreateProcess floor, idle
+# CPU, private bytes over a soak of arrivals, and the sizes on disk.
+bench_wine() {
+  local log=$out/wine-build.log
+  echo "== Wine benchmarks (Mountwick.exe, Release)"
+  cmake --preset win64 >"$log" 2>&1 &&
+    cmake --build --preset win64 --target Mountwick arrival_bench bench_child >>"$log" 2>&1 || {
+    echo "bench: building the Windows benchmarks failed (see $log)"
+    return 1
+  }
+  local bin=$root/build/win64/bin
+  (
+    source scripts/wine-env.sh
+    wine_env_start "$root/build/bench-wine"
+    trap wine_env_stop EXIT
+    cd "$bin"
+    {
+      echo "# mountwick under Wine: $(wine --version); $(date -u +%FT%TZ)"
+      wine arrival_bench.exe "${MOUNTWICK_BENCH_ARRIVALS:-30}" "${MOUNTWICK_BENCH_IDLE_S:-60}" \
+        "${MOUNTWICK_BENCH_SOAK:-300}" | tr -d '\r'
+      echo "size_bytes Mountwick.exe $(stat -c %s Mountwick.exe)"
+      local dll
+      for dll in $(x86_64-w64-mingw32-objdump -p Mountwick.exe | sed -n 's/^\s*DLL Name: //p'); do
+        local file
+        file=$(find "$WINEPREFIX/drive_c/windows/system32" -maxdepth 1 -iname "$dll" | head -n 1)
+        echo "size_bytes $dll ${file:+$(stat -c %s "$file")} (Wine's own build)"
+      done
+    } | tee "$out/wine.txt"
+  ) || return 1
+  scripts/bench-chart.py "$out/wine.txt" "$out/arrival-latency.png" &&
+    echo "bench: chart $out/arrival-latency.png"
+}
+
 failed=0
 bench_host || failed=1
+bench_wine || failed=1
 echo "bench: figures in $out"
 exit $failed
