@@ -1,5 +1,5 @@
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstring>
 

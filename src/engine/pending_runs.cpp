@@ -3,7 +3,8 @@
 namespace mw {
 
 DeviceDiffMutex::DeviceDiffMutex(ThreadPort& threads)
-    : threads_(threads), handle_([&] {
+    : threads_(threads),
+      handle_([&] {
         bool existed = false;
         return threads.CreateNamedMutex(kDeviceDiffMutexName, false, &existed);
       }()) {}

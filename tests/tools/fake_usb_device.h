@@ -4,8 +4,8 @@
 // GUID_DEVINTERFACE_USB_DEVICE lists it, and removes it again. Header-only so
 // the device tool, the adapter tests and the end-to-end suite share one way of
 // doing it. Meant for a throw-away Wine prefix, never a real system.
-#include <setupapi.h>
 #include <windows.h>
+#include <setupapi.h>
 
 #include <optional>
 #include <string>
@@ -114,8 +114,7 @@ inline Outcome InstallFakeUsbDevice(const FakeUsbDevice& device) {
                              std::string(text.c_str(), text.size() + 1)))
       outcome = detail::Failed("SetupDiSetDeviceRegistryPropertyA");
   }
-  if (outcome.ok() &&
-      !SetupDiRegisterDeviceInfo(list.get(), &element, 0, nullptr, nullptr, nullptr))
+  if (outcome.ok() && !SetupDiRegisterDeviceInfo(list.get(), &element, 0, nullptr, nullptr, nullptr))
     outcome = detail::Failed("SetupDiRegisterDeviceInfo");
   SP_DEVICE_INTERFACE_DATA interface_data = {};
   interface_data.cbSize = sizeof interface_data;
