@@ -15,8 +15,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  static constexpr std::uintptr_t kMessages[] = {mw::dbt::kDevNodesChanged,
-                                                 mw::dbt::kDeviceArrival, 0x8004, 0x0018};
+  static constexpr std::uintptr_t kMessages[] = {mw::dbt::kDevNodesChanged, mw::dbt::kDeviceArrival,
+                                                 0x8004, 0x0018};
   const std::uintptr_t wparam = input.ConsumeBool() ? input.PickValueInArray(kMessages)
                                                     : input.ConsumeIntegral<std::uintptr_t>();
   const std::vector<unsigned char> bytes = input.ConsumeRemainingBytes<unsigned char>();

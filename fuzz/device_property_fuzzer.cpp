@@ -32,9 +32,8 @@ class AnsweringDevice : public mw::DeviceSetupPort {
                    std::uint32_t* last_error) override {
     ++queries;
     const auto length = static_cast<std::uint32_t>(data_.size());
-    const std::uint32_t claimed = input_.ConsumeBool()
-                                      ? length
-                                      : input_.ConsumeIntegralInRange<std::uint32_t>(0, 0x20000);
+    const std::uint32_t claimed =
+        input_.ConsumeBool() ? length : input_.ConsumeIntegralInRange<std::uint32_t>(0, 0x20000);
     switch (input_.ConsumeIntegralInRange(0, 3)) {
       case 0: {  // success, with whatever fits
         if (buffer != nullptr) std::memcpy(buffer, data_.data(), std::min(size, length));

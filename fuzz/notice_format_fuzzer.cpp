@@ -16,12 +16,18 @@ using mw::FormatArg;
 std::string Format(std::string_view format, const std::vector<FormatArg>& a, std::size_t size) {
   // FormatBounded takes its arguments as a braced list, as the notices pass them.
   switch (a.size()) {
-    case 0: return mw::FormatBounded(format, {}, size);
-    case 1: return mw::FormatBounded(format, {a[0]}, size);
-    case 2: return mw::FormatBounded(format, {a[0], a[1]}, size);
-    case 3: return mw::FormatBounded(format, {a[0], a[1], a[2]}, size);
-    case 4: return mw::FormatBounded(format, {a[0], a[1], a[2], a[3]}, size);
-    default: return mw::FormatBounded(format, {a[0], a[1], a[2], a[3], a[4]}, size);
+    case 0:
+      return mw::FormatBounded(format, {}, size);
+    case 1:
+      return mw::FormatBounded(format, {a[0]}, size);
+    case 2:
+      return mw::FormatBounded(format, {a[0], a[1]}, size);
+    case 3:
+      return mw::FormatBounded(format, {a[0], a[1], a[2]}, size);
+    case 4:
+      return mw::FormatBounded(format, {a[0], a[1], a[2], a[3]}, size);
+    default:
+      return mw::FormatBounded(format, {a[0], a[1], a[2], a[3], a[4]}, size);
   }
 }
 

@@ -23,14 +23,15 @@ void BM_DispatchDeviceListChange(benchmark::State& state) {
   world.threads.run_threads_inline = true;
   const Platform platform = world.platform();
   for (int device = 0; device < kDevices; ++device) {
-    world.devices.Add(fake::FakeDevice{}
-                          .Multi(setup::kSpdrpHardwareId, {HardwareIdOf(device)})
-                          .Text(setup::kSpdrpFriendlyName, "USB Mass Storage " + std::to_string(device))
-                          .Text(setup::kSpdrpDeviceDesc, "USB 大容量記憶装置")
-                          .Text(setup::kSpdrpMfg, "Generic")
-                          .Text(setup::kSpdrpLocationInformation, "Port_#0001.Hub_#0004")
-                          .Text(setup::kSpdrpService, "USBSTOR")
-                          .Text(setup::kSpdrpPhysicalDeviceObjectName, "\\Device\\USBPDO-7"));
+    world.devices.Add(
+        fake::FakeDevice{}
+            .Multi(setup::kSpdrpHardwareId, {HardwareIdOf(device)})
+            .Text(setup::kSpdrpFriendlyName, "USB Mass Storage " + std::to_string(device))
+            .Text(setup::kSpdrpDeviceDesc, "USB 大容量記憶装置")
+            .Text(setup::kSpdrpMfg, "Generic")
+            .Text(setup::kSpdrpLocationInformation, "Port_#0001.Hub_#0004")
+            .Text(setup::kSpdrpService, "USBSTOR")
+            .Text(setup::kSpdrpPhysicalDeviceObjectName, "\\Device\\USBPDO-7"));
   }
   // Every device has its share of the Actions; the plugged one starts 20 runs.
   ActionList actions(kActions);

@@ -33,8 +33,9 @@ void BM_LoadActions(benchmark::State& state) {
   }
   if (loaded.size() != static_cast<std::size_t>(state.range(0)) || !world.notices.shown.empty())
     state.SkipWithError("the stored list did not load whole");
-  state.counters["registry_calls"] = benchmark::Counter(
-      static_cast<double>(world.registry.calls() - calls_before), benchmark::Counter::kAvgIterations);
+  state.counters["registry_calls"] =
+      benchmark::Counter(static_cast<double>(world.registry.calls() - calls_before),
+                         benchmark::Counter::kAvgIterations);
   state.counters["actions"] = static_cast<double>(loaded.size());
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }

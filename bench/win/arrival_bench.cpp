@@ -55,8 +55,9 @@ void StoreActions(int count, const std::string& child, const std::string& record
     const std::string prefix = std::to_string(i) + "_";
     SetString(key, prefix + "Name", "Action " + std::to_string(i));
     SetString(key, prefix + "State", "0");
-    SetString(key, prefix + "HardwareID", i == count - 1 ? "MESSAGE://DBT_DEVICEARRIVAL/VOLUME"
-                                                         : "USB\\VID_0000&PID_" + std::to_string(i));
+    SetString(key, prefix + "HardwareID",
+              i == count - 1 ? "MESSAGE://DBT_DEVICEARRIVAL/VOLUME"
+                             : "USB\\VID_0000&PID_" + std::to_string(i));
     SetString(key, prefix + "ExeFile", child + " " + record);
     SetString(key, prefix + "Eject", "0");
   }
@@ -121,7 +122,8 @@ Summary Summarize(std::vector<double> samples) {
   std::sort(samples.begin(), samples.end());
   if (samples.empty()) return {0, 0};
   const auto at = [&](double q) {
-    return samples[std::min(samples.size() - 1, static_cast<std::size_t>(q * (samples.size() - 1) + 0.5))];
+    return samples[std::min(samples.size() - 1,
+                            static_cast<std::size_t>(q * (samples.size() - 1) + 0.5))];
   };
   return {at(0.5), at(0.95)};
 }
@@ -223,7 +225,8 @@ int main(int argc, char** argv) {
   std::printf("idle_cpu_seconds %.3f over %d s\n", idle_cpu, idle_seconds);
   std::printf("private_bytes_after_start %zu\n", static_cast<std::size_t>(after_start));
   for (int i = 0; i < soak_cycles; ++i) {
-    if (!SendArrival(running.window) || !WaitForLines(record, static_cast<std::size_t>(i) + 1, 20000))
+    if (!SendArrival(running.window) ||
+        !WaitForLines(record, static_cast<std::size_t>(i) + 1, 20000))
       break;
   }
   Sleep(1000);

@@ -14,7 +14,8 @@ struct Conversion {
   std::size_t precision = 0;
 };
 
-void Pad(std::string& out, std::string_view body, const Conversion& conversion, std::string_view prefix = {}) {
+void Pad(std::string& out, std::string_view body, const Conversion& conversion,
+         std::string_view prefix = {}) {
   const std::size_t length = prefix.size() + body.size();
   const std::size_t fill = conversion.width > length ? conversion.width - length : 0;
   if (conversion.left) {
@@ -77,10 +78,14 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
     }
     Conversion conversion;
     for (; i < format.size(); ++i) {
-      if (format[i] == '-') conversion.left = true;
-      else if (format[i] == '0') conversion.zero = true;
-      else if (format[i] == '#') conversion.alternate = true;
-      else break;
+      if (format[i] == '-')
+        conversion.left = true;
+      else if (format[i] == '0')
+        conversion.zero = true;
+      else if (format[i] == '#')
+        conversion.alternate = true;
+      else
+        break;
     }
     while (i < format.size() && format[i] >= '0' && format[i] <= '9')
       conversion.width = conversion.width * 10 + static_cast<std::size_t>(format[i++] - '0');
@@ -88,7 +93,8 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
       conversion.has_precision = true;
       ++i;
       while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-        conversion.precision = conversion.precision * 10 + static_cast<std::size_t>(format[i++] - '0');
+        conversion.precision =
+            conversion.precision * 10 + static_cast<std::size_t>(format[i++] - '0');
     }
     while (i < format.size() && (format[i] == 'l' || format[i] == 'h')) ++i;
     if (i >= format.size()) break;
@@ -103,7 +109,8 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
         const FormatArg* arg = take();
         if (!arg || arg->kind() != FormatArg::Kind::Text) break;
         std::string_view text = arg->text();
-        if (conversion.has_precision && text.size() > conversion.precision) text = text.substr(0, conversion.precision);
+        if (conversion.has_precision && text.size() > conversion.precision)
+          text = text.substr(0, conversion.precision);
         Pad(out, text, Conversion{conversion.left, false, false, conversion.width, false, 0});
         break;
       }
@@ -112,7 +119,8 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
         const FormatArg* arg = take();
         if (!arg || arg->kind() != FormatArg::Kind::Number) break;
         const char ch = static_cast<char>(arg->number());
-        Pad(out, std::string_view(&ch, 1), Conversion{conversion.left, false, false, conversion.width, false, 0});
+        Pad(out, std::string_view(&ch, 1),
+            Conversion{conversion.left, false, false, conversion.width, false, 0});
         break;
       }
       case 'd':
@@ -127,9 +135,10 @@ std::string FormatBounded(std::string_view format, std::initializer_list<FormatA
         if (type == 'd' || type == 'i') {
           const auto value = static_cast<std::int32_t>(arg->number());
           if (value < 0) prefix = "-";
-          body = Digits(value < 0 ? 0u - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
-                                  : static_cast<std::uint64_t>(value),
-                        10, false);
+          body =
+              Digits(value < 0 ? 0u - static_cast<std::uint64_t>(static_cast<std::int64_t>(value))
+                               : static_cast<std::uint64_t>(value),
+                     10, false);
         } else {
           const auto value = static_cast<std::uint32_t>(arg->number());
           body = Digits(value, type == 'u' ? 10 : 16, type == 'X');

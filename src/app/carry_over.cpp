@@ -38,7 +38,8 @@ bool ImportCarryOver(const Platform& platform, const std::string& carry_over_pat
   const std::intptr_t result = platform.processes.ShellExecuteOpenProcess(
       editor, "/s " + carry_over_path, process.receive());
   if (result <= 32) {
-    ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kStartFailed, editor);
+    ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kStartFailed,
+                          editor);
   } else if (process.get() != 0) {
     // The import is done when the editor has ended, however long it takes, up to a limit.
     platform.processes.WaitForProcessEnd(process.get(), kImportTimeoutMs);

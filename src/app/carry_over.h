@@ -9,7 +9,8 @@
 namespace mw {
 
 inline constexpr char kCarryOverFileName[] = "Mountwick_Verup.inf";
-inline constexpr char kProductKeyOnCommandLine[] = " HKEY_CURRENT_USER\\software\\Quillory\\Mountwick";
+inline constexpr char kProductKeyOnCommandLine[] =
+    " HKEY_CURRENT_USER\\software\\Quillory\\Mountwick";
 inline constexpr unsigned kImportTimeoutMs = 30000;
 
 // The file's full path in the working directory, quoted for a command line.

@@ -74,14 +74,14 @@ int Run(HINSTANCE instance, const char* arguments) {
   RegisterClassExA(&window_class);
 
   a.taskbar_created = RegisterWindowMessageA("TaskbarCreated");
-  a.main_window = CreateWindowExA(0, class_name.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance,
-                                  app);
+  a.main_window =
+      CreateWindowExA(0, class_name.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                      CW_USEDEFAULT, 0, nullptr, nullptr, instance, app);
   if (!a.main_window) return 0;
-  mw::NotifyTrayIcon(a.main_window, NIM_ADD, mw::kTrayIconId,
-                     static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL),
-                                                   IMAGE_ICON, 16, 16, 0)),
-                     mw::kTrayTip);
+  mw::NotifyTrayIcon(
+      a.main_window, NIM_ADD, mw::kTrayIconId,
+      static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, 0)),
+      mw::kTrayTip);
 
   HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 

@@ -120,8 +120,8 @@ void OpenHelpFile(Application& app) {
   // By its full path beside the program: a file planted in the working
   // directory must never answer for the help.
   const std::string folder = app.platform.files.ProgramFolder();
-  ShellOpen(app.platform, folder.empty() ? std::string(kHelpFileName)
-                                         : folder + "\\" + kHelpFileName);
+  ShellOpen(app.platform,
+            folder.empty() ? std::string(kHelpFileName) : folder + "\\" + kHelpFileName);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -25,7 +25,8 @@ std::string SystemErrorLine(UserNoticePort& port, std::uint32_t code) {
   char system_text[kSystemTextBufferSize] = {};
   port.FormatSystemMessage(code, system_text, kSystemTextBufferSize - 1);
   system_text[kSystemTextBufferSize - 1] = '\0';
-  return FormatBounded("\nSysErr(%d) %s", {FormatArg(static_cast<int>(code)), FormatArg(system_text)},
+  return FormatBounded("\nSysErr(%d) %s",
+                       {FormatArg(static_cast<int>(code)), FormatArg(system_text)},
                        kNoticeBufferSize);
 }
 

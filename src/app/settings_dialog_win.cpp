@@ -40,7 +40,9 @@ SettingsDialog* DialogOf(HWND window) {
   return reinterpret_cast<SettingsDialog*>(GetWindowLongPtrA(window, DWLP_USER));
 }
 
-UserNoticePort::Window AsOwner(HWND window) { return reinterpret_cast<UserNoticePort::Window>(window); }
+UserNoticePort::Window AsOwner(HWND window) {
+  return reinterpret_cast<UserNoticePort::Window>(window);
+}
 
 int SelectionMark(const SettingsDialog& d) {
   return static_cast<int>(SendMessageA(d.list_view, LVM_GETSELECTIONMARK, 0, 0));
@@ -60,8 +62,8 @@ ActionForm ReadForm(const SettingsDialog& d) {
   ActionForm form;
   form.name = ControlText(d.window, IDE_NAME, kFormTextLimit);
   form.disabled = IsControlChecked(d.window, IDX_DISABLED);
-  form.device = DeviceOfEntry(
-      d.picker, static_cast<int>(SendMessageA(d.device_combo, CB_GETCURSEL, 0, 0)));
+  form.device =
+      DeviceOfEntry(d.picker, static_cast<int>(SendMessageA(d.device_combo, CB_GETCURSEL, 0, 0)));
   form.command_line = ControlText(d.window, IDE_COMMAND_LINE, kFormTextLimit);
   form.eject_checked = IsControlChecked(d.window, IDX_EJECT);
   form.eject_enabled = IsWindowEnabled(GetDlgItem(d.window, IDX_EJECT)) != FALSE;
@@ -121,9 +123,9 @@ void CheckPickerOption(SettingsDialog& d, int option_id) {
 
 void ChooseExecutable(SettingsDialog& d) {
   std::string chosen;
-  if (ChooseExecutableFile(d.window,
-                           ChooserStartName(ControlText(d.window, IDE_COMMAND_LINE, kFormTextLimit)),
-                           chosen))
+  if (ChooseExecutableFile(
+          d.window, ChooserStartName(ControlText(d.window, IDE_COMMAND_LINE, kFormTextLimit)),
+          chosen))
     SetControlText(d.window, IDE_COMMAND_LINE, chosen);
 }
 
@@ -261,7 +263,8 @@ void Register(SettingsDialog& d) {
   const int selection = SelectionMark(d);
   ActionForm form = ReadForm(d);
   const std::string typed_name = form.name;
-  const FormCheck check = ValidateForm(d.app.platform.notices, form, d.picker, d.actions, selection);
+  const FormCheck check =
+      ValidateForm(d.app.platform.notices, form, d.picker, d.actions, selection);
   // A generated name stays in the edit, valid or not.
   if (form.name != typed_name) SetControlText(d.window, IDE_NAME, form.name);
   if (!check.valid) {
@@ -269,8 +272,8 @@ void Register(SettingsDialog& d) {
     return;
   }
   form = ReadForm(d);  // the name as the edit holds it
-  const int row = RegisterForm(d.app.platform, form, d.picker, d.app.extended_work_copy,
-                               d.actions, selection);
+  const int row =
+      RegisterForm(d.app.platform, form, d.picker, d.app.extended_work_copy, d.actions, selection);
   FillActionListView(d);
   SendMessageA(d.list_view, LVM_SETSELECTIONMARK, 0, row);
   SetRowSelected(d, row, true);

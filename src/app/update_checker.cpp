@@ -35,14 +35,15 @@ void RegisterWithUpdateChecker(const Platform& platform) {
     WriteText(registry, author.get(), "DisplayHost", "https://quillory.example/");
   }
   const std::string file_path = FormatBounded(
-      "%s\\%s", {FormatArg(platform.files.CurrentDirectory(1023)), FormatArg(kProgramFileName)}, 1024);
+      "%s\\%s", {FormatArg(platform.files.CurrentDirectory(1023)), FormatArg(kProgramFileName)},
+      1024);
   ScopedRegKey entry(registry);
   if (registry.CreateKey(RegistryRoot::CurrentUser, author_path + "\\Mountwick\\",
                          reg::kReadWriteCreate, entry.receive()) != reg::kSuccess)
     return;
   const std::uint32_t build = kBuildNumber;
-  registry.SetValue(entry.get(), "Build", reg::kDword, reinterpret_cast<const unsigned char*>(&build),
-                    sizeof build);
+  registry.SetValue(entry.get(), "Build", reg::kDword,
+                    reinterpret_cast<const unsigned char*>(&build), sizeof build);
   WriteText(registry, entry.get(), "DistinctName", kProductName);
   WriteText(registry, entry.get(), "DisplayName", "デバイス監視ランチャー(Mountwick)");
   WriteText(registry, entry.get(), "FilePath", file_path);

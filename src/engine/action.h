@@ -41,13 +41,23 @@ void ResetToDefaults(Action& action);
 void CopyExtendedFields(const Action& from, Action& to);
 
 // The field tests; all comparisons are whole texts, byte for byte.
-inline bool IsDispatched(const Action& action) { return action.State != kFlagOn; }
-inline bool IsShownEnabled(const Action& action) { return action.State == kFlagOff; }
-inline bool IsFlagOn(const std::string& flag) { return flag == kFlagOn; }
-inline bool IsShownChecked(const std::string& flag) { return flag != kFlagOff; }
+inline bool IsDispatched(const Action& action) {
+  return action.State != kFlagOn;
+}
+inline bool IsShownEnabled(const Action& action) {
+  return action.State == kFlagOff;
+}
+inline bool IsFlagOn(const std::string& flag) {
+  return flag == kFlagOn;
+}
+inline bool IsShownChecked(const std::string& flag) {
+  return flag != kFlagOff;
+}
 inline bool BindsDevice(const Action& action, const std::string& hardware_id) {
   return action.HardwareID == hardware_id;
 }
-inline bool HaveSameName(const Action& a, const Action& b) { return a.Name == b.Name; }
+inline bool HaveSameName(const Action& a, const Action& b) {
+  return a.Name == b.Name;
+}
 
 }  // namespace mw

@@ -53,8 +53,12 @@ void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
   }
 }
 
-void Dispatcher::DispatchVolumeArrival(char letter) { DispatchGeneric(kGenericVolumeId, letter); }
-void Dispatcher::DispatchMediaArrival(char letter) { DispatchGeneric(kGenericMediaId, letter); }
+void Dispatcher::DispatchVolumeArrival(char letter) {
+  DispatchGeneric(kGenericVolumeId, letter);
+}
+void Dispatcher::DispatchMediaArrival(char letter) {
+  DispatchGeneric(kGenericMediaId, letter);
+}
 
 void Dispatcher::DispatchGeneric(const char* generic_id, char letter) {
   std::vector<FailedStart> failures;
@@ -63,7 +67,8 @@ void Dispatcher::DispatchGeneric(const char* generic_id, char letter) {
     ActionList actions;
     LoadActions(platform_, actions);
     for (Action& action : actions) {
-      if (IsDispatched(action) && BindsDevice(action, generic_id)) StartRun(action, letter, failures);
+      if (IsDispatched(action) && BindsDevice(action, generic_id))
+        StartRun(action, letter, failures);
     }
   }
   ReportFailedStarts(failures);

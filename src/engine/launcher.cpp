@@ -24,8 +24,7 @@ constexpr std::uint32_t kErrorFilenameTooLong = 206;
 // the expansion fails or does not fit.
 bool Expand(ProcessPort& processes, const std::string& source, std::string& expanded) {
   char buffer[kLaunchBufferSize] = {};
-  const std::uint32_t needed =
-      processes.ExpandEnvironment(source, buffer, kLaunchBufferSize - 1);
+  const std::uint32_t needed = processes.ExpandEnvironment(source, buffer, kLaunchBufferSize - 1);
   if (needed == 0 || needed > kLaunchBufferSize - 1) return false;
   expanded.assign(buffer);
   return true;

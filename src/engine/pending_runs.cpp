@@ -3,8 +3,7 @@
 namespace mw {
 
 DeviceDiffMutex::DeviceDiffMutex(ThreadPort& threads)
-    : threads_(threads),
-      handle_([&] {
+    : threads_(threads), handle_([&] {
         bool existed = false;
         return threads.CreateNamedMutex(kDeviceDiffMutexName, false, &existed);
       }()) {}

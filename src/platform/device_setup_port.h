@@ -19,8 +19,7 @@ class DeviceSetupPort {
   virtual ~DeviceSetupPort() = default;
   // SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, NULL, NULL, flags).
   // Returns false with *last_error when the set cannot be opened.
-  virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
-                                std::uint32_t* last_error) = 0;
+  virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* last_error) = 0;
   // SetupDiEnumDeviceInfo.
   virtual bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) = 0;
   // SetupDiGetDeviceRegistryPropertyA. buffer may be null with size 0.

@@ -45,7 +45,8 @@ inline constexpr long kNoMoreItems = 259;
 inline constexpr std::uint32_t kSz = 1;
 inline constexpr std::uint32_t kDword = 4;
 inline constexpr std::uint32_t kRead = 0x20019;
-inline constexpr std::uint32_t kReadWriteCreate = 0x2001F;  // KEY_READ|KEY_SET_VALUE|KEY_CREATE_SUB_KEY
+inline constexpr std::uint32_t kReadWriteCreate =
+    0x2001F;  // KEY_READ|KEY_SET_VALUE|KEY_CREATE_SUB_KEY
 }  // namespace reg
 
 // Closes its key through the port when it goes out of scope.

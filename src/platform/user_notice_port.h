@@ -12,7 +12,7 @@ class UserNoticePort {
   virtual ~UserNoticePort() = default;
   // MessageBoxA; returns the button pressed (IDOK = 1, IDYES = 6, IDNO = 7).
   virtual int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
-                         std::uint32_t style) = 0;
+                             std::uint32_t style) = 0;
   // GetDesktopWindow.
   virtual Window DesktopWindow() = 0;
   // GetForegroundWindow.

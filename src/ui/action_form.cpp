@@ -13,7 +13,9 @@ const DeviceRecord* SelectedDevice(const DevicePicker& picker, int device) {
   return &picker.devices[static_cast<std::size_t>(device)];
 }
 
-const char* Flag(bool on) { return on ? kFlagOn : kFlagOff; }
+const char* Flag(bool on) {
+  return on ? kFlagOn : kFlagOff;
+}
 
 }  // namespace
 
@@ -68,8 +70,8 @@ FormCheck ValidateForm(UserNoticePort& notices, ActionForm& form, const DevicePi
   }
   if (form.name.empty() || form.name == kNewActionName) {
     // The combo box would hand over no more of the name than this.
-    form.name = GenerateActionName(CutToBuffer(device->DisplayName, kFormTextLimit),
-                                   form.command_line);
+    form.name =
+        GenerateActionName(CutToBuffer(device->DisplayName, kFormTextLimit), form.command_line);
   }
   for (std::size_t i = 0; i < actions.size(); ++i) {
     if (static_cast<int>(i) == selection) continue;

@@ -11,9 +11,9 @@ constexpr RECT kToolRect = {0, 0, 480, 300};
 }  // namespace
 
 HWND CreateDeviceTooltip(HINSTANCE instance, HWND combo, const std::string& text) {
-  HWND tooltip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                 instance, nullptr);
+  HWND tooltip =
+      CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                      CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   if (!tooltip) return nullptr;
   TTTOOLINFOA tool = {};
   // A size every common-controls version takes, version 6 from our manifest

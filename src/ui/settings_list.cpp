@@ -8,10 +8,10 @@ namespace mw {
 namespace {
 
 constexpr int kListGroup[] = {IDC_ACTION_LIST, IDC_NEW, IDC_CHANGE, IDC_DELETE};
-constexpr int kFormGroup[] = {IDE_NAME,        IDX_DISABLED, IDX_SHOW_CONNECTED,
+constexpr int kFormGroup[] = {IDE_NAME,           IDX_DISABLED,     IDX_SHOW_CONNECTED,
                               IDX_SHOW_ALL_KNOWN, IDC_DEVICE_COMBO, IDE_COMMAND_LINE,
-                              IDC_BROWSE,      IDC_EXTENDED, IDC_TEST_RUN,
-                              IDC_REGISTER,    IDC_CANCEL_EDIT};
+                              IDC_BROWSE,         IDC_EXTENDED,     IDC_TEST_RUN,
+                              IDC_REGISTER,       IDC_CANCEL_EDIT};
 
 bool IsRow(const ActionList& actions, int selection) {
   return selection >= 0 && static_cast<std::size_t>(selection) < actions.size();
@@ -38,7 +38,9 @@ std::vector<ControlEnabling> EditModeEnabling(bool list_enabled, bool form_enabl
   return states;
 }
 
-int EditModeFocus(bool list_enabled) { return list_enabled ? IDC_ACTION_LIST : IDE_NAME; }
+int EditModeFocus(bool list_enabled) {
+  return list_enabled ? IDC_ACTION_LIST : IDE_NAME;
+}
 
 bool RequireSelection(UserNoticePort& notices, int selection) {
   if (selection >= 0) return true;

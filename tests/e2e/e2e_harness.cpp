@@ -300,7 +300,8 @@ std::string ListViewText(HWND list, int row, int column) {
   item.pszText = block.at(sizeof item);
   item.cchTextMax = kTextSize;
   const char empty = '\0';
-  if (!block.Write(0, &item, sizeof item) || !block.Write(sizeof item, &empty, 1)) return "<no memory>";
+  if (!block.Write(0, &item, sizeof item) || !block.Write(sizeof item, &empty, 1))
+    return "<no memory>";
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
                            reinterpret_cast<LPARAM>(block.at(0)), SMTO_NORMAL, 5000, &length))

@@ -35,7 +35,8 @@ bool WaitUntil(Test test, DWORD timeout_ms) {
 void RemoveAllSettings();
 bool KeyExists(HKEY root, const std::string& path);
 std::string ReadString(HKEY root, const std::string& path, const std::string& name);
-void WriteString(HKEY root, const std::string& path, const std::string& name, const std::string& text);
+void WriteString(HKEY root, const std::string& path, const std::string& name,
+                 const std::string& text);
 void StoreActions(const std::vector<std::map<std::string, std::string>>& actions);
 // The names of the values under path, in the registry's order; empty when the
 // key is missing.

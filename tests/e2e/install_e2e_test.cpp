@@ -99,10 +99,10 @@ TEST(Installer, InstallsPerUserStartsFromItsShortcutAndUninstallsKeepingSettings
                              nullptr, menu.working_directory.c_str(), &info, &process));
   CloseHandle(process.hThread);
   HWND window = nullptr;
-  EXPECT_TRUE(WaitUntil([&] { return (window = FindWindowA("MOUNTWICK", nullptr)) != nullptr; },
-                        20000));
-  EXPECT_EQ(ReadString(HKEY_CURRENT_USER,
-                       "Software\\Tivolane\\support@quillory.example\\Mountwick", "FilePath"),
+  EXPECT_TRUE(
+      WaitUntil([&] { return (window = FindWindowA("MOUNTWICK", nullptr)) != nullptr; }, 20000));
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, "Software\\Tivolane\\support@quillory.example\\Mountwick",
+                       "FilePath"),
             install + "\\Mountwick.exe");
   if (window) PostMessageA(window, WM_COMMAND, 105, 0);
   EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);

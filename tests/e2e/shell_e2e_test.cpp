@@ -43,8 +43,11 @@ class EndToEnd : public ::testing::Test {
   std::map<std::string, std::string> Action(const std::string& name, const std::string& id,
                                             const std::string& arguments,
                                             const std::string& state = "0") {
-    return {{"Name", name}, {"State", state}, {"HardwareID", id},
-            {"ExeFile", child_ + " " + arguments}, {"Eject", "0"}};
+    return {{"Name", name},
+            {"State", state},
+            {"HardwareID", id},
+            {"ExeFile", child_ + " " + arguments},
+            {"Eject", "0"}};
   }
 
   // The command lines the recording child received, one per started run.
@@ -87,10 +90,9 @@ TEST_F(EndToEnd, ASecondStartEndsAtOnceWithExitCodeZero) {
 }
 
 TEST_F(EndToEnd, AVolumeArrivalStartsTheDriveEntryActionsOnceForTheLowestDrive) {
-  HWND window = StartWithSettings({Action("V1", kVolumeId, "one %_newdrv_%:\\"),
-                                   Action("M1", kMediaId, "media %_newdrv_%"),
-                                   Action("V2", kVolumeId, "two %_newdrv_%"),
-                                   Action("Off", kVolumeId, "off", "1")});
+  HWND window = StartWithSettings(
+      {Action("V1", kVolumeId, "one %_newdrv_%:\\"), Action("M1", kMediaId, "media %_newdrv_%"),
+       Action("V2", kVolumeId, "two %_newdrv_%"), Action("Off", kVolumeId, "off", "1")});
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(SendVolumeArrival(window, (1u << 4) | (1u << 5), 0));
   ASSERT_TRUE(WaitUntil([&] { return Recorded().size() >= 2; }, 15000));
@@ -160,7 +162,8 @@ TEST_F(EndToEnd, AutomaticRemovalWaitsForTheStartedProgram) {
   ASSERT_TRUE(WaitUntil([&] { return !Recorded().empty(); }, 15000));
   DWORD_PTR result = 0;
   EXPECT_NE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 500, &result), 0);
-  EXPECT_TRUE(WaitUntil([&] { return ReadFile(record_).find("ended") != std::string::npos; }, 15000));
+  EXPECT_TRUE(
+      WaitUntil([&] { return ReadFile(record_).find("ended") != std::string::npos; }, 15000));
 }
 
 TEST_F(EndToEnd, WithoutSettingsBroadcastsAreIgnored) {
@@ -250,15 +253,16 @@ TEST_F(EndToEnd, HelpWithoutAHelpFileNamesItInTheNotice) {
                           CREATE_ALWAYS, 0, nullptr));
   const std::string beside_program = BinFolder() + "\\Mountwick.chm";
   const std::string hidden = beside_program + ".away";
-  const bool moved = !FileExists(beside_program) || MoveFileExA(beside_program.c_str(), hidden.c_str(),
-                                                                MOVEFILE_REPLACE_EXISTING);
+  const bool moved = !FileExists(beside_program) ||
+                     MoveFileExA(beside_program.c_str(), hidden.c_str(), MOVEFILE_REPLACE_EXISTING);
   HWND window = StartWithSettings({});
   ASSERT_NE(window, nullptr);
   PostMessageA(window, WM_COMMAND, 32774, 0);
   const DWORD id = GetProcessId(app_.process());
   HWND notice = WaitForWindow(id, kNoticeCaption, 10000);
   const std::string text = notice ? MessageBoxText(notice) : std::string();
-  if (FileExists(hidden)) MoveFileExA(hidden.c_str(), beside_program.c_str(), MOVEFILE_REPLACE_EXISTING);
+  if (FileExists(hidden))
+    MoveFileExA(hidden.c_str(), beside_program.c_str(), MOVEFILE_REPLACE_EXISTING);
   ASSERT_TRUE(moved);
   ASSERT_NE(notice, nullptr);
   EXPECT_NE(text.find("アプリケーションの起動に失敗しました。"), std::string::npos) << text;
@@ -273,8 +277,8 @@ TEST_F(EndToEnd, HelpOpensTheHelpFileBesideTheProgram) {
   ASSERT_NE(window, nullptr);
   PostMessageA(window, WM_COMMAND, 32774, 0);
   HWND viewer = nullptr;
-  EXPECT_TRUE(WaitUntil([&] { return (viewer = FindWindowA(nullptr, "Mountwick ヘルプ")) != nullptr; },
-                        15000));
+  EXPECT_TRUE(WaitUntil(
+      [&] { return (viewer = FindWindowA(nullptr, "Mountwick ヘルプ")) != nullptr; }, 15000));
   SaveScreenshot("help_viewer");
   EXPECT_TRUE(WindowsWithCaption(GetProcessId(app_.process()), kNoticeCaption).empty());
   if (viewer) PostMessageA(viewer, WM_CLOSE, 0, 0);

@@ -43,8 +43,7 @@ FakeDevice& FakeDevices::Add(FakeDevice device) {
   return devices.back();
 }
 
-bool FakeDevices::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
-                                   std::uint32_t* last_error) {
+bool FakeDevices::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* last_error) {
   std::lock_guard lock(guard_);
   open_flags_.push_back(flags);
   if (faults.Fails("OpenUsbDeviceSet") || open_fails) {

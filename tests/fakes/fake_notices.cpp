@@ -7,7 +7,7 @@
 namespace mw::fake {
 
 int FakeNotices::ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
-                            std::uint32_t style) {
+                                std::uint32_t style) {
   std::function<void()> hook;
   {
     std::lock_guard lock(guard_);
@@ -44,6 +44,8 @@ std::vector<std::string> FakeNotices::Texts() const {
   return texts;
 }
 
-void FakeText::ToUpper(std::string& text) { UpperCaseSjis(text.data(), text.size()); }
+void FakeText::ToUpper(std::string& text) {
+  UpperCaseSjis(text.data(), text.size());
+}
 
 }  // namespace mw::fake

@@ -32,7 +32,7 @@ class FakeNotices : public UserNoticePort {
   std::function<void()> while_shown;
 
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
-                 std::uint32_t style) override;
+                     std::uint32_t style) override;
   Window DesktopWindow() override { return kDesktop; }
   Window ForegroundWindow() override { return foreground; }
   std::string WindowTitle(Window window, int buffer_size) override;

@@ -6,7 +6,7 @@
 namespace mw::fake {
 
 std::uint32_t FakeProcesses::ExpandEnvironment(const std::string& source, char* buffer,
-                                                      std::uint32_t buffer_size) {
+                                               std::uint32_t buffer_size) {
   if (faults.Fails("ExpandEnvironment")) return 0;
   std::string out;
   std::size_t i = 0;
@@ -35,7 +35,7 @@ std::uint32_t FakeProcesses::ExpandEnvironment(const std::string& source, char* 
 }
 
 bool FakeProcesses::StartProcess(const std::string& command_line, Process* process,
-                                  std::uint32_t* last_error) {
+                                 std::uint32_t* last_error) {
   std::lock_guard lock(guard_);
   if (faults.Fails("StartProcess") || create_fails) {
     *last_error = create_error;
@@ -105,7 +105,7 @@ std::intptr_t FakeProcesses::ShellExecuteOpen(const std::string& file,
 }
 
 std::intptr_t FakeProcesses::FindExecutableFor(const std::string& file, char* buffer,
-                                            std::uint32_t buffer_size) {
+                                               std::uint32_t buffer_size) {
   std::lock_guard lock(guard_);
   find_executable_calls.push_back(file);
   if (faults.Fails("FindExecutableFor")) return 31;  // SE_ERR_NOASSOC

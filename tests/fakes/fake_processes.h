@@ -30,7 +30,7 @@ class FakeProcesses : public ProcessPort {
   std::map<std::string, std::string> find_executable;  // file as passed -> answer
   std::intptr_t find_executable_result = 42;
   std::intptr_t shell_result = 42;
-  bool shell_process_ends = true;            // within the wait it is given
+  bool shell_process_ends = true;                       // within the wait it is given
   std::function<void(const ShellCall&)> on_shell_open;  // what the opened program does
   std::vector<std::uint32_t> timed_waits;
   bool create_fails = false;
@@ -45,9 +45,9 @@ class FakeProcesses : public ProcessPort {
   std::vector<std::string> StartedCommands() const;
 
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
-                                         std::uint32_t buffer_size) override;
+                                  std::uint32_t buffer_size) override;
   bool StartProcess(const std::string& command_line, Process* process,
-                     std::uint32_t* last_error) override;
+                    std::uint32_t* last_error) override;
   void WaitForProcess(Process process) override;
   bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) override;
   void CloseProcess(Process process) override;
@@ -55,7 +55,7 @@ class FakeProcesses : public ProcessPort {
   std::intptr_t ShellExecuteOpenProcess(const std::string& file, const std::string& parameters,
                                         Process* process) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
-                               std::uint32_t buffer_size) override;
+                                  std::uint32_t buffer_size) override;
 
  private:
   mutable std::mutex guard_;  // runner threads start processes concurrently

@@ -58,7 +58,9 @@ void FakeRegistry::PutString(const std::string& path, const std::string& name,
   PutValue(path, name, std::move(value));
 }
 
-bool FakeRegistry::HasKey(const std::string& path) const { return keys_.count(Fold(path)) != 0; }
+bool FakeRegistry::HasKey(const std::string& path) const {
+  return keys_.count(Fold(path)) != 0;
+}
 
 const FakeRegistry::Value* FakeRegistry::Find(const std::string& path,
                                               const std::string& name) const {

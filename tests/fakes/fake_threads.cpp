@@ -7,10 +7,16 @@ namespace {
 thread_local std::uint32_t last_error = 0;
 }
 
-FakeThreads::~FakeThreads() { JoinAll(); }
+FakeThreads::~FakeThreads() {
+  JoinAll();
+}
 
-void FakeThreads::SetLastError(std::uint32_t code) { last_error = code; }
-std::uint32_t FakeThreads::LastError() { return last_error; }
+void FakeThreads::SetLastError(std::uint32_t code) {
+  last_error = code;
+}
+std::uint32_t FakeThreads::LastError() {
+  return last_error;
+}
 
 ThreadPort::Mutex FakeThreads::CreateNamedMutex(const std::string& name, bool initially_owned,
                                                 bool* already_existed) {

@@ -114,7 +114,8 @@ inline Outcome InstallFakeUsbDevice(const FakeUsbDevice& device) {
                              std::string(text.c_str(), text.size() + 1)))
       outcome = detail::Failed("SetupDiSetDeviceRegistryPropertyA");
   }
-  if (outcome.ok() && !SetupDiRegisterDeviceInfo(list.get(), &element, 0, nullptr, nullptr, nullptr))
+  if (outcome.ok() &&
+      !SetupDiRegisterDeviceInfo(list.get(), &element, 0, nullptr, nullptr, nullptr))
     outcome = detail::Failed("SetupDiRegisterDeviceInfo");
   SP_DEVICE_INTERFACE_DATA interface_data = {};
   interface_data.cbSize = sizeof interface_data;

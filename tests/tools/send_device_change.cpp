@@ -22,8 +22,8 @@ int main(int argc, char** argv) {
   }
   DWORD_PTR result = 0;
   if (argc >= 2 && std::strcmp(argv[1], "nodes") == 0) {
-    return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_NORMAL,
-                               30000, &result)
+    return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_NORMAL, 30000,
+                               &result)
                ? 0
                : 1;
   }

@@ -1,9 +1,9 @@
 // Installs, removes and lists fake USB devices in a test Wine prefix, for
 // scripts and the end-to-end suite. For example:
 //
-//   wine usb_device_tool.exe add 'ROOT\MWTEST\0000' --hwid 'USB\VID_0001&PID_0002' --service USBSTOR
-//   wine usb_device_tool.exe remove 'ROOT\MWTEST\0000'
-//   wine usb_device_tool.exe list      (one instance id per line)
+//   wine usb_device_tool.exe add 'ROOT\MWTEST\0000' --hwid 'USB\VID_0001&PID_0002' --service
+//   USBSTOR wine usb_device_tool.exe remove 'ROOT\MWTEST\0000' wine usb_device_tool.exe list (one
+//   instance id per line)
 //
 // Exit code 0 on success, 1 when the system refused (stderr names the call
 // and its error), 2 for a command line it does not understand. Texts are taken
@@ -48,8 +48,7 @@ int Report(const Outcome& outcome, const char* action, const std::string& instan
 }
 
 int Add(int argc, char** argv) {
-  if (argc < 3 || argv[2][0] == '\0' || argv[2][0] == '-')
-    return Usage("add needs an instance id");
+  if (argc < 3 || argv[2][0] == '\0' || argv[2][0] == '-') return Usage("add needs an instance id");
   FakeUsbDevice device;
   device.instance_id = argv[2];
   for (int i = 3; i < argc; i += 2) {
@@ -89,8 +88,7 @@ int List(int argc) {
   element.cbSize = sizeof element;
   for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &element); ++index) {
     char id[MAX_DEVICE_ID_LEN + 1] = {};
-    if (SetupDiGetDeviceInstanceIdA(set, &element, id, sizeof id, nullptr))
-      std::printf("%s\n", id);
+    if (SetupDiGetDeviceInstanceIdA(set, &element, id, sizeof id, nullptr)) std::printf("%s\n", id);
   }
   SetupDiDestroyDeviceInfoList(set);
   return 0;

@@ -16,9 +16,9 @@ TEST(ActionRecord, ANewActionHasTheDefaults) {
   const Action action;
   EXPECT_EQ(action.Name, "新しいアクション");
   EXPECT_EQ(action.Name.size(), 16u);  // eight double-byte characters
-  for (const std::string* flag : {&action.State, &action.Eject, &action.Ex_RunVolumeChk,
-                                  &action.Ex_RunPathChk, &action.Ex_RunWaitChk,
-                                  &action.Ex_RmvWaitChk, &action.Ex_RmvRetryChk})
+  for (const std::string* flag :
+       {&action.State, &action.Eject, &action.Ex_RunVolumeChk, &action.Ex_RunPathChk,
+        &action.Ex_RunWaitChk, &action.Ex_RmvWaitChk, &action.Ex_RmvRetryChk})
     EXPECT_EQ(*flag, "0");
   for (const std::string* text :
        {&action.HardwareID, &action.ExeFile, &action.Ex_RunVolume, &action.Ex_RunPath})
@@ -51,8 +51,11 @@ TEST(ActionRecord, FieldTestsCompareWholeTextsExactly) {
     bool dispatched;
     bool shown_enabled;
   };
-  for (const Case& c : std::vector<Case>{
-           {"0", true, true}, {"1", false, false}, {"", true, false}, {"2", true, false}, {" 1", true, false}}) {
+  for (const Case& c : std::vector<Case>{{"0", true, true},
+                                         {"1", false, false},
+                                         {"", true, false},
+                                         {"2", true, false},
+                                         {" 1", true, false}}) {
     Action action;
     action.State = c.state;
     EXPECT_EQ(IsDispatched(action), c.dispatched) << "'" << c.state << "'";

@@ -112,7 +112,8 @@ TEST(UpdateChecker, WritesAllSevenValuesUnderTheRoot) {
   fake::FakeWorld world;
   world.files.current_directory = "D:\\Apps";
   world.registry.PutKey("HKCU\\Software\\Tivolane");
-  world.registry.PutString("HKCU\\Software\\Tivolane\\support@quillory.example\\Mountwick", "Build", "old");
+  world.registry.PutString("HKCU\\Software\\Tivolane\\support@quillory.example\\Mountwick", "Build",
+                           "old");
   RegisterWithUpdateChecker(world.platform());
   const std::string author = "HKCU\\Software\\Tivolane\\support@quillory.example";
   EXPECT_EQ(world.registry.GetString(author, "Author"), "Quillory");

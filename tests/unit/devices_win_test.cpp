@@ -258,9 +258,9 @@ TEST_F(DevicesOnWindows, EjectOfAnIdentifierNoAttachedDeviceHasMakesNoRequest) {
   Remove(Install(gone));
 
   for (const std::string& hardware_id :
-       {stick.hardware_ids[0],                          // one string of the list only
-        other_case,                                      // identity is case-sensitive
-        gone.hardware_ids[0],                            // removed before the request
+       {stick.hardware_ids[0],  // one string of the list only
+        other_case,             // identity is case-sensitive
+        gone.hardware_ids[0],   // removed before the request
         std::string(kGenericVolumeId), std::string(kGenericMediaId),
         Unique("USB\\VID_F00D&PID_0042&X")}) {
     EXPECT_EQ(EjectDevice(platform(), hardware_id), 0) << hardware_id;
@@ -317,8 +317,8 @@ class DeviceToolOnWindows : public DevicesOnWindows {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;  // keep the usage texts out of the test output
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process))
       return 0xFFFFFFFF;
     WaitForSingleObject(process.hProcess, 30000);
     DWORD code = 0xFFFFFFFE;
@@ -343,9 +343,10 @@ TEST_F(DeviceToolOnWindows, AddsAndRemovesADeviceByInstanceId) {
   record = Find(list, a + "B");
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->DisplayName, "表示 名 /Desc/Loc");
-  EXPECT_EQ(record->Details, "HARDWAREID = " + a + "B\r\nFRIENDLYNAME = 表示 名 \r\n"
-                             "DEVICEDESC = Desc\r\nMFG = \r\nLOCATION_INFORMATION = Loc\r\n"
-                             "SERVICE = USBSTOR");
+  EXPECT_EQ(record->Details, "HARDWAREID = " + a +
+                                 "B\r\nFRIENDLYNAME = 表示 名 \r\n"
+                                 "DEVICEDESC = Desc\r\nMFG = \r\nLOCATION_INFORMATION = Loc\r\n"
+                                 "SERVICE = USBSTOR");
 
   EXPECT_EQ(Run("remove " + instance_id), 0u);
   EXPECT_EQ(Find(Enumerate(false), a + "B"), nullptr);
@@ -356,9 +357,9 @@ TEST_F(DeviceToolOnWindows, AddsAndRemovesADeviceByInstanceId) {
 TEST_F(DeviceToolOnWindows, RefusesACommandLineItDoesNotUnderstandWithoutInstalling) {
   const std::string instance_id = Unique("ROOT\\MWTEST\\U");
   for (const std::string& arguments : std::vector<std::string>{
-           "", "frobnicate", "add", "add --hwid X", "remove",
-        "remove " + instance_id + " extra", "add " + instance_id + " --hwid",
-        "add " + instance_id + " --colour red", "add " + instance_id + " --mfg A --mfg B"}) {
+           "", "frobnicate", "add", "add --hwid X", "remove", "remove " + instance_id + " extra",
+           "add " + instance_id + " --hwid", "add " + instance_id + " --colour red",
+           "add " + instance_id + " --mfg A --mfg B"}) {
     EXPECT_EQ(Run(arguments), 2u) << arguments;
   }
   EXPECT_EQ(Run("remove " + instance_id), 1u);  // none of the above installed it

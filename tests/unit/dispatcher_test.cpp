@@ -25,7 +25,8 @@ std::vector<unsigned char> VolumeBroadcast(std::uint32_t mask, std::uint16_t fla
   return bytes;
 }
 
-Action Bound(const std::string& name, const std::string& hardware_id, const std::string& state = "0") {
+Action Bound(const std::string& name, const std::string& hardware_id,
+             const std::string& state = "0") {
   Action action;
   action.Name = name;
   action.HardwareID = hardware_id;
@@ -94,9 +95,9 @@ TEST(DeviceChangeRouting, RoutesByMessageTypeAndFlags) {
 }
 
 TEST_F(DispatcherTest, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStoredOrder) {
-  Store({Bound("V1", kGenericVolumeId), Bound("M1", kGenericMediaId), Bound("V2", kGenericVolumeId, ""),
-         Bound("Off", kGenericVolumeId, "1"), Bound("V3", kGenericVolumeId, "2"),
-         Bound("Case", "message://dbt_devicearrival/volume")});
+  Store({Bound("V1", kGenericVolumeId), Bound("M1", kGenericMediaId),
+         Bound("V2", kGenericVolumeId, ""), Bound("Off", kGenericVolumeId, "1"),
+         Bound("V3", kGenericVolumeId, "2"), Bound("Case", "message://dbt_devicearrival/volume")});
   Dispatcher& dispatcher = Make();
   auto volume = VolumeBroadcast(0x30, 0);
   dispatcher.OnDeviceChange(0x8000, volume.data());
@@ -123,8 +124,8 @@ TEST_F(DispatcherTest, ANewDeviceStartsItsActionsWithoutALetterOnce) {
   world_.devices.Add(Device(kStick));
   dispatcher.OnDeviceChange(0x0007, nullptr);
   // Generic entries stand in every list: they never count as new.
-  EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Stick1.EXE %_newdrv_%",
-                                                 "C:\\Stick2.EXE %_newdrv_%"}));
+  EXPECT_EQ(Started(),
+            (std::vector<std::string>{"C:\\Stick1.EXE %_newdrv_%", "C:\\Stick2.EXE %_newdrv_%"}));
   dispatcher.OnDeviceChange(0x0007, nullptr);  // the same plugging broadcast again
   EXPECT_EQ(Started().size(), 2u);
 }

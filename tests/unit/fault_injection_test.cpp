@@ -55,11 +55,16 @@ class Injector {
   std::size_t Calls() const {
     fake::FakeWorld& world = stage_.world;
     switch (port_) {
-      case Port::Registry: return world.registry.calls();
-      case Port::Devices: return world.devices.faults.calls();
-      case Port::Processes: return world.processes.faults.calls();
-      case Port::Files: return world.files.faults.calls();
-      case Port::Threads: return world.threads.faults.calls();
+      case Port::Registry:
+        return world.registry.calls();
+      case Port::Devices:
+        return world.devices.faults.calls();
+      case Port::Processes:
+        return world.processes.faults.calls();
+      case Port::Files:
+        return world.files.faults.calls();
+      case Port::Threads:
+        return world.threads.faults.calls();
     }
     return 0;
   }
@@ -93,11 +98,16 @@ class Injector {
   fake::CallFaults* Faults() const {
     fake::FakeWorld& world = stage_.world;
     switch (port_) {
-      case Port::Devices: return &world.devices.faults;
-      case Port::Processes: return &world.processes.faults;
-      case Port::Files: return &world.files.faults;
-      case Port::Threads: return &world.threads.faults;
-      case Port::Registry: break;
+      case Port::Devices:
+        return &world.devices.faults;
+      case Port::Processes:
+        return &world.processes.faults;
+      case Port::Files:
+        return &world.files.faults;
+      case Port::Threads:
+        return &world.threads.faults;
+      case Port::Registry:
+        break;
     }
     return nullptr;
   }
@@ -173,13 +183,22 @@ void ExpectNotices(Stage& stage, int count, std::uint32_t code) {
 // --- the stored list ------------------------------------------------------
 
 using Field = std::string Action::*;
-constexpr Field kFields[] = {
-    &Action::Name,           &Action::State,           &Action::HardwareID,
-    &Action::ExeFile,        &Action::Eject,           &Action::Ex_RunVolumeChk,
-    &Action::Ex_RunVolume,   &Action::Ex_RunPathChk,   &Action::Ex_RunPath,
-    &Action::Ex_RunWaitChk,  &Action::Ex_RunWait,      &Action::Ex_RmvWaitChk,
-    &Action::Ex_RmvWait,     &Action::Ex_RmvRetryChk,  &Action::Ex_RmvRetryWait,
-    &Action::Ex_RmvRetryCount};
+constexpr Field kFields[] = {&Action::Name,
+                             &Action::State,
+                             &Action::HardwareID,
+                             &Action::ExeFile,
+                             &Action::Eject,
+                             &Action::Ex_RunVolumeChk,
+                             &Action::Ex_RunVolume,
+                             &Action::Ex_RunPathChk,
+                             &Action::Ex_RunPath,
+                             &Action::Ex_RunWaitChk,
+                             &Action::Ex_RunWait,
+                             &Action::Ex_RmvWaitChk,
+                             &Action::Ex_RmvWait,
+                             &Action::Ex_RmvRetryChk,
+                             &Action::Ex_RmvRetryWait,
+                             &Action::Ex_RmvRetryCount};
 
 // Every field differs from the defaults and from the same field of another tag.
 Action Tagged(const std::string& tag) {
@@ -299,7 +318,7 @@ const std::map<std::string, Told> kTold = {
     {"registry", {1, kRegistryFault}},
     {"OpenUsbDeviceSet", {1, 5}},
     {"StartProcess", {1, 2}},
-    {"ExpandEnvironment", {1, 206}},    // the line counts as too long
+    {"ExpandEnvironment", {1, 206}},  // the line counts as too long
     {"StartDetachedThread", {1, 8}},
     // Read again or taken as "not there": a failed check ends a run quietly,
     // a device whose identifier cannot be read is not the one to remove.
@@ -383,9 +402,8 @@ void ExpectDispatchOutcome(Stage& stage, const Injector& injector) {
 }
 
 TEST(FaultInjection, AVolumeArrivalThatFailsOneCallIsSafe) {
-  const Scenario arrival{PrepareDispatch, [](Stage& stage) {
-                           stage.dispatcher->DispatchVolumeArrival('E');
-                         }};
+  const Scenario arrival{PrepareDispatch,
+                         [](Stage& stage) { stage.dispatcher->DispatchVolumeArrival('E'); }};
   {
     Stage clean;
     arrival.prepare(clean);
@@ -401,12 +419,12 @@ TEST(FaultInjection, AVolumeArrivalThatFailsOneCallIsSafe) {
 }
 
 TEST(FaultInjection, ADeviceListChangeThatFailsOneCallIsSafe) {
-  const Scenario plugging{[](Stage& stage) {
-                            PrepareDispatch(stage);
-                            stage.world.devices.Add(
-                                fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {kStick}));
-                          },
-                          [](Stage& stage) { stage.dispatcher->DispatchDeviceListChange(); }};
+  const Scenario plugging{
+      [](Stage& stage) {
+        PrepareDispatch(stage);
+        stage.world.devices.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {kStick}));
+      },
+      [](Stage& stage) { stage.dispatcher->DispatchDeviceListChange(); }};
   {
     Stage clean;
     plugging.prepare(clean);
@@ -426,12 +444,12 @@ TEST(FaultInjection, ARunThatFailsOneCallIsSafe) {
   run.DriveLetter = 'E';
   run.HardwareID = kStick;
   run.Ex_RmvWaitChk = "1";
-  const Scenario execute{[](Stage& stage) {
-                           PrepareDispatch(stage);
-                           stage.world.devices.Add(
-                               fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {kStick}));
-                         },
-                         [&run](Stage& stage) { ExecuteRun(stage.platform(), run); }};
+  const Scenario execute{
+      [](Stage& stage) {
+        PrepareDispatch(stage);
+        stage.world.devices.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {kStick}));
+      },
+      [&run](Stage& stage) { ExecuteRun(stage.platform(), run); }};
   {
     Stage clean;
     execute.prepare(clean);

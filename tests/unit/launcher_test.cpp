@@ -93,8 +93,8 @@ TEST_F(Launcher, MailAddressesGoToTheShellAndAreNeverWaitedFor) {
 }
 
 TEST_F(Launcher, WaitsOnlyForTheFlagExactlyOne) {
-  for (const auto& [flag, waited] :
-       std::vector<std::pair<std::string, bool>>{{"1", true}, {"0", false}, {"", false}, {"11", false}}) {
+  for (const auto& [flag, waited] : std::vector<std::pair<std::string, bool>>{
+           {"1", true}, {"0", false}, {"", false}, {"11", false}}) {
     world_.processes.started.clear();
     ASSERT_TRUE(LaunchProgram(world_.platform(), "C:\\APP.EXE", flag));
     EXPECT_EQ(world_.processes.started.at(0).waited, waited) << "flag " << flag;
@@ -112,9 +112,12 @@ TEST_F(Launcher, FailuresShowTheirNoticeAndStartNothing) {
       {"E:\\doc.unknown",
        {"アプリケーションの関連付けがありません。\n\nドキュメント = E:\\doc.unknown\n"}},
       {"C:\\X\\TOOL", {"拡張子関連付けレジストリの読み出しに失敗しました。"}},
-      {"", {"アプリケーションの起動に失敗しました。\n\n起動アプリ = \n\nSysErr(2) ファイルが見つかりません。\r\n"}},
+      {"",
+       {"アプリケーションの起動に失敗しました。\n\n起動アプリ = \n\nSysErr(2) "
+        "ファイルが見つかりません。\r\n"}},
       {long_line,
-       {"アプリケーションの起動に失敗しました。\n\n起動アプリ = " + long_line + "\n\nSysErr(206) "}},
+       {"アプリケーションの起動に失敗しました。\n\n起動アプリ = " + long_line +
+        "\n\nSysErr(206) "}},
       {"%LONG%.EXE",
        {"アプリケーションの起動に失敗しました。\n\n起動アプリ = %LONG%.EXE\n\nSysErr(206) "}},
   };
@@ -133,15 +136,17 @@ TEST_F(Launcher, AFailedRegistryReadGivesTwoNoticesInARow) {
   world_.notices.system_texts[5] = "アクセスが拒否されました。\r\n";
   EXPECT_FALSE(LaunchProgram(world_.platform(), "https://example.com", "0"));
   EXPECT_EQ(world_.notices.Texts(),
-            (std::vector<std::string>{"RegOpenKeyExに失敗しました。\nSysErr(5) アクセスが拒否されました。\r\n",
-                                      "標準ブラウザのPath読み出しに失敗しました。"}));
+            (std::vector<std::string>{
+                "RegOpenKeyExに失敗しました。\nSysErr(5) アクセスが拒否されました。\r\n",
+                "標準ブラウザのPath読み出しに失敗しました。"}));
 
   world_.notices.shown.clear();
   world_.processes.find_executable["E:\\note.md"] = "\"%1\"";
   EXPECT_FALSE(LaunchProgram(world_.platform(), "E:\\note.md", "0"));
   EXPECT_EQ(world_.notices.Texts(),
-            (std::vector<std::string>{"RegOpenKeyExに失敗しました。\nSysErr(2) ファイルが見つかりません。\r\n",
-                                      "拡張子関連付けレジストリの読み出しに失敗しました。"}));
+            (std::vector<std::string>{
+                "RegOpenKeyExに失敗しました。\nSysErr(2) ファイルが見つかりません。\r\n",
+                "拡張子関連付けレジストリの読み出しに失敗しました。"}));
   EXPECT_TRUE(world_.processes.started.empty());
 }
 
@@ -150,16 +155,18 @@ TEST_F(Launcher, AnUnterminatedQuoteStartsABlankAndTheLine) {
   world_.processes.create_error = 2;
   EXPECT_FALSE(LaunchProgram(world_.platform(), "\"C:\\A B\\X.EXE /Q", "0"));
   EXPECT_EQ(world_.notices.Texts(),
-            std::vector<std::string>{"アプリケーションの起動に失敗しました。\n\n起動アプリ =  \"C:\\A B\\X.EXE /Q\n"
-                                     "\nSysErr(2) ファイルが見つかりません。\r\n"});
+            std::vector<std::string>{
+                "アプリケーションの起動に失敗しました。\n\n起動アプリ =  \"C:\\A B\\X.EXE /Q\n"
+                "\nSysErr(2) ファイルが見つかりません。\r\n"});
 }
 
 TEST_F(Launcher, ShellOpenReportsTheShellResultAsASystemError) {
   world_.processes.shell_result = 2;
   EXPECT_FALSE(ShellOpen(world_.platform(), "Mountwick.chm"));
   EXPECT_EQ(world_.notices.Texts(),
-            std::vector<std::string>{"Mountwickからのエラー通知：\nアプリケーションの起動に失敗しました。"
-                                     "\n\n起動アプリ = Mountwick.chm\n\nSysErr(2) ファイルが見つかりません。\r\n"});
+            std::vector<std::string>{
+                "Mountwickからのエラー通知：\nアプリケーションの起動に失敗しました。"
+                "\n\n起動アプリ = Mountwick.chm\n\nSysErr(2) ファイルが見つかりません。\r\n"});
   world_.processes.shell_result = 33;
   EXPECT_TRUE(ShellOpen(world_.platform(), "regedit.exe", "/e \"x\""));
   EXPECT_EQ(world_.processes.shell_calls.back().parameters, "/e \"x\"");

@@ -60,8 +60,8 @@ TEST_F(LauncherOnWindows, ExpandsEnvironmentVariables) {
 
 TEST_F(LauncherOnWindows, OpensADocumentThroughItsRegisteredAssociation) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ".mwtestdoc", 0, nullptr, 0, KEY_ALL_ACCESS,
-                            nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, ".mwtestdoc", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
             ERROR_SUCCESS);
   const char class_name[] = "MountwickTest.Document";
   RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(class_name),
@@ -108,7 +108,8 @@ TEST_F(LauncherOnWindows, ShellOpenOfAMissingFileReportsTheShellCodeWithTheSyste
   EXPECT_FALSE(ShellOpen(world_.platform(), folder_ + "\\missing.mwtestdoc"));
   ASSERT_EQ(world_.notices.texts.size(), 1u);
   const std::string& text = world_.notices.texts[0];
-  EXPECT_EQ(text.rfind("Mountwickからのエラー通知：\nアプリケーションの起動に失敗しました。", 0), 0u);
+  EXPECT_EQ(text.rfind("Mountwickからのエラー通知：\nアプリケーションの起動に失敗しました。", 0),
+            0u);
   const std::string line = "\nSysErr(2) " + wintest::SystemText(2);
   EXPECT_NE(text.find(line), std::string::npos) << text;
   EXPECT_GT(wintest::SystemText(2).size(), 4u);  // the system really has a text
@@ -117,7 +118,9 @@ TEST_F(LauncherOnWindows, ShellOpenOfAMissingFileReportsTheShellCodeWithTheSyste
 TEST_F(LauncherOnWindows, AFailedStartShowsTheSystemErrorNotice) {
   EXPECT_FALSE(LaunchProgram(world_.platform(), folder_ + "\\nothing-here.exe", "1"));
   ASSERT_EQ(world_.notices.texts.size(), 1u);
-  EXPECT_EQ(world_.notices.texts[0].rfind("アプリケーションの起動に失敗しました。\n\n起動アプリ = ", 0), 0u);
+  EXPECT_EQ(
+      world_.notices.texts[0].rfind("アプリケーションの起動に失敗しました。\n\n起動アプリ = ", 0),
+      0u);
   EXPECT_NE(world_.notices.texts[0].find("\nSysErr(2) "), std::string::npos);
 }
 

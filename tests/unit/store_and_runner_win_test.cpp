@@ -2,7 +2,6 @@
 // process adapters under Wine.
 #include <gtest/gtest.h>
 
-
 #include "engine/runner.h"
 #include "store/action_store.h"
 #include "store/registry_settings.h"
@@ -78,8 +77,8 @@ class RunnerOnWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     char label[64] = {};
-    ASSERT_TRUE(GetVolumeInformationA("E:\\", label, sizeof label, nullptr, nullptr, nullptr,
-                                      nullptr, 0))
+    ASSERT_TRUE(
+        GetVolumeInformationA("E:\\", label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0))
         << "the test prefix has no drive E:";
     record_ = wintest::MakeTempFolder("record") + "\\record.txt";
     wintest::SetEnv("MW_RECORD_FILE", record_);

@@ -224,8 +224,8 @@ TEST(ActionFormFill, EjectIsOfferedOnlyForAUsbStorageDevice) {
     int device;
     bool allowed;
   };
-  for (const Case& c : std::vector<Case>{{0, true}, {1, true}, {2, false}, {3, false},
-                                         {4, false}, {-1, false}, {99, false}}) {
+  for (const Case& c : std::vector<Case>{
+           {0, true}, {1, true}, {2, false}, {3, false}, {4, false}, {-1, false}, {99, false}}) {
     ActionForm form;
     form.device = c.device;
     form.eject_checked = true;
@@ -257,7 +257,8 @@ TEST(DevicePickerMode, EnumeratesOnlyWhenTheModeChanges) {
   EXPECT_EQ(world.devices.OpenFlags().size(), 2u);
   ASSERT_EQ(picker.shown.size(), 4u);
   std::vector<std::string> ids;
-  for (int device : picker.shown) ids.push_back(picker.devices[static_cast<std::size_t>(device)].HardwareID);
+  for (int device : picker.shown)
+    ids.push_back(picker.devices[static_cast<std::size_t>(device)].HardwareID);
   EXPECT_EQ(ids, (std::vector<std::string>{"USB\\ATTACHED", "USB\\KNOWN", kGenericVolumeId,
                                            kGenericMediaId}));
   EXPECT_EQ(EntryOfDevice(picker, 1), 1);

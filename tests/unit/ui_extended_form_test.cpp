@@ -75,7 +75,8 @@ TEST(ExtendedForm, EachCheckBoxEnablesExactlyItsGroup) {
       {IDX_RUN_PATH, {IDE_RUN_PATH}},
       {IDX_RMV_WAIT, {IDE_RMV_WAIT, IDC_RMV_WAIT_SPIN}},
       {IDX_RMV_RETRY,
-       {IDE_RMV_RETRY_WAIT, IDC_RMV_RETRY_WAIT_SPIN, IDE_RMV_RETRY_COUNT, IDC_RMV_RETRY_COUNT_SPIN}},
+       {IDE_RMV_RETRY_WAIT, IDC_RMV_RETRY_WAIT_SPIN, IDE_RMV_RETRY_COUNT,
+        IDC_RMV_RETRY_COUNT_SPIN}},
   };
   for (const auto& [box, controls] : groups) {
     EXPECT_TRUE(IsExtendedCheckBox(box));

@@ -16,9 +16,9 @@ const std::string kActionsKey = "HKCU\\software\\Quillory\\Mountwick\\1.0\\Actio
 constexpr UserNoticePort::Window kDialog = 0x4242;
 
 TEST(SettingsCaption, TheBuildNumberReplacesTheFirstToken) {
-  EXPECT_EQ(ExpandBuildNumber("Mountwick Ver1.0 (Build%BUILD_NUMBER%)  アクションの設定",
-                              kBuildNumber),
-            "Mountwick Ver1.0 (Build102)  アクションの設定");
+  EXPECT_EQ(
+      ExpandBuildNumber("Mountwick Ver1.0 (Build%BUILD_NUMBER%)  アクションの設定", kBuildNumber),
+      "Mountwick Ver1.0 (Build102)  アクションの設定");
   EXPECT_EQ(ExpandBuildNumber("%BUILD_NUMBER%/%BUILD_NUMBER%", 7), "7/%BUILD_NUMBER%");
   EXPECT_EQ(ExpandBuildNumber("Mountwick", 102), "Mountwick");
 }
@@ -34,10 +34,10 @@ TEST(ActionListRows, OnlyAStateOfExactlyZeroShowsEnabled) {
 
 TEST(EditModes, ListModeAndEditModeEnableOppositeGroups) {
   const std::set<int> list_group = {IDC_ACTION_LIST, IDC_NEW, IDC_CHANGE, IDC_DELETE};
-  const std::set<int> form_group = {IDE_NAME,         IDX_DISABLED,     IDX_SHOW_CONNECTED,
+  const std::set<int> form_group = {IDE_NAME,           IDX_DISABLED,     IDX_SHOW_CONNECTED,
                                     IDX_SHOW_ALL_KNOWN, IDC_DEVICE_COMBO, IDE_COMMAND_LINE,
-                                    IDC_BROWSE,       IDC_EXTENDED,     IDC_TEST_RUN,
-                                    IDC_REGISTER,     IDC_CANCEL_EDIT};
+                                    IDC_BROWSE,         IDC_EXTENDED,     IDC_TEST_RUN,
+                                    IDC_REGISTER,       IDC_CANCEL_EDIT};
   for (bool edit_mode : {false, true}) {
     std::set<int> enabled, disabled;
     for (const ControlEnabling& control : EditModeEnabling(!edit_mode, edit_mode))

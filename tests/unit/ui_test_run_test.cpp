@@ -35,8 +35,7 @@ TEST_F(TestRun, AWaitedRunEndsWithTheTopmostInformationOwnedByTheDialog) {
   ASSERT_EQ(world_.notices.shown.size(), 1u);
   const auto& info = world_.notices.shown[0];
   EXPECT_EQ(info.owner, kDialog);
-  EXPECT_EQ(info.text,
-            "プロセスの終了を検知しました。\nこのタイミングで取り外しが試みられます。");
+  EXPECT_EQ(info.text, "プロセスの終了を検知しました。\nこのタイミングで取り外しが試みられます。");
   EXPECT_EQ(info.caption, "Mountwickからの通知");
   EXPECT_EQ(info.style, 0x40040u);
 }

@@ -13,7 +13,9 @@ constexpr GUID kUsbDeviceInterface = {
     0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceElement::data));
 
-HDEVINFO AsSet(DeviceSetupPort::DeviceSet set) { return reinterpret_cast<HDEVINFO>(set); }
+HDEVINFO AsSet(DeviceSetupPort::DeviceSet set) {
+  return reinterpret_cast<HDEVINFO>(set);
+}
 }  // namespace
 
 bool Win32DeviceSetup::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
@@ -47,14 +49,16 @@ bool Win32DeviceSetup::GetProperty(DeviceSet set, const DeviceElement& element,
   // The system leaves the last error alone for a property it does not know;
   // start from a known value so that no stale code is taken for its answer.
   SetLastError(ERROR_SUCCESS);
-  const BOOL ok = SetupDiGetDeviceRegistryPropertyA(AsSet(set), &data, property, &type, buffer,
-                                                    size, &needed);
+  const BOOL ok =
+      SetupDiGetDeviceRegistryPropertyA(AsSet(set), &data, property, &type, buffer, size, &needed);
   *last_error = ok ? ERROR_SUCCESS : GetLastError();
   if (required) *required = needed;
   return ok != FALSE;
 }
 
-void Win32DeviceSetup::DestroyDeviceSet(DeviceSet set) { SetupDiDestroyDeviceInfoList(AsSet(set)); }
+void Win32DeviceSetup::DestroyDeviceSet(DeviceSet set) {
+  SetupDiDestroyDeviceInfoList(AsSet(set));
+}
 
 std::uint32_t Win32DeviceSetup::RequestDeviceEject(std::uint32_t dev_inst) {
   return CM_Request_Device_EjectA(dev_inst, nullptr, nullptr, 0, 0);

@@ -10,7 +10,7 @@ bool Win32Files::GetVolumeLabel(const std::string& root, char* label, std::uint3
   DWORD max_component = 0;
   DWORD flags = 0;
   return ::GetVolumeInformationA(root.c_str(), label, label_size, &serial, &max_component, &flags,
-                               file_system, sizeof file_system - 1) != FALSE;
+                                 file_system, sizeof file_system - 1) != FALSE;
 }
 
 std::uint32_t Win32Files::FileAttributes(const std::string& path) {

@@ -8,12 +8,12 @@
 namespace mw::win32 {
 
 std::uint32_t Win32Processes::ExpandEnvironment(const std::string& source, char* buffer,
-                                                       std::uint32_t buffer_size) {
+                                                std::uint32_t buffer_size) {
   return ::ExpandEnvironmentStringsA(source.c_str(), buffer, buffer_size);
 }
 
 bool Win32Processes::StartProcess(const std::string& command_line, Process* process,
-                                   std::uint32_t* last_error) {
+                                  std::uint32_t* last_error) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
@@ -21,8 +21,8 @@ bool Win32Processes::StartProcess(const std::string& command_line, Process* proc
   std::vector<char> command(command_line.begin(), command_line.end());
   command.push_back('\0');
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
-                      CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
-                      &info)) {
+                        CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                        &info)) {
     *last_error = GetLastError();
     return false;
   }
@@ -57,7 +57,9 @@ std::intptr_t Win32Processes::ShellExecuteOpenProcess(const std::string& file,
   return result;
 }
 
-void Win32Processes::CloseProcess(Process process) { CloseHandle(reinterpret_cast<HANDLE>(process)); }
+void Win32Processes::CloseProcess(Process process) {
+  CloseHandle(reinterpret_cast<HANDLE>(process));
+}
 
 std::intptr_t Win32Processes::ShellExecuteOpen(const std::string& file,
                                                const std::string* parameters) {
@@ -67,7 +69,7 @@ std::intptr_t Win32Processes::ShellExecuteOpen(const std::string& file,
 }
 
 std::intptr_t Win32Processes::FindExecutableFor(const std::string& file, char* buffer,
-                                             std::uint32_t buffer_size) {
+                                                std::uint32_t buffer_size) {
   if (buffer_size < MAX_PATH) return 0;  // the call assumes MAX_PATH bytes
   return reinterpret_cast<std::intptr_t>(::FindExecutableA(file.c_str(), nullptr, buffer));
 }

@@ -7,7 +7,9 @@ namespace {
 HKEY RootKey(RegistryRoot root) {
   return root == RegistryRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
 }
-HKEY AsKey(RegistryPort::Key key) { return reinterpret_cast<HKEY>(key); }
+HKEY AsKey(RegistryPort::Key key) {
+  return reinterpret_cast<HKEY>(key);
+}
 }  // namespace
 
 long Win32Registry::OpenKey(RegistryRoot root, const std::string& path, std::uint32_t access,
@@ -60,6 +62,8 @@ long Win32Registry::DeleteKey(Key key, const std::string& subkey) {
   return RegDeleteKeyA(AsKey(key), subkey.c_str());
 }
 
-void Win32Registry::CloseKey(Key key) { RegCloseKey(AsKey(key)); }
+void Win32Registry::CloseKey(Key key) {
+  RegCloseKey(AsKey(key));
+}
 
 }  // namespace mw::win32

@@ -16,7 +16,8 @@ class ScopedHandle {
   explicit ScopedHandle(Handle handle) : handle_(handle) {}
   ScopedHandle(const ScopedHandle&) = delete;
   ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ScopedHandle(ScopedHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  ScopedHandle(ScopedHandle&& other) noexcept
+      : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
   ScopedHandle& operator=(ScopedHandle&& other) noexcept {
     Reset(std::exchange(other.handle_, Traits::Invalid()));
     return *this;

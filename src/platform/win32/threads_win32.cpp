@@ -4,7 +4,9 @@
 
 namespace mw::win32 {
 namespace {
-HANDLE AsHandle(ThreadPort::Mutex mutex) { return reinterpret_cast<HANDLE>(mutex); }
+HANDLE AsHandle(ThreadPort::Mutex mutex) {
+  return reinterpret_cast<HANDLE>(mutex);
+}
 }  // namespace
 
 ThreadPort::Mutex Win32Threads::CreateNamedMutex(const std::string& name, bool initially_owned,
@@ -14,9 +16,15 @@ ThreadPort::Mutex Win32Threads::CreateNamedMutex(const std::string& name, bool i
   return reinterpret_cast<Mutex>(mutex);
 }
 
-void Win32Threads::WaitMutex(Mutex mutex) { WaitForSingleObject(AsHandle(mutex), INFINITE); }
-void Win32Threads::ReleaseMutex(Mutex mutex) { ::ReleaseMutex(AsHandle(mutex)); }
-void Win32Threads::CloseMutex(Mutex mutex) { CloseHandle(AsHandle(mutex)); }
+void Win32Threads::WaitMutex(Mutex mutex) {
+  WaitForSingleObject(AsHandle(mutex), INFINITE);
+}
+void Win32Threads::ReleaseMutex(Mutex mutex) {
+  ::ReleaseMutex(AsHandle(mutex));
+}
+void Win32Threads::CloseMutex(Mutex mutex) {
+  CloseHandle(AsHandle(mutex));
+}
 
 bool Win32Threads::StartDetachedThread(ThreadRoutine routine, void* parameter,
                                        std::uint32_t* last_error) {
@@ -30,7 +38,11 @@ bool Win32Threads::StartDetachedThread(ThreadRoutine routine, void* parameter,
   return true;
 }
 
-std::uint32_t Win32Threads::LastError() { return GetLastError(); }
-void Win32Threads::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+std::uint32_t Win32Threads::LastError() {
+  return GetLastError();
+}
+void Win32Threads::Sleep(std::uint32_t milliseconds) {
+  ::Sleep(milliseconds);
+}
 
 }  // namespace mw::win32

@@ -4,8 +4,8 @@
 
 namespace mw::win32 {
 
-int Win32UserNotices::ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
-                                 std::uint32_t style) {
+int Win32UserNotices::ShowMessageBox(Window owner, const std::string& text,
+                                     const std::string& caption, std::uint32_t style) {
   return ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
 }
 

@@ -22,9 +22,9 @@ class Win32Registry : public RegistryPort {
 class Win32Processes : public ProcessPort {
  public:
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
-                                         std::uint32_t buffer_size) override;
+                                  std::uint32_t buffer_size) override;
   bool StartProcess(const std::string& command_line, Process* process,
-                     std::uint32_t* last_error) override;
+                    std::uint32_t* last_error) override;
   void WaitForProcess(Process process) override;
   bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) override;
   void CloseProcess(Process process) override;
@@ -32,7 +32,7 @@ class Win32Processes : public ProcessPort {
   std::intptr_t ShellExecuteOpenProcess(const std::string& file, const std::string& parameters,
                                         Process* process) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
-                               std::uint32_t buffer_size) override;
+                                  std::uint32_t buffer_size) override;
 };
 
 class Win32Text : public TextPort {
@@ -43,7 +43,7 @@ class Win32Text : public TextPort {
 class Win32UserNotices : public UserNoticePort {
  public:
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
-                 std::uint32_t style) override;
+                     std::uint32_t style) override;
   Window DesktopWindow() override;
   Window ForegroundWindow() override;
   std::string WindowTitle(Window window, int buffer_size) override;
