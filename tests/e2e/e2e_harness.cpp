@@ -362,4 +362,33 @@ void SaveScreenshot(const std::string& name) {
   ReleaseDC(nullptr, screen);
 }
 
+void MountwickCase::SetUp() {
+  KillStrayInstances();
+  RemoveAllSettings();
+  folder_ = MakeWorkFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  record_ = folder_ + "\\record.txt";
+  SetEnvironmentVariableA("MW_RECORD_FILE", record_.c_str());
+  SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", nullptr);
+  child_ = BinFolder() + "\\record_args.exe";
+}
+
+void MountwickCase::TearDown() {
+  SaveScreenshot(screenshot_prefix_ +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  app_.Kill();
+  SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", nullptr);
+  RemoveAllSettings();
+}
+
+std::map<std::string, std::string> MountwickCase::Action(const std::string& name,
+                                                         const std::string& id,
+                                                         const std::string& arguments,
+                                                         const std::string& state) const {
+  return {{"Name", name},
+          {"State", state},
+          {"HardwareID", id},
+          {"ExeFile", child_ + " " + arguments},
+          {"Eject", "0"}};
+}
+
 }  // namespace e2e

@@ -4,6 +4,8 @@
 // sends them, notices found by caption and answered. Every wait is bounded.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -99,5 +101,25 @@ bool ClickListViewRow(HWND list, int row);
 
 // Saves a picture of the screen as a BMP file under the artifacts folder.
 void SaveScreenshot(const std::string& name);
+
+// A case of its own: no Mountwick running, no settings, a fresh working
+// folder, and the recording child's file named in the environment that the
+// started program passes on.
+class MountwickCase : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;  // keeps a screenshot, ends the program, removes the settings
+
+  // An enabled Action that starts the recording child with arguments.
+  std::map<std::string, std::string> Action(const std::string& name, const std::string& id,
+                                            const std::string& arguments,
+                                            const std::string& state = "0") const;
+
+  std::string folder_;
+  std::string record_;
+  std::string child_;
+  std::string screenshot_prefix_;
+  Mountwick app_;
+};
 
 }  // namespace e2e

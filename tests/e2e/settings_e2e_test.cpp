@@ -91,36 +91,18 @@ std::string Utf16(const std::string& ascii) {
   return wide;
 }
 
-class SettingsDialog : public ::testing::Test {
+class SettingsDialog : public MountwickCase {
  protected:
   void SetUp() override {
-    KillStrayInstances();
-    RemoveAllSettings();
-    folder_ = MakeWorkFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    record_ = folder_ + "\\record.txt";
-    SetEnvironmentVariableA("MW_RECORD_FILE", record_.c_str());
-    SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", nullptr);
-    child_ = BinFolder() + "\\record_args.exe";
+    screenshot_prefix_ = "settings_";
+    MountwickCase::SetUp();
   }
   void TearDown() override {
-    SaveScreenshot(std::string("settings_") +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    app_.Kill();
+    MountwickCase::TearDown();
     for (const std::string& id : fake_devices_) mw::fakeusb::RemoveFakeUsbDevice(id);
-    SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", nullptr);
-    RemoveAllSettings();
   }
 
   DWORD Pid() const { return GetProcessId(app_.process()); }
-
-  std::map<std::string, std::string> Action(const std::string& name, const std::string& id,
-                                            const std::string& arguments) {
-    return {{"Name", name},
-            {"State", "0"},
-            {"HardwareID", id},
-            {"ExeFile", child_ + " " + arguments},
-            {"Eject", "0"}};
-  }
 
   // Starts Mountwick with these Actions stored and "/S" on its command line.
   void OpenWith(const std::vector<std::map<std::string, std::string>>& actions) {
@@ -231,11 +213,7 @@ class SettingsDialog : public ::testing::Test {
     fake_devices_.push_back(instance_id);
   }
 
-  std::string folder_;
-  std::string record_;
-  std::string child_;
   std::vector<std::string> fake_devices_;
-  Mountwick app_;
   HWND dialog_ = nullptr;
 };
 

@@ -15,39 +15,14 @@ namespace {
 constexpr char kVolumeId[] = "MESSAGE://DBT_DEVICEARRIVAL/VOLUME";
 constexpr char kMediaId[] = "MESSAGE://DBT_DEVICEARRIVAL/MEDIA";
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public MountwickCase {
  protected:
-  void SetUp() override {
-    KillStrayInstances();
-    RemoveAllSettings();
-    folder_ = MakeWorkFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    record_ = folder_ + "\\record.txt";
-    SetEnvironmentVariableA("MW_RECORD_FILE", record_.c_str());
-    SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", nullptr);
-    child_ = BinFolder() + "\\record_args.exe";
-  }
-  void TearDown() override {
-    SaveScreenshot(::testing::UnitTest::GetInstance()->current_test_info()->name());
-    app_.Kill();
-    RemoveAllSettings();
-  }
-
   // Starts Mountwick with settings present, so broadcasts are dispatched.
   HWND StartWithSettings(const std::vector<std::map<std::string, std::string>>& actions) {
     WriteString(HKEY_CURRENT_USER, "software\\Quillory\\Mountwick\\1.0", "", "");
     StoreActions(actions);
     EXPECT_TRUE(app_.Start("", folder_));
     return app_.WaitForMainWindow();
-  }
-
-  std::map<std::string, std::string> Action(const std::string& name, const std::string& id,
-                                            const std::string& arguments,
-                                            const std::string& state = "0") {
-    return {{"Name", name},
-            {"State", state},
-            {"HardwareID", id},
-            {"ExeFile", child_ + " " + arguments},
-            {"Eject", "0"}};
   }
 
   // The command lines the recording child received, one per started run.
@@ -64,11 +39,6 @@ class EndToEnd : public ::testing::Test {
     }
     return lines;
   }
-
-  std::string folder_;
-  std::string record_;
-  std::string child_;
-  Mountwick app_;
 };
 
 TEST_F(EndToEnd, ASecondStartEndsAtOnceWithExitCodeZero) {
