@@ -4,38 +4,21 @@
 #include <dbt.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+
+#include "tools/test_files_win.h"
 
 namespace e2e {
 
 std::string BinFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\'));
+  return mw::testfiles::ProgramFolder();
 }
 
 std::string MakeWorkFolder(const std::string& name) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(sizeof temp, temp);
-  // Process ids come round again in later runs, so a name may be taken by a
-  // folder with an old run's files: only a folder made just now is empty.
-  static int counter = 0;
-  for (;;) {
-    const std::string folder = std::string(temp) + "mw_e2e_" + name + "_" +
-                               std::to_string(GetCurrentProcessId()) + "_" +
-                               std::to_string(++counter);
-    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
-      return folder;
-  }
+  return mw::testfiles::MakeFreshFolder("mw_e2e_" + name);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return mw::testfiles::ReadFile(path);
 }
 
 bool FileExists(const std::string& path) {

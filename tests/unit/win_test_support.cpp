@@ -1,31 +1,19 @@
 #include "unit/win_test_support.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include "tools/test_files_win.h"
 
 namespace mw::wintest {
 
 std::string ProgramFolder() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\'));
+  return testfiles::ProgramFolder();
 }
 
 std::string MakeTempFolder(const std::string& name) {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(sizeof temp, temp);
-  std::string folder = std::string(temp) + "mw_" + name + "_" + std::to_string(GetTickCount());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
+  return testfiles::MakeFreshFolder("mw_" + name);
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return testfiles::ReadFile(path);
 }
 
 bool WaitForText(const std::string& path, const std::string& needle, DWORD timeout_ms) {
