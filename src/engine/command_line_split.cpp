@@ -51,19 +51,32 @@ bool NamesProgram(const SplitCommandLine& split) {
   if (EndsWithFirstExtension(program, ".BAT")) return true;
   if (EndsWithFirstExtension(program, ".COM")) return true;
   if (!split.parameters.empty()) return true;
+  // A quoted argument in the middle leaves the options with the program.
+  if (ProgramPathEnd(program) < program.size()) return true;
   for (const char* end : {".EXE\"", ".BAT\"", ".COM\""}) {
     if (program.find(end) != std::string::npos) return true;
   }
   return false;
 }
 
-std::string StartedCommand(const std::string& program, const std::string& parameters) {
-  std::string path = program;
-  while (!path.empty() && path.back() == ' ') path.pop_back();
-  if (path.find(' ') != std::string::npos && path.find('"') == std::string::npos) {
-    return '"' + path + "\" " + parameters;
+std::size_t ProgramPathEnd(std::string_view upper) {
+  for (std::size_t at = upper.find('.'); at != std::string_view::npos; at = upper.find('.', at + 1)) {
+    const std::string_view extension = upper.substr(at, 4);
+    if (extension != ".EXE" && extension != ".COM" && extension != ".BAT") continue;
+    if (at + 4 == upper.size() || upper[at + 4] == ' ') return at + 4;
   }
-  return program + ' ' + parameters;
+  return std::string_view::npos;
+}
+
+std::string StartedCommand(const CasedText& program, const std::string& parameters) {
+  std::string command = program.original;
+  const std::size_t end = ProgramPathEnd(program.upper);
+  if (end != std::string_view::npos) {
+    const std::string path = command.substr(0, end);
+    if (path.find(' ') != std::string::npos && path.find('"') == std::string::npos)
+      command = '"' + path + '"' + command.substr(end);
+  }
+  return command + ' ' + parameters;
 }
 
 }  // namespace mw

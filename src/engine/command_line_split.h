@@ -35,12 +35,21 @@ SplitCommandLine SplitParameters(const CasedText& line);
 // The first occurrence of extension starts exactly four characters before the end.
 bool EndsWithFirstExtension(std::string_view upper, std::string_view extension);
 
-// The program test: whether the split names something CreateProcess can start.
+// The program test: whether the split names something CreateProcess can
+// start. Besides a program part that ends in a program's extension, or one
+// with parameters, a program path followed by options counts: a line with a
+// quoted argument in its middle is not split, yet names a program.
 bool NamesProgram(const SplitCommandLine& split);
 
-// The command CreateProcess receives: program, a blank, parameters. A program
-// path with blanks that is not quoted is quoted, so that no shorter path
-// ("C:\PROGRAM.EXE" for "C:\PROGRAM FILES\...") is ever tried first.
-std::string StartedCommand(const std::string& program, const std::string& parameters);
+// Where the program path of a program part ends: just after the first
+// ".EXE", ".COM" or ".BAT" that is followed by a blank or ends the part;
+// npos when there is none.
+std::size_t ProgramPathEnd(std::string_view upper);
+
+// The command CreateProcess receives: program, a blank, parameters. An
+// unquoted program path with blanks is quoted, and only the path, so that no
+// shorter path ("C:\PROGRAM.EXE" for "C:\PROGRAM FILES\...") is ever tried
+// first while the options after it stay as typed.
+std::string StartedCommand(const CasedText& program, const std::string& parameters);
 
 }  // namespace mw

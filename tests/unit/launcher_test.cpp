@@ -22,7 +22,7 @@ class Launcher : public ::testing::Test {
     world_.registry.PutString("HKCR\\txtfile\\shell\\open\\command", "",
                               "%SystemRoot%\\system32\\notepad.exe %1");
     world_.processes.find_executable = {
-        {"\"C:\\My Files\\Notes.txt\"", "C:\\WINDOWS\\notepad.exe"},
+        {"C:\\My Files\\Notes.txt", "C:\\WINDOWS\\notepad.exe"},
         {"E:\\Photo.jpg", "C:\\Viewer\\view.exe"},
         {"E:\\memo.txt", "\"%1\""},
         {"E:\\script.txt", "C:\\tools\\open.cmd"},
@@ -54,12 +54,18 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
       {"C:\\Run.bat arg", "C:\\Run.bat arg"},
       {"C:\\TOOL.COM", "C:\\TOOL.COM "},
       // ".BAT " wins over an earlier ".EXE ", whatever the positions.
-      {"C:\\A.EXE X.BAT Y", "\"C:\\A.EXE X.BAT\" Y"},
+      {"C:\\A.EXE X.BAT Y", "C:\\A.EXE X.BAT Y"},
+      {"C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C E:\\RUN.BAT X",
+       "C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C E:\\RUN.BAT X"},
       // A trailing quoted argument: the blank before it stays with the program.
       {"C:\\APP.EXE \"arg one\"", "C:\\APP.EXE  \"arg one\""},
-      // Never started unquoted, so no shorter path is tried first.
+      {"C:\\TOOLS\\VIEW.EXE /X \"E:\\a b.txt\"", "C:\\TOOLS\\VIEW.EXE /X  \"E:\\a b.txt\""},
+      // A quoted argument in the middle: no split, yet a program.
+      {"C:\\APP.EXE \"a b\" c", "C:\\APP.EXE \"a b\" c "},
+      // The program path alone is quoted, so no shorter path is tried first.
       {"C:\\PROGRAM FILES\\A\\B.EXE /X", "\"C:\\PROGRAM FILES\\A\\B.EXE\" /X"},
-      {"C:\\Program Files\\App.exe \"x\"", "\"C:\\Program Files\\App.exe\" \"x\""},
+      {"C:\\Program Files\\App.exe /x \"E:\\a b.txt\"",
+       "\"C:\\Program Files\\App.exe\" /x  \"E:\\a b.txt\""},
       {"%WINDIR%\\notepad.exe %UNDEFINED%", "C:\\WINDOWS\\notepad.exe %UNDEFINED%"},
       // Documents through the association the system reports.
       {"C:\\My Files\\Notes.txt", "C:\\WINDOWS\\notepad.exe \"C:\\My Files\\Notes.txt\""},
