@@ -30,6 +30,12 @@ bool Expand(ProcessPort& processes, const std::string& source, std::string& expa
   return true;
 }
 
+std::string Unquoted(const std::string& path) {
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+    return path.substr(1, path.size() - 2);
+  return path;
+}
+
 std::string Upper(TextPort& text, std::string value) {
   text.ToUpper(value);
   return value;
@@ -50,16 +56,21 @@ long ReadDefaultValue(RegistryPort& registry, RegistryPort::Key key, std::string
 bool CreateAndWait(const Platform& platform, const std::string& command,
                    const std::string& wait_flag) {
   ScopedProcess process(platform.processes);
-  std::uint32_t last_error = 0;
-  if (!platform.processes.StartProcess(command, process.receive(), &last_error)) {
-    ShowSystemErrorNotice(platform.notices, last_error, kStartFailed, command);
-    return false;
-  }
+  if (!StartCommand(platform, command, ProcessWindow::NewConsole, process)) return false;
   if (wait_flag == kFlagOn) platform.processes.WaitForProcess(process.get());
   return true;
 }
 
 }  // namespace
+
+bool StartCommand(const Platform& platform, const std::string& command, ProcessWindow window,
+                  ScopedProcess& process) {
+  std::uint32_t last_error = 0;
+  if (platform.processes.StartProcess(command, window, process.receive(), &last_error))
+    return true;
+  ShowSystemErrorNotice(platform.notices, last_error, kStartFailed, command);
+  return false;
+}
 
 bool ShellOpen(const Platform& platform, const std::string& file) {
   const std::intptr_t result = platform.processes.ShellExecuteOpen(file, nullptr);
@@ -166,7 +177,9 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line,
 
   if (!NamesProgram(split)) {
     char buffer[kLaunchBufferSize] = {};
-    platform.processes.FindExecutableFor(split.program.original, buffer, kLaunchBufferSize);
+    // The quotes around a path with blanks are no part of the file's name.
+    platform.processes.FindExecutableFor(Unquoted(split.program.original), buffer,
+                                         kLaunchBufferSize);
     buffer[kLaunchBufferSize - 1] = '\0';
     const std::string associated = buffer;
     const std::string associated_upper = Upper(platform.text, associated);
@@ -191,7 +204,7 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line,
     }
   }
 
-  return CreateAndWait(platform, StartedCommand(split.program.original, split.parameters.original),
+  return CreateAndWait(platform, StartedCommand(split.program, split.parameters.original),
                        wait_flag);
 }
 

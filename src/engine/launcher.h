@@ -15,6 +15,11 @@ inline constexpr std::size_t kLaunchBufferSize = 512;
 bool LaunchProgram(const Platform& platform, const std::string& command_line,
                    const std::string& wait_flag);
 
+// CreateProcess of command as it stands; false after the start-failure
+// notice. The process, when started, is left in process.
+bool StartCommand(const Platform& platform, const std::string& command, ProcessWindow window,
+                  ScopedProcess& process);
+
 // The shell's "open" verb; false after the start-failure notice.
 bool ShellOpen(const Platform& platform, const std::string& file);
 bool ShellOpen(const Platform& platform, const std::string& file, const std::string& parameters);

@@ -5,6 +5,9 @@
 
 namespace mw {
 
+// How a started process shows itself: a console of its own, or no window at all.
+enum class ProcessWindow { NewConsole, None };
+
 class ProcessPort {
  public:
   using Process = std::uintptr_t;  // opaque process handle; 0 is none
@@ -15,12 +18,13 @@ class ProcessPort {
   virtual std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                           std::uint32_t buffer_size) = 0;
   // CreateProcessA with no application name, the given command line, creation
-  // flags CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, the caller's environment
-  // and directory, and a zeroed STARTUPINFOA. On success *process receives the
-  // process handle (the thread handle is closed at once); on failure returns
-  // false and *last_error receives GetLastError().
-  virtual bool StartProcess(const std::string& command_line, Process* process,
-                            std::uint32_t* last_error) = 0;
+  // flags CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP (ProcessWindow::None:
+  // CREATE_NO_WINDOW), the caller's environment and directory, and a zeroed
+  // STARTUPINFOA. On success *process receives the process handle (the thread
+  // handle is closed at once); on failure returns false and *last_error
+  // receives GetLastError().
+  virtual bool StartProcess(const std::string& command_line, ProcessWindow window,
+                            Process* process, std::uint32_t* last_error) = 0;
   // WaitForSingleObject(process, INFINITE).
   virtual void WaitForProcess(Process process) = 0;
   // WaitForSingleObject(process, milliseconds); true when the process ended.
@@ -30,12 +34,6 @@ class ProcessPort {
   // ShellExecuteA(NULL, "open", file, parameters or NULL, NULL, SW_SHOWNORMAL).
   virtual std::intptr_t ShellExecuteOpen(const std::string& file,
                                          const std::string* parameters) = 0;
-  // ShellExecuteExA with the verb "open", SEE_MASK_NOCLOSEPROCESS and
-  // SW_SHOWNORMAL. Returns its hInstApp (> 32 on success); *process receives
-  // the started process, or 0 when the shell started none.
-  virtual std::intptr_t ShellExecuteOpenProcess(const std::string& file,
-                                                const std::string& parameters,
-                                                Process* process) = 0;
   // FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
   virtual std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                           std::uint32_t buffer_size) = 0;

@@ -245,6 +245,39 @@ TEST_F(SettingsDialog, SlashSOpensItInListModeAndClosingWritesTheCarryOverFileOn
   EXPECT_EQ(app_.WaitForExit(0), -1);
 }
 
+TEST_F(SettingsDialog, ClosingLeavesTheWindowAnsweringAndNoPlantedRegistryToolRuns) {
+  // Programs planted in the working directory under the tools' names never run.
+  for (const char* name : {"reg.exe", "regedit.exe"})
+    ASSERT_TRUE(CopyFileA(child_.c_str(), (folder_ + "\\" + name).c_str(), FALSE));
+  WriteString(HKEY_CURRENT_USER, "software\\Quillory\\Mountwick\\1.0", "", "");
+  StoreActions({Action("Kept", kVolumeId, "kept")});
+  ASSERT_TRUE(app_.Start("", folder_));
+  HWND window = app_.WaitForMainWindow();
+  ASSERT_NE(window, nullptr);
+  const std::string carry_over = folder_ + "\\Mountwick_Verup.inf";
+  DWORD slowest = 0;
+  for (int close = 0; close < 4; ++close) {
+    PostMessageA(window, WM_COMMAND, 106, 0);
+    HWND dialog = WaitForWindow(Pid(), kSettingsCaption, 10000);
+    ASSERT_NE(dialog, nullptr);
+    PressButton(dialog, IDCANCEL);
+    const DWORD limit = GetTickCount() + 5000;
+    while (IsWindow(dialog) && GetTickCount() < limit) Sleep(1);
+    const DWORD start = GetTickCount();
+    DWORD_PTR result = 0;
+    ASSERT_NE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result), 0);
+    slowest = std::max(slowest, GetTickCount() - start);
+  }
+  EXPECT_LT(slowest, 100u);
+  ASSERT_TRUE(WaitUntil(
+      [&] { return ReadFile(carry_over).find(Utf16("Kept")) != std::string::npos; }, 20000));
+  EXPECT_NE(ReadFile(carry_over).find(Utf16("Quillory\\Mountwick]")),
+            std::string::npos)
+      << "written in the registry editor's format";
+  Sleep(500);
+  EXPECT_EQ(ReadFile(record_), "");
+}
+
 TEST_F(SettingsDialog, TwoTrayClicksWithinTheClickTimeOpenItOnceFurtherApartNothing) {
   WriteString(HKEY_CURRENT_USER, "software\\Quillory\\Mountwick\\1.0", "", "");
   ASSERT_TRUE(app_.Start("", folder_));

@@ -34,16 +34,22 @@ std::uint32_t FakeProcesses::ExpandEnvironment(const std::string& source, char* 
   return needed;
 }
 
-bool FakeProcesses::StartProcess(const std::string& command_line, Process* process,
-                                 std::uint32_t* last_error) {
-  std::lock_guard lock(guard_);
-  if (faults.Fails("StartProcess") || create_fails) {
-    *last_error = create_error;
-    return false;
+bool FakeProcesses::StartProcess(const std::string& command_line, ProcessWindow window,
+                                 Process* process, std::uint32_t* last_error) {
+  std::function<void(const Started&)> effect;
+  Started call{command_line, false, window};
+  {
+    std::lock_guard lock(guard_);
+    if (faults.Fails("StartProcess") || create_fails) {
+      *last_error = create_error;
+      return false;
+    }
+    started.push_back(call);
+    ++open_processes;
+    *process = started.size();
+    effect = on_start;
   }
-  started.push_back({command_line, false});
-  ++open_processes;
-  *process = started.size();
+  if (effect) effect(call);
   return true;
 }
 
@@ -56,26 +62,7 @@ void FakeProcesses::WaitForProcess(Process process) {
 bool FakeProcesses::WaitForProcessEnd(Process, std::uint32_t milliseconds) {
   std::lock_guard lock(guard_);
   timed_waits.push_back(milliseconds);
-  return !faults.Fails("WaitForProcessEnd") && shell_process_ends;
-}
-
-std::intptr_t FakeProcesses::ShellExecuteOpenProcess(const std::string& file,
-                                                     const std::string& parameters,
-                                                     Process* process) {
-  std::function<void(const ShellCall&)> effect;
-  ShellCall call{file, true, parameters};
-  {
-    std::lock_guard lock(guard_);
-    shell_calls.push_back(call);
-    effect = on_shell_open;
-    if (faults.Fails("ShellExecuteOpenProcess")) return 5;
-    if (shell_result <= 32) return shell_result;
-    started.push_back({file + " " + parameters, false});
-    ++open_processes;
-    *process = started.size();
-  }
-  if (effect) effect(call);
-  return shell_result;
+  return !faults.Fails("WaitForProcessEnd") && process_ends_in_time;
 }
 
 void FakeProcesses::CloseProcess(Process) {
@@ -92,15 +79,9 @@ std::vector<std::string> FakeProcesses::StartedCommands() const {
 
 std::intptr_t FakeProcesses::ShellExecuteOpen(const std::string& file,
                                               const std::string* parameters) {
-  std::function<void(const ShellCall&)> effect;
-  ShellCall call{file, parameters != nullptr, parameters ? *parameters : std::string()};
-  {
-    std::lock_guard lock(guard_);
-    shell_calls.push_back(call);
-    effect = on_shell_open;
-  }
+  std::lock_guard lock(guard_);
+  shell_calls.push_back({file, parameters != nullptr, parameters ? *parameters : std::string()});
   if (faults.Fails("ShellExecuteOpen")) return 5;
-  if (effect && shell_result > 32) effect(call);
   return shell_result;
 }
 

@@ -19,6 +19,7 @@ class FakeProcesses : public ProcessPort {
   struct Started {
     std::string command_line;
     bool waited = false;
+    ProcessWindow window = ProcessWindow::NewConsole;
   };
   struct ShellCall {
     std::string file;
@@ -30,8 +31,8 @@ class FakeProcesses : public ProcessPort {
   std::map<std::string, std::string> find_executable;  // file as passed -> answer
   std::intptr_t find_executable_result = 42;
   std::intptr_t shell_result = 42;
-  bool shell_process_ends = true;                       // within the wait it is given
-  std::function<void(const ShellCall&)> on_shell_open;  // what the opened program does
+  bool process_ends_in_time = true;                 // within a timed wait
+  std::function<void(const Started&)> on_start;     // what the started program does
   std::vector<std::uint32_t> timed_waits;
   bool create_fails = false;
   std::uint32_t create_error = 2;
@@ -46,14 +47,12 @@ class FakeProcesses : public ProcessPort {
 
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override;
-  bool StartProcess(const std::string& command_line, Process* process,
+  bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
                     std::uint32_t* last_error) override;
   void WaitForProcess(Process process) override;
   bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) override;
   void CloseProcess(Process process) override;
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
-  std::intptr_t ShellExecuteOpenProcess(const std::string& file, const std::string& parameters,
-                                        Process* process) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                   std::uint32_t buffer_size) override;
 

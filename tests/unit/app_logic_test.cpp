@@ -48,12 +48,17 @@ TEST_F(CarryOver, ThePathIsTheQuotedFileInTheWorkingDirectory) {
   EXPECT_EQ(BuildCarryOverPath(world_.platform()), "\"E:\\\\Mountwick_Verup.inf\"");
 }
 
-TEST_F(CarryOver, ExportStartsTheRegistryEditorByItsFullPath) {
+TEST_F(CarryOver, ExportStartsTheWindowlessRegistryToolByItsFullPathAndNeverWaits) {
   ExportCarryOver(world_.platform(), "\"D:\\x\\Mountwick_Verup.inf\"");
-  ASSERT_EQ(world_.processes.shell_calls.size(), 1u);
-  EXPECT_EQ(world_.processes.shell_calls[0].file, "C:\\WINDOWS\\regedit.exe");
-  EXPECT_EQ(world_.processes.shell_calls[0].parameters,
-            "/e \"D:\\x\\Mountwick_Verup.inf\" HKEY_CURRENT_USER\\software\\Quillory\\Mountwick");
+  ASSERT_EQ(world_.processes.started.size(), 1u);
+  const auto& started = world_.processes.started[0];
+  EXPECT_EQ(started.command_line,
+            "C:\\WINDOWS\\System32\\reg.exe export HKCU\\software\\Quillory\\Mountwick "
+            "\"D:\\x\\Mountwick_Verup.inf\" /y");
+  EXPECT_EQ(started.window, ProcessWindow::None);
+  EXPECT_FALSE(started.waited);
+  EXPECT_TRUE(world_.processes.timed_waits.empty());
+  EXPECT_EQ(world_.processes.open_processes, 0);
 }
 
 TEST_F(CarryOver, ImportAsksOnlyWhenTheFileExistsAndKeepsSettingsAbsentOnNo) {
@@ -68,19 +73,20 @@ TEST_F(CarryOver, ImportAsksOnlyWhenTheFileExistsAndKeepsSettingsAbsentOnNo) {
   EXPECT_EQ(world_.notices.shown[0].text, "アクションの引継ぎ情報を読み込みますか？");
   EXPECT_EQ(world_.notices.shown[0].style, 0x24u);
   EXPECT_EQ(world_.notices.shown[0].owner, fake::FakeNotices::kDesktop);
-  EXPECT_TRUE(world_.processes.shell_calls.empty());
+  EXPECT_TRUE(world_.processes.started.empty());
 }
 
-TEST_F(CarryOver, ImportWaitsForTheEditorThenTestsTheProductKey) {
+TEST_F(CarryOver, ImportWaitsForTheToolThenTestsTheProductKey) {
   world_.files.existing_paths.insert("Mountwick_Verup.inf");
   world_.notices.answers = {mb::kIdYes};
-  world_.processes.on_shell_open = [&](const fake::FakeProcesses::ShellCall&) {
+  world_.processes.on_start = [&](const fake::FakeProcesses::Started&) {
     world_.registry.PutKey("HKCU\\software\\Quillory\\Mountwick\\1.0\\Actions");
   };
   EXPECT_FALSE(ImportCarryOver(world_.platform(), "\"D:\\My Tools\\Mountwick_Verup.inf\""));
-  ASSERT_EQ(world_.processes.shell_calls.size(), 1u);
-  EXPECT_EQ(world_.processes.shell_calls[0].file, "C:\\WINDOWS\\regedit.exe");
-  EXPECT_EQ(world_.processes.shell_calls[0].parameters, "/s \"D:\\My Tools\\Mountwick_Verup.inf\"");
+  ASSERT_EQ(world_.processes.started.size(), 1u);
+  EXPECT_EQ(world_.processes.started[0].command_line,
+            "C:\\WINDOWS\\System32\\reg.exe import \"D:\\My Tools\\Mountwick_Verup.inf\"");
+  EXPECT_EQ(world_.processes.started[0].window, ProcessWindow::None);
   EXPECT_EQ(world_.processes.timed_waits, std::vector<std::uint32_t>{30000});
   EXPECT_EQ(world_.notices.shown.size(), 1u);  // the question only
   EXPECT_EQ(world_.processes.open_processes, 0);
@@ -94,10 +100,10 @@ TEST_F(CarryOver, AFailedImportIsReported) {
 
   world_.notices.shown.clear();
   world_.notices.answers = {mb::kIdYes};
-  world_.processes.shell_result = 2;
+  world_.processes.create_fails = true;
   EXPECT_TRUE(ImportCarryOver(world_.platform(), "\"x\""));
   ASSERT_EQ(world_.notices.shown.size(), 3u);  // question, start failure, import failure
-  EXPECT_NE(world_.notices.shown[1].text.find("起動アプリ = C:\\WINDOWS\\regedit.exe\n\nSysErr(2)"),
+  EXPECT_NE(world_.notices.shown[1].text.find("起動アプリ = C:\\WINDOWS\\System32\\reg.exe import"),
             std::string::npos);
 }
 

@@ -12,17 +12,19 @@ std::uint32_t Win32Processes::ExpandEnvironment(const std::string& source, char*
   return ::ExpandEnvironmentStringsA(source.c_str(), buffer, buffer_size);
 }
 
-bool Win32Processes::StartProcess(const std::string& command_line, Process* process,
-                                  std::uint32_t* last_error) {
+bool Win32Processes::StartProcess(const std::string& command_line, ProcessWindow window,
+                                  Process* process, std::uint32_t* last_error) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
   // CreateProcessA may write into its command line, so it gets a copy.
   std::vector<char> command(command_line.begin(), command_line.end());
   command.push_back('\0');
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
-                        &info)) {
+  const DWORD flags = window == ProcessWindow::None
+                          ? CREATE_NO_WINDOW
+                          : CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP;
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                        &startup, &info)) {
     *last_error = GetLastError();
     return false;
   }
@@ -37,24 +39,6 @@ void Win32Processes::WaitForProcess(Process process) {
 
 bool Win32Processes::WaitForProcessEnd(Process process, std::uint32_t milliseconds) {
   return WaitForSingleObject(reinterpret_cast<HANDLE>(process), milliseconds) == WAIT_OBJECT_0;
-}
-
-std::intptr_t Win32Processes::ShellExecuteOpenProcess(const std::string& file,
-                                                      const std::string& parameters,
-                                                      Process* process) {
-  SHELLEXECUTEINFOA info = {};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
-  info.lpVerb = "open";
-  info.lpFile = file.c_str();
-  info.lpParameters = parameters.c_str();
-  info.nShow = SW_SHOWNORMAL;
-  const BOOL ok = ShellExecuteExA(&info);
-  *process = reinterpret_cast<Process>(info.hProcess);
-  const auto result = reinterpret_cast<std::intptr_t>(info.hInstApp);
-  // Some shells leave hInstApp unset on success; the call's own result decides then.
-  if (ok && result <= 32) return 33;
-  return result;
 }
 
 void Win32Processes::CloseProcess(Process process) {

@@ -23,14 +23,12 @@ class Win32Processes : public ProcessPort {
  public:
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override;
-  bool StartProcess(const std::string& command_line, Process* process,
+  bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
                     std::uint32_t* last_error) override;
   void WaitForProcess(Process process) override;
   bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) override;
   void CloseProcess(Process process) override;
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
-  std::intptr_t ShellExecuteOpenProcess(const std::string& file, const std::string& parameters,
-                                        Process* process) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                   std::uint32_t buffer_size) override;
 };
@@ -69,7 +67,7 @@ class Win32Files : public FileSystemPort {
   std::uint32_t FileAttributes(const std::string& path) override;
   std::string CurrentDirectory(std::uint32_t buffer_size) override;
   std::string WindowsDirectory() override;
-  std::string ProgramFolder() override;
+  std::string ProgramFile() override;
 };
 
 class Win32DeviceSetup : public DeviceSetupPort {
