@@ -45,7 +45,5 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
 // Shows the settings dialog modally; returns when it has closed.
 void ShowSettingsDialog(Application& app);
 
-// Opens the help file beside the program file.
-void OpenHelpFile(Application& app);
 
 }  // namespace mw

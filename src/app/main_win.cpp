@@ -98,7 +98,8 @@ int Run(HINSTANCE instance, const char* arguments) {
       DispatchMessageA(&message);
     }
   }
-  a.device_diff_mutex.reset();
+  // DeviceDiffMutex stays open: a runner that has not yet taken its run may
+  // still wait for it. The process end closes it.
   a.process_mutex.Reset();
   return static_cast<int>(message.wParam);
 }

@@ -4,6 +4,7 @@
 
 #include "app/application_win.h"
 #include "app/carry_over.h"
+#include "app/help_file.h"
 #include "app/product.h"
 #include "engine/launcher.h"
 #include "resource.h"
@@ -75,7 +76,7 @@ LRESULT OnCommand(Application& app, HWND window, UINT message, WPARAM wparam, LP
       OpenOrRaiseSettings(app);
       return 0;
     case IDM_HELP:
-      OpenHelpFile(app);
+      OpenHelpFile(app.platform);
       return 0;
     default:
       return DefWindowProcA(window, message, wparam, lparam);
@@ -115,14 +116,6 @@ LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam
 }
 
 }  // namespace
-
-void OpenHelpFile(Application& app) {
-  // By its full path beside the program: a file planted in the working
-  // directory must never answer for the help.
-  const std::string folder = app.platform.files.ProgramFolder();
-  ShellOpen(app.platform,
-            folder.empty() ? std::string(kHelpFileName) : folder + "\\" + kHelpFileName);
-}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 
 #include "app/application_win.h"
+#include "app/help_file.h"
+#include "app/notices.h"
 #include "app/product.h"
 #include "resource.h"
 #include "store/action_store.h"
@@ -262,16 +264,15 @@ void Register(SettingsDialog& d) {
 
   const int selection = SelectionMark(d);
   ActionForm form = ReadForm(d);
-  const std::string typed_name = form.name;
-  const FormCheck check =
-      ValidateForm(d.app.platform.notices, form, d.picker, d.actions, selection);
-  // A generated name stays in the edit, valid or not.
-  if (form.name != typed_name) SetControlText(d.window, IDE_NAME, form.name);
-  if (!check.valid) {
+  const FormCheck check = ValidateForm(form, d.picker, d.actions, selection);
+  // A generated name shows in the edit first, valid or not.
+  if (check.name != form.name) SetControlText(d.window, IDE_NAME, check.name);
+  form.name = check.name;
+  if (!check.valid()) {
+    ShowNotice(d.app.platform.notices, "%s", check.message);
     FocusControl(d.window, check.focus);
     return;
   }
-  form = ReadForm(d);  // the name as the edit holds it
   const int row =
       RegisterForm(d.app.platform, form, d.picker, d.app.extended_work_copy, d.actions, selection);
   FillActionListView(d);
@@ -336,7 +337,7 @@ void OnCommand(SettingsDialog& d, int id, int code) {
       TestRun(d);
       break;
     case IDC_HELP_BUTTON:
-      OpenHelpFile(d.app);
+      OpenHelpFile(d.app.platform);
       break;
     default:
       break;  // IDOK among them: no default button closes this dialog

@@ -18,9 +18,8 @@ class FileSystemPort {
   virtual std::string CurrentDirectory(std::uint32_t buffer_size) = 0;
   // GetWindowsDirectoryA; empty on failure.
   virtual std::string WindowsDirectory() = 0;
-  // The folder of the running program file (GetModuleFileNameA, without the
-  // file name); empty on failure.
-  virtual std::string ProgramFolder() = 0;
+  // The path of the running program file (GetModuleFileNameA); empty on failure.
+  virtual std::string ProgramFile() = 0;
 };
 
 inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;

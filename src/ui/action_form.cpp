@@ -1,6 +1,5 @@
 #include "ui/action_form.h"
 
-#include "app/notices.h"
 #include "devices/device_enumeration.h"
 #include "platform/sjis.h"
 #include "ui/control_ids.h"
@@ -57,30 +56,24 @@ std::string GenerateActionName(std::string_view display_name, std::string_view c
   return name;
 }
 
-FormCheck ValidateForm(UserNoticePort& notices, ActionForm& form, const DevicePicker& picker,
+FormCheck ValidateForm(const ActionForm& form, const DevicePicker& picker,
                        const ActionList& actions, int selection) {
   const DeviceRecord* device = SelectedDevice(picker, form.device);
-  if (!device) {
-    ShowNotice(notices, "%s", kNoDeviceMessage);
-    return {false, IDC_DEVICE_COMBO};
-  }
-  if (form.command_line.empty()) {
-    ShowNotice(notices, "%s", kNoCommandMessage);
-    return {false, IDE_COMMAND_LINE};
-  }
-  if (form.name.empty() || form.name == kNewActionName) {
-    // The combo box would hand over no more of the name than this.
-    form.name =
-        GenerateActionName(CutToBuffer(device->DisplayName, kFormTextLimit), form.command_line);
+  if (!device) return {kNoDeviceMessage, IDC_DEVICE_COMBO, form.name};
+  if (form.command_line.empty()) return {kNoCommandMessage, IDE_COMMAND_LINE, form.name};
+  FormCheck check{nullptr, 0, form.name};
+  if (check.name.empty() || check.name == kNewActionName) {
+    // The combo box hands over no more of the device's name, and the name
+    // edit holds no more of the result, than a form text.
+    check.name = CutToBuffer(
+        GenerateActionName(CutToBuffer(device->DisplayName, kFormTextLimit), form.command_line),
+        kFormTextLimit);
   }
   for (std::size_t i = 0; i < actions.size(); ++i) {
-    if (static_cast<int>(i) == selection) continue;
-    if (actions[i].Name == form.name) {
-      ShowNotice(notices, "%s", kDuplicateNameMessage);
-      return {false, IDE_NAME};
-    }
+    if (static_cast<int>(i) != selection && actions[i].Name == check.name)
+      return {kDuplicateNameMessage, IDE_NAME, check.name};
   }
-  return {};
+  return check;
 }
 
 std::string ChooserStartName(std::string_view command_line) {

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "engine/action.h"
-#include "platform/user_notice_port.h"
 #include "ui/device_picker.h"
 
 namespace mw {
@@ -51,15 +50,18 @@ void RefreshEjectOption(const DevicePicker& picker, ActionForm& form);
 std::string GenerateActionName(std::string_view display_name, std::string_view command_line);
 
 struct FormCheck {
-  bool valid = true;
-  int focus = 0;  // control id to give the keyboard focus when not valid
+  const char* message = nullptr;  // the notice to show; none when the form may be registered
+  int focus = 0;                  // control id to give the keyboard focus when not valid
+  std::string name;               // the name the form registers under, typed or generated
+
+  bool valid() const { return message == nullptr; }
 };
 
 // Decides whether the form may be registered, in order: a device, a command
 // line, then a name not used by another Action than the one at selection
-// (-1: none). An empty or untouched name is generated first and stays in the
-// form. A failure has shown its notice.
-FormCheck ValidateForm(UserNoticePort& notices, ActionForm& form, const DevicePicker& picker,
+// (-1: none). An empty or untouched name is generated first, as the name edit
+// would hold it; the caller shows it in the form before any notice.
+FormCheck ValidateForm(const ActionForm& form, const DevicePicker& picker,
                        const ActionList& actions, int selection);
 
 // The name the file chooser starts with: the command line as far as it is

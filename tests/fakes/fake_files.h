@@ -20,7 +20,7 @@ class FakeFiles : public FileSystemPort {
   std::set<std::string> existing_paths;  // compared case-insensitively
   std::string current_directory = "C:\\work";
   std::string windows_directory = "C:\\WINDOWS";
-  std::string program_folder = "C:\\Program Files\\Mountwick";
+  std::string program_file = "C:\\Program Files\\Mountwick\\Mountwick.exe";
   CallFaults faults;  // a failed call: no label, no attributes, no folder
 
   bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) override;
@@ -29,8 +29,8 @@ class FakeFiles : public FileSystemPort {
   std::string WindowsDirectory() override {
     return faults.Fails("WindowsDirectory") ? std::string() : windows_directory;
   }
-  std::string ProgramFolder() override {
-    return faults.Fails("ProgramFolder") ? std::string() : program_folder;
+  std::string ProgramFile() override {
+    return faults.Fails("ProgramFile") ? std::string() : program_file;
   }
 
   std::vector<std::string> VolumeQueries() const;

@@ -54,19 +54,8 @@ TEST(GenerateActionName, DeviceBeforeTheFirstSlashArrowCommandAfterTheLastBacksl
 
 class Validate : public ::testing::Test {
  protected:
-  FormCheck Run(int selection = -1) {
-    world_.notices.shown.clear();
-    return ValidateForm(world_.notices, form_, picker_, actions_, selection);
-  }
-  // The one notice a failed check shows.
-  std::string Notice() const {
-    EXPECT_EQ(world_.notices.shown.size(), 1u);
-    if (world_.notices.shown.empty()) return "";
-    EXPECT_EQ(world_.notices.shown[0].caption, kNoticeCaption);
-    return world_.notices.shown[0].text;
-  }
+  FormCheck Run(int selection = -1) { return ValidateForm(form_, picker_, actions_, selection); }
 
-  fake::FakeWorld world_;
   DevicePicker picker_ = ConnectedPicker();
   ActionList actions_ = ActionList(2);
   ActionForm form_;
@@ -79,58 +68,58 @@ class Validate : public ::testing::Test {
 TEST_F(Validate, ChecksDeviceThenCommandLineThenName) {
   form_.name = "Reader";  // a duplicate as well: the earlier checks win
   FormCheck check = Run();
-  EXPECT_FALSE(check.valid);
+  EXPECT_EQ(check.message, kNoDeviceMessage);
   EXPECT_EQ(check.focus, IDC_DEVICE_COMBO);
-  EXPECT_EQ(Notice(), kNoDeviceMessage);
 
   form_.device = 0;
   check = Run();
-  EXPECT_FALSE(check.valid);
+  EXPECT_EQ(check.message, kNoCommandMessage);
   EXPECT_EQ(check.focus, IDE_COMMAND_LINE);
-  EXPECT_EQ(Notice(), kNoCommandMessage);
 
   form_.command_line = "C:\\Tools\\app.exe";
   check = Run();
-  EXPECT_FALSE(check.valid);
+  EXPECT_EQ(check.message, kDuplicateNameMessage);
   EXPECT_EQ(check.focus, IDE_NAME);
-  EXPECT_EQ(Notice(), kDuplicateNameMessage);
 
   form_.name = "Camera";
-  EXPECT_TRUE(Run().valid);
-  EXPECT_TRUE(world_.notices.shown.empty());
-  EXPECT_EQ(form_.name, "Camera");
+  check = Run();
+  EXPECT_TRUE(check.valid());
+  EXPECT_EQ(check.name, "Camera");
 }
 
-TEST_F(Validate, AnEmptyOrUntouchedNameIsGeneratedAndStaysWhenTaken) {
+TEST_F(Validate, AnEmptyOrUntouchedNameIsGeneratedAndKeptWhenTaken) {
   form_.device = 2;
   form_.command_line = "\"C:\\Program Files\\Viewer\\view.exe\" %_newdrv_%:\\";
   for (const char* untouched : {"", kNewActionName}) {
     form_.name = untouched;
-    EXPECT_TRUE(Run().valid);
-    EXPECT_EQ(form_.name, "【汎用：任意のドライブ追加時】⇒");
+    const FormCheck check = Run();
+    EXPECT_TRUE(check.valid());
+    EXPECT_EQ(check.name, "【汎用：任意のドライブ追加時】⇒");
   }
   form_.device = 0;
   form_.command_line = "C:\\Tools\\app.exe";
   form_.name = kNewActionName;
-  EXPECT_FALSE(Run().valid);
-  EXPECT_EQ(Notice(), kDuplicateNameMessage);
-  EXPECT_EQ(form_.name, "Disk⇒app.exe");
+  FormCheck check = Run();
+  EXPECT_EQ(check.message, kDuplicateNameMessage);
+  EXPECT_EQ(check.name, "Disk⇒app.exe");
+  // No longer than the name edit holds.
+  form_.command_line = std::string(1100, 'x');
+  EXPECT_EQ(Run().name.size(), kFormTextLimit - 1);
   // Blanks are a name like any other.
   form_.name = " ";
-  EXPECT_TRUE(Run().valid);
-  EXPECT_EQ(form_.name, " ");
+  EXPECT_EQ(Run().name, " ");
 }
 
 TEST_F(Validate, TheDuplicateCheckSkipsOnlyTheSelectedRowAndComparesExactly) {
   form_.device = 0;
   form_.command_line = "x.exe";
   form_.name = "Reader";
-  EXPECT_TRUE(Run(0).valid);   // renaming an Action to its own name
-  EXPECT_FALSE(Run(1).valid);  // another Action has it
-  EXPECT_FALSE(Run(-1).valid);
+  EXPECT_TRUE(Run(0).valid());   // renaming an Action to its own name
+  EXPECT_FALSE(Run(1).valid());  // another Action has it
+  EXPECT_FALSE(Run(-1).valid());
   for (const char* other : {"reader", "Reader ", "Read"}) {
     form_.name = other;
-    EXPECT_TRUE(Run(-1).valid) << other;
+    EXPECT_TRUE(Run(-1).valid()) << other;
   }
 }
 

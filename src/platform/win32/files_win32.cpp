@@ -32,13 +32,11 @@ std::string Win32Files::WindowsDirectory() {
   return std::string(buffer, length);
 }
 
-std::string Win32Files::ProgramFolder() {
+std::string Win32Files::ProgramFile() {
   char buffer[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof buffer);
   if (length == 0 || length >= sizeof buffer) return {};
-  std::string folder(buffer, length);
-  const std::size_t slash = folder.find_last_of('\\');
-  return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+  return std::string(buffer, length);
 }
 
 }  // namespace mw::win32

@@ -7,6 +7,19 @@ namespace {
 HANDLE AsHandle(ThreadPort::Mutex mutex) {
   return reinterpret_cast<HANDLE>(mutex);
 }
+
+struct ThreadStart {
+  ThreadPort::ThreadRoutine routine;
+  void* parameter;
+};
+
+// The system calls a thread routine with its own calling convention; the
+// portable routine is called from here.
+DWORD WINAPI ThreadTrampoline(LPVOID start_parameter) {
+  const ThreadStart start = *static_cast<ThreadStart*>(start_parameter);
+  delete static_cast<ThreadStart*>(start_parameter);
+  return start.routine(start.parameter);
+}
 }  // namespace
 
 ThreadPort::Mutex Win32Threads::CreateNamedMutex(const std::string& name, bool initially_owned,
@@ -28,10 +41,11 @@ void Win32Threads::CloseMutex(Mutex mutex) {
 
 bool Win32Threads::StartDetachedThread(ThreadRoutine routine, void* parameter,
                                        std::uint32_t* last_error) {
-  HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(routine),
-                               parameter, 0, nullptr);
+  auto* start = new ThreadStart{routine, parameter};
+  HANDLE thread = CreateThread(nullptr, 0, &ThreadTrampoline, start, 0, nullptr);
   if (thread == nullptr) {
     *last_error = GetLastError();
+    delete start;
     return false;
   }
   CloseHandle(thread);
