@@ -1,0 +1,162 @@
+#!/usr/bin/env bash
+# Plants single-line faults into the product, one at a time, and tells which
+# of them the tests catch:
+#
+#   scripts/mutants.sh [--wine] [NAME-FILTER]
+#
+# Each fault is planted into the source, the host unit tests are built and
+# run (with --wine also the Windows unit and adapter tests under Wine), and
+# the source is restored, whatever happened. A fault is killed when the build
+# or a test fails. It prints one line per fault and "N killed, M survived".
+# Faults are found by their text, not their line number, so the list keeps
+# working while the code around them changes; a fault whose text is gone is
+# reported as such and counted apart.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+wine=0
+if [[ ${1:-} == --wine ]]; then
+  wine=1
+  shift
+fi
+filter=${1:-}
+
+# file @@ text to find @@ its replacement @@ the fault it plants (<NL>: a line break)
+faults=$(cat <<'EOF'
+src/engine/command_line_split.cpp @@ if (text.front() == '"') { @@ if (text.front() == '\'') { @@ a leading quote no longer marks a quoted program
+src/engine/command_line_split.cpp @@ split.parameters = line.Sub(close + 1); @@ split.parameters = line.Sub(close); @@ the closing quote slips into the parameters
+src/engine/command_line_split.cpp @@ if (end == std::string::npos) end = text.find(".COM "); @@ if (end != std::string::npos) end = text.find(".COM "); @@ ".BAT " no longer wins over ".COM "
+src/engine/command_line_split.cpp @@ split.parameters = line.Sub(end + 5); @@ split.parameters = line.Sub(end + 4); @@ the separating blank stays with the parameters
+src/engine/command_line_split.cpp @@ if (text.find(' ') == std::string::npos) return split; @@ if (text.find(' ') != std::string::npos) return split; @@ lines with blanks are never split
+src/engine/command_line_split.cpp @@ return at != std::string_view::npos && upper.size() >= 4 && at == upper.size() - 4; @@ return at != std::string_view::npos; @@ any extension anywhere counts as the program's end
+src/engine/command_line_split.cpp @@ if (at + 4 == upper.size() || upper[at + 4] == ' ') return at + 4; @@ if (upper[at + 4] == ' ') return at + 4; @@ a program path at the very end is not found
+src/engine/command_line_split.cpp @@ if (path.find(' ') != std::string::npos && path.find('"') == std::string::npos) @@ if (path.find('"') == std::string::npos) @@ every program path is quoted
+src/engine/command_line_split.cpp @@ command = '"' + path + '"' + command.substr(end); @@ command = '"' + command + '"'; @@ the options are quoted together with the path
+src/engine/launcher.cpp @@ if (needed == 0 || needed > kLaunchBufferSize - 1) return false; @@ if (needed == 0) return false; @@ an over-long expansion is started cut
+src/engine/launcher.cpp @@ if (line.upper.rfind("MAILTO:", 0) == 0) @@ if (line.original.rfind("MAILTO:", 0) == 0) @@ a mail address in small letters is not recognised
+src/engine/launcher.cpp @@ if (line.upper.find("://") != std::string::npos) { @@ if (line.upper.find("://") == 0) { @@ web addresses no longer go to the browser
+src/engine/launcher.cpp @@ if (!placeholder && associated_upper != split.program.upper) { @@ if (associated_upper != split.program.upper) { @@ a placeholder association replaces the document
+src/engine/launcher.cpp @@ class_name = extension; @@ return false; @@ an extension without a class fails instead of standing for itself
+src/engine/launcher.cpp @@ command.resize(exe + 4); @@ command.resize(exe); @@ the associated program loses its ".EXE"
+src/engine/runner.cpp @@ for (int attempt = 0; attempt < kVolumeQueryAttempts; ++attempt) { @@ for (int attempt = 0; attempt < kVolumeQueryAttempts - 1; ++attempt) { @@ one volume query too few
+src/engine/runner.cpp @@ platform.text.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
+src/engine/runner.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries; @@ if (retries_left == 1) retries_left = kUnlimitedRetries; @@ a count of 0 no longer means unlimited
+src/engine/runner.cpp @@ if (retries_left > 0) { @@ if (retries_left > 1) { @@ one retry too few
+src/engine/runner.cpp @@ } else if (retries_left != kUnlimitedRetries) { @@ } else { @@ unlimited retries stop after the first
+src/engine/runner.cpp @@ if (IsFlagOn(run.Eject)) RemoveDevice(platform, run); @@ RemoveDevice(platform, run); @@ removal is requested without automatic removal
+src/engine/runner.cpp @@ command_line.replace(at, token_length, 1, letter); @@ command_line.replace(at, token_length - 1, 1, letter); @@ the token is replaced one byte short
+src/engine/runner.cpp @@ if (has_letter && !NewDrivePasses(platform, run)) return 0; @@ if (!NewDrivePasses(platform, run)) return 0; @@ runs without a drive letter are checked too
+src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ for (int drive = 1; drive < 26; ++drive) { @@ drive A is never reported
+src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return {}; @@ if (flags == dbt::kFlagNet) return {}; @@ a network drive with the media flag is dispatched
+src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
+src/engine/dispatcher.cpp @@ if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue; @@ if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) == -1) continue; @@ old devices count as new and new ones as old
+src/engine/dispatcher.cpp @@ if (new_count > old_count) { @@ if (new_count >= old_count) { @@ an unchanged count starts runs
+src/engine/dispatcher.cpp @@ if (fresh.empty()) return; @@ if (false) return; @@ a failed enumeration replaces the last list
+src/engine/dispatcher.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
+src/engine/pending_runs.cpp @@ runs_.pop_back(); @@ (void)0; @@ a taken run stays in the list
+src/engine/decimal.cpp @@ if (negative) value = -value; @@ (void)negative; @@ negative numbers lose their sign
+src/engine/decimal.cpp @@ return value < 0 ? 0u : static_cast<std::uint32_t>(value); @@ return static_cast<std::uint32_t>(value); @@ a negative wait never ends
+src/engine/action.h @@ return action.State != kFlagOn; @@ return action.State == kFlagOff; @@ only a "0" State is dispatched
+src/engine/action.h @@ return flag != kFlagOff; @@ return flag == kFlagOn; @@ check boxes show checked only for "1"
+src/devices/device_property.cpp @@ while (pos < end && data[pos] != 0) { @@ while (pos <= end && data[pos] != 0) { @@ the property walk reads one byte past its end
+src/devices/device_property.cpp @@ if (attempts >= kMaxSizedPropertyQueries) return; @@ if (attempts > kMaxSizedPropertyQueries) return; @@ one query more than allowed
+src/devices/device_property.cpp @@ if (!details.empty()) details += "\r\n"; @@ details += "\r\n"; @@ Details begins with a line break
+src/devices/device_property.cpp @@ AppendJoinedStrings(buffer.get(), std::min(required, buffer_size), value); @@ AppendJoinedStrings(buffer.get(), required, value); @@ the walk trusts the reported size over the buffer
+src/devices/display_name.cpp @@ if (!name.empty()) name += '/'; @@ name += '/'; @@ a name can begin with "/"
+src/devices/display_name.cpp @@ while (!name.empty() && name.back() == ' ') name.pop_back(); @@ (void)0; @@ trailing blanks stay in the name
+src/devices/device_enumeration.cpp @@ if (FindDeviceByHardwareID(record.HardwareID, list) < 0) list.push_back(std::move(record)); @@ list.push_back(std::move(record)); @@ duplicate devices are listed twice
+src/devices/device_enumeration.cpp @@ AllKnown ? setup::kDigcfDeviceInterface : setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ all known devices are never listed
+src/devices/device_eject.cpp @@ if (scratch.HardwareID != hardware_id) continue; @@ if (scratch.HardwareID == hardware_id) continue; @@ the wrong device is removed
+src/store/registry_settings.cpp @@ if (path.size() >= kSettingsPathBufferSize) return std::nullopt; @@ if (path.size() > kSettingsPathBufferSize) return std::nullopt; @@ a path that fills the buffer is accepted
+src/store/registry_settings.cpp @@ if (result != reg::kFileNotFound) ShowRegistryError(platform, result, kQueryFailed); @@ ShowRegistryError(platform, result, kQueryFailed); @@ a missing value brings a notice
+src/store/registry_settings.cpp @@ static_cast<std::uint32_t>(text.size() + 1)); @@ static_cast<std::uint32_t>(text.size())); @@ values are stored without their NUL
+src/store/registry_settings.cpp @@ if (result == reg::kMoreData && attempt + 1 < kReadAttempts) { @@ if (false) { @@ a value that grew is not read again
+src/store/action_store.cpp @@ {&Action::Ex_RunWait, "Ex_RunWait", true}, @@ {&Action::Ex_RunWait, "Ex_RunWait", false}, @@ a missing wait loads empty instead of its default
+src/store/action_store.cpp @@ if (WriteAll(platform, actions)) RemoveOtherValues(platform, actions.size()); @@ WriteAll(platform, actions); @@ values of removed Actions stay behind
+src/store/action_store.cpp @@ if (VersionSubkeyExists(platform, kActionsSubkey)) @@ if (true) @@ an absent subkey brings a deletion notice
+src/ui/action_form.cpp @@ if (check.name.empty() || check.name == kNewActionName) { @@ if (check.name.empty()) { @@ the untouched default name is registered as is
+src/ui/action_form.cpp @@ if (static_cast<int>(i) != selection && actions[i].Name == check.name) @@ if (actions[i].Name == check.name) @@ renaming an Action to its own name is refused
+src/ui/action_form.cpp @@ if (!form.eject_enabled) form.eject_checked = false; @@ (void)0; @@ a greyed-out removal option stays checked
+src/ui/action_form.cpp @@ const std::size_t backslash = FindLastSingleByte(command_line, '\\'); @@ const std::size_t backslash = command_line.rfind('\\'); @@ a trail byte 0x5C splits the generated name
+src/ui/device_picker.cpp @@ if (option_id == picker.mode) return false; @@ if (false) return false; @@ the devices are enumerated again for the same mode
+src/ui/device_picker.cpp @@ if (all_known || devices[i].Present) shown.push_back(static_cast<int>(i)); @@ shown.push_back(static_cast<int>(i)); @@ absent devices show among the connected ones
+src/ui/extended_form.cpp @@ work_copy.*box.field = it != form.checked.end() && it->second ? kFlagOn : kFlagOff; @@ work_copy.*box.field = kFlagOn; @@ every extended check box is stored on
+src/ui/settings_list.cpp @@ if (answer != mb::kIdYes || !IsRow(actions, selection)) return false; @@ if (!IsRow(actions, selection)) return false; @@ No deletes the Action as well
+src/platform/sjis.cpp @@ ++i;<NL>      continue;<NL>    }<NL>    if (text[i] == ch) found = i; @@ continue;<NL>    }<NL>    if (text[i] == ch) found = i; @@ a trail byte 0x5C counts as a backslash
+src/app/startup_options.cpp @@ arguments.find("SET") != std::string::npos; @@ false; @@ "SET" no longer opens the settings
+src/app/tray_clicks.h @@ first_click_pending_ = !first_click_pending_; @@ first_click_pending_ = true; @@ a second click never opens the settings
+EOF
+)
+
+build=build/mutants
+log=$build/mutant.log
+mkdir -p "$build"
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  cmake --preset host -B "$build" >"$build/configure.log" 2>&1 || {
+    echo "mutants: configuring $build failed (see $build/configure.log)"
+    exit 1
+  }
+fi
+
+run_tests() {
+  cmake --build "$build" --target mountwick_unit_tests -j2 >"$log" 2>&1 || return 1
+  timeout 300 "$build/mountwick_unit_tests" --gtest_brief=1 >>"$log" 2>&1 || return 1
+  if ((wine)); then
+    cmake --build --preset win64 --target mountwick_unit_tests mountwick_win_tests -j2 >>"$log" 2>&1 ||
+      return 1
+    (cd build/win64/bin && timeout 600 "$root/scripts/wine-exec" ./mountwick_unit_tests.exe &&
+      timeout 600 "$root/scripts/wine-exec" ./mountwick_win_tests.exe) >>"$log" 2>&1 || return 1
+  fi
+  return 0
+}
+
+if ((wine)); then
+  source scripts/wine-env.sh
+  wine_env_start "$root/build/wine"
+  trap wine_env_stop EXIT
+fi
+
+echo "== unplanted tree"
+if ! run_tests; then
+  echo "mutants: the tests fail without any planted fault (see $log)"
+  exit 1
+fi
+
+killed=0
+survived=0
+missing=0
+while IFS= read -r fault; do
+  [[ -z $fault ]] && continue
+  [[ -n $filter && $fault != *"$filter"* ]] && continue
+  # Plants the fault, keeping the original beside it; prints the file and what it plants.
+  planted=$(python3 - "$fault" <<'PY'
+import sys
+file, find, replace, what = (p.replace("<NL>", "\n") for p in sys.argv[1].split(" @@ "))
+print(file + ": " + what)
+text = open(file, encoding="utf-8").read()
+if find not in text:
+    sys.exit(1)
+open(file + ".unplanted", "w", encoding="utf-8").write(text)
+open(file, "w", encoding="utf-8").write(text.replace(find, replace, 1))
+PY
+  )
+  status=$?
+  file=${fault%% @@ *}
+  if ((status != 0)); then
+    echo "gone     $planted"
+    missing=$((missing + 1))
+    continue
+  fi
+  if run_tests; then
+    echo "SURVIVED $planted"
+    survived=$((survived + 1))
+  else
+    echo "killed   $planted"
+    killed=$((killed + 1))
+  fi
+  mv "$file.unplanted" "$file"
+  touch "$file"  # newer than the objects built from the fault
+done <<<"$faults"
+
+echo "$killed killed, $survived survived, $missing no longer found"
