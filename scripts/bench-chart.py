@@ -2,9 +2,9 @@
 """Draws the arrival-latency chart of a benchmark report as a PNG.
 
 Reads the Wine benchmark's lines ("floor_createprocess_ms median M p95 P ...",
-"arrival_to_start_ms actions=N median M p95 P ...") and has ImageMagick draw
-grouped bars: median and 95th percentile for the direct CreateProcess floor
-and for an arrival with 1 and with 100 Actions stored.
+"arrival_to_start_ms actions=N [case] median M p95 P ...") and has ImageMagick
+draw grouped bars: median and 95th percentile for the direct CreateProcess
+floor and for an arrival with each number of Actions stored.
 Usage: bench-chart.py REPORT.txt OUT.png
 """
 import re
@@ -18,9 +18,12 @@ def read_series(report):
         floor = re.match(r"floor_createprocess_ms median ([\d.]+) p95 ([\d.]+)", line)
         if floor:
             series.append(("CreateProcess floor", float(floor[1]), float(floor[2])))
-        arrival = re.match(r"arrival_to_start_ms actions=(\d+) median ([\d.]+) p95 ([\d.]+)", line)
+        arrival = re.match(
+            r"arrival_to_start_ms actions=(\d+)(?: (\S+))? median ([\d.]+) p95 ([\d.]+)", line)
         if arrival:
-            series.append((f"arrival, {arrival[1]} Action(s)", float(arrival[2]), float(arrival[3])))
+            label = {"after_change": f"{arrival[1]}, changed", "steady": f"{arrival[1]}, steady"}.get(
+                arrival[2], f"{arrival[1]} Action(s)")
+            series.append((label, float(arrival[3]), float(arrival[4])))
     return series
 
 
@@ -29,7 +32,7 @@ def main():
     series = read_series(report)
     if not series:
         sys.exit("bench-chart: no latency figures in " + report)
-    width, height, left, bottom, top = 720, 440, 70, 60, 80
+    width, height, left, bottom, top = 860, 440, 70, 60, 80
     peak = max(p95 for _, _, p95 in series) or 1.0
     scale = (height - bottom - top) / peak
     group = (width - left - 20) / len(series)

@@ -36,13 +36,14 @@ bench_host() {
 }
 
 # The real Mountwick.exe under Wine, on a private prefix and Xvfb: arrival to
-# program start with 1 and 100 Actions beside the CreateProcess floor, idle
-# CPU, private bytes over a soak of arrivals, and the sizes on disk.
+# program start with 1, 100 and 1,000 Actions beside the CreateProcess floor,
+# the settings dialog's Register, idle CPU, private bytes after start and over
+# a soak of arrivals beside a bare tray-window program, and the sizes on disk.
 bench_wine() {
   local log=$out/wine-build.log
   echo "== Wine benchmarks (Mountwick.exe, Release)"
   cmake --preset win64 >"$log" 2>&1 &&
-    cmake --build --preset win64 --target Mountwick arrival_bench bench_child >>"$log" 2>&1 || {
+    cmake --build --preset win64 --target Mountwick arrival_bench bench_child tray_floor >>"$log" 2>&1 || {
     echo "bench: building the Windows benchmarks failed (see $log)"
     return 1
   }
@@ -55,7 +56,7 @@ bench_wine() {
     {
       echo "# mountwick under Wine: $(wine --version); $(date -u +%FT%TZ)"
       wine arrival_bench.exe "${MOUNTWICK_BENCH_ARRIVALS:-30}" "${MOUNTWICK_BENCH_IDLE_S:-60}" \
-        "${MOUNTWICK_BENCH_SOAK:-300}" | tr -d '\r'
+        "${MOUNTWICK_BENCH_SOAK:-300}" "${MOUNTWICK_BENCH_SOAK_LONG:-900}" | tr -d '\r'
       echo "size_bytes Mountwick.exe $(stat -c %s Mountwick.exe)"
       local dll
       for dll in $(x86_64-w64-mingw32-objdump -p Mountwick.exe | sed -n 's/^\s*DLL Name: //p'); do

@@ -1,10 +1,13 @@
 // Measures Mountwick.exe under Wine: the time from a volume arrival to the
-// start of the program its Action runs, with 1 and with 100 Actions stored,
-// beside the floor of starting the same program directly; its CPU time when
-// idle; its private bytes after start-up and over many arrival cycles.
-// Prints figures only; nothing here passes or fails on a timing.
+// start of the program its Action runs, with 1, 100 and 1,000 Actions stored,
+// beside the floor of starting the same program directly; the settings
+// dialog's Register with 100 Actions; its CPU time when idle; its private
+// bytes after start-up and over many arrival cycles, beside those of a bare
+// tray-window program. Prints figures only; nothing here passes or fails on a
+// timing.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <dbt.h>
 #include <psapi.h>
 
@@ -38,19 +41,19 @@ std::vector<unsigned long long> ReadTimes(const std::string& path) {
   return times;
 }
 
-void SetString(const std::string& path, const std::string& name, const std::string& text) {
-  HKEY key = nullptr;
-  RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                  nullptr);
+constexpr char kActionsKey[] = "software\\Quillory\\Mountwick\\1.0\\Actions";
+
+void SetString(HKEY key, const std::string& name, const std::string& text) {
   RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
 }
 
 // count Actions, the last of which is bound to the generic drive entry.
 void StoreActions(int count, const std::string& child, const std::string& record) {
   RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Quillory");
-  const std::string key = "software\\Quillory\\Mountwick\\1.0\\Actions";
+  HKEY key = nullptr;
+  RegCreateKeyExA(HKEY_CURRENT_USER, kActionsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                  nullptr);
   for (int i = 0; i < count; ++i) {
     const std::string prefix = std::to_string(i) + "_";
     SetString(key, prefix + "Name", "Action " + std::to_string(i));
@@ -61,6 +64,16 @@ void StoreActions(int count, const std::string& child, const std::string& record
     SetString(key, prefix + "ExeFile", child + " " + record);
     SetString(key, prefix + "Eject", "0");
   }
+  RegCloseKey(key);
+}
+
+// A change any writer could make: the first Action's state, written again.
+void TouchActions() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kActionsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    return;
+  SetString(key, "0_State", "0");
+  RegCloseKey(key);
 }
 
 struct Running {
@@ -68,10 +81,11 @@ struct Running {
   HWND window = nullptr;
 };
 
-Running StartMountwick(const std::string& folder) {
+Running StartProgram(const std::string& folder, const std::string& exe_name,
+                     const std::string& arguments, const char* window_class) {
   Running running;
-  const std::string exe = folder + "\\Mountwick.exe";
-  std::string command = "\"" + exe + "\"";
+  const std::string exe = folder + "\\" + exe_name;
+  std::string command = "\"" + exe + "\"" + arguments;
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
@@ -81,10 +95,14 @@ Running StartMountwick(const std::string& folder) {
   CloseHandle(info.hThread);
   running.process = info.hProcess;
   for (int i = 0; i < 400 && !running.window; ++i) {
-    running.window = FindWindowA("MOUNTWICK", nullptr);
+    running.window = FindWindowA(window_class, nullptr);
     if (!running.window) Sleep(50);
   }
   return running;
+}
+
+Running StartMountwick(const std::string& folder, const std::string& arguments = "") {
+  return StartProgram(folder, "Mountwick.exe", arguments, "MOUNTWICK");
 }
 
 void Stop(Running& running) {
@@ -128,16 +146,40 @@ Summary Summarize(std::vector<double> samples) {
   return {at(0.5), at(0.95)};
 }
 
-std::vector<double> ArrivalLatencies(const std::string& folder, int actions, int arrivals,
-                                     const std::string& child, const std::string& record) {
+// One arrival: the milliseconds until the started program wrote its time, or
+// a negative figure when it did not start.
+double TimeArrival(HWND window, const std::string& record, std::size_t lines_before) {
+  const unsigned long long sent = Now();
+  if (!SendArrival(window) || !WaitForLines(record, lines_before + 1, 20000)) return -1;
+  return (ReadTimes(record).back() - sent) / 10000.0;
+}
+
+struct Latencies {
+  std::vector<double> after_change;  // each arrival right after a change of the list
+  std::vector<double> steady;        // arrivals with the list unchanged since the last
+};
+
+// With actions stored: after one arrival that reads the list at start, the
+// arrivals that each follow a change (when asked for), then those without.
+Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals, bool changes,
+                           const std::string& child, const std::string& record) {
   StoreActions(actions, child, record);
   DeleteFileA(record.c_str());
   Running running = StartMountwick(folder);
-  std::vector<double> latencies;
-  for (int i = 0; i < arrivals && running.window; ++i) {
-    const unsigned long long sent = Now();
-    if (!SendArrival(running.window) || !WaitForLines(record, latencies.size() + 1, 20000)) break;
-    latencies.push_back((ReadTimes(record).back() - sent) / 10000.0);
+  Latencies latencies;
+  std::size_t lines = 0;
+  bool started = running.window && TimeArrival(running.window, record, lines++) >= 0;
+  for (int i = 0; started && changes && i < arrivals; ++i) {
+    TouchActions();
+    const double ms = TimeArrival(running.window, record, lines++);
+    started = ms >= 0;
+    if (started) latencies.after_change.push_back(ms);
+    Sleep(50);
+  }
+  for (int i = 0; started && i < arrivals; ++i) {
+    const double ms = TimeArrival(running.window, record, lines++);
+    started = ms >= 0;
+    if (started) latencies.steady.push_back(ms);
     Sleep(50);
   }
   Stop(running);
@@ -186,12 +228,94 @@ double CpuSeconds(HANDLE process) {
   return (ticks(kernel) + ticks(user)) / 1e7;
 }
 
+LRESULT SendTo(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wparam, lparam, SMTO_NORMAL, 60000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+// Selects a row of the settings dialog's list: the item record has to live in
+// the dialog's process.
+bool SelectRow(HANDLE process, HWND list, int row) {
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMA), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return false;
+  LVITEMA item = {};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  const bool written = WriteProcessMemory(process, remote, &item, sizeof item, nullptr) != 0;
+  if (written)
+    SendTo(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return written;
+}
+
+HWND WaitForDialog(DWORD process_id, const char* caption) {
+  for (int i = 0; i < 400; ++i) {
+    HWND found = nullptr;
+    for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", nullptr); window && !found;
+         window = FindWindowExA(nullptr, window, "#32770", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      char text[256] = {};
+      GetWindowTextA(window, text, sizeof text);
+      if (owner == process_id && std::string(text) == caption) found = window;
+    }
+    if (found) return found;
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+// The settings dialog with actions stored: the last row changed and
+// registered again, each Register timed until the list is stored.
+std::vector<double> RegisterTimes(const std::string& folder, int actions, int count,
+                                  const std::string& child, const std::string& record) {
+  constexpr int kActionList = 1005, kChange = 1008, kRegister = 1012;
+  StoreActions(actions, child, record);
+  Running running = StartMountwick(folder, " /S");
+  std::vector<double> times;
+  HWND dialog = running.window ? WaitForDialog(GetProcessId(running.process),
+                                               "Mountwick Ver1.0 (Build102)  アクションの設定")
+                               : nullptr;
+  if (dialog && SelectRow(running.process, GetDlgItem(dialog, kActionList), actions - 1)) {
+    for (int i = 0; i < count; ++i) {
+      SendTo(dialog, WM_COMMAND, MAKEWPARAM(kChange, BN_CLICKED),
+             reinterpret_cast<LPARAM>(GetDlgItem(dialog, kChange)));
+      const unsigned long long pressed = Now();
+      SendTo(dialog, WM_COMMAND, MAKEWPARAM(kRegister, BN_CLICKED),
+             reinterpret_cast<LPARAM>(GetDlgItem(dialog, kRegister)));
+      times.push_back((Now() - pressed) / 10000.0);
+    }
+  }
+  if (dialog) SendTo(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  Stop(running);
+  return times;
+}
+
+double Ratio(double value, double floor) {
+  return floor > 0 ? value / floor : 0.0;
+}
+
+void PrintLatency(const char* what, const std::vector<double>& samples, double floor_ms) {
+  const Summary s = Summarize(samples);
+  std::printf("arrival_to_start_ms %s median %.2f p95 %.2f (n=%zu) ratio_to_floor %.2f\n", what,
+              s.median_ms, s.p95_ms, samples.size(), Ratio(s.median_ms, floor_ms));
+}
+
+// Private bytes of a program once it has settled after start.
+SIZE_T SettledPrivateBytes(HANDLE process) {
+  Sleep(2000);
+  return PrivateBytes(process);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // figures appear as they are taken
   const int arrivals = argc > 1 ? std::atoi(argv[1]) : 30;
   const int idle_seconds = argc > 2 ? std::atoi(argv[2]) : 60;
   const int soak_cycles = argc > 3 ? std::atoi(argv[3]) : 300;
+  const int long_soak_cycles = argc > 4 ? std::atoi(argv[4]) : 900;
   const std::string folder = Folder();
   const std::string child = folder + "\\bench_child.exe";
   char temp[MAX_PATH] = {};
@@ -201,15 +325,29 @@ int main(int argc, char** argv) {
   const Summary floor = Summarize(DirectStarts(child, record, arrivals));
   std::printf("floor_createprocess_ms median %.2f p95 %.2f (n=%d)\n", floor.median_ms, floor.p95_ms,
               arrivals);
-  for (int actions : {1, 100}) {
-    const std::vector<double> samples = ArrivalLatencies(folder, actions, arrivals, child, record);
-    const Summary s = Summarize(samples);
-    std::printf("arrival_to_start_ms actions=%d median %.2f p95 %.2f (n=%zu) ratio_to_floor %.2f\n",
-                actions, s.median_ms, s.p95_ms, samples.size(),
-                floor.median_ms > 0 ? s.median_ms / floor.median_ms : 0.0);
-  }
+  for (int actions : {1, 100})
+    PrintLatency(("actions=" + std::to_string(actions)).c_str(),
+                 ArrivalLatencies(folder, actions, arrivals, false, child, record).steady,
+                 floor.median_ms);
+  const Latencies thousand = ArrivalLatencies(folder, 1000, arrivals, true, child, record);
+  PrintLatency("actions=1000 after_change", thousand.after_change, floor.median_ms);
+  PrintLatency("actions=1000 steady", thousand.steady, floor.median_ms);
 
-  // Idle CPU and memory over a soak of arrival cycles.
+  const std::vector<double> registers = RegisterTimes(folder, 100, arrivals, child, record);
+  const Summary r = Summarize(registers);
+  std::printf("settings_register_ms actions=100 median %.2f p95 %.2f (n=%zu)\n", r.median_ms,
+              r.p95_ms, registers.size());
+
+  // Memory: the bare tray window first, then Mountwick over a soak of arrivals.
+  Running bare = StartProgram(folder, "tray_floor.exe", "", "MOUNTWICK_FLOOR");
+  if (!bare.window) {
+    std::printf("error: the tray-window floor did not start\n");
+    return 1;
+  }
+  const SIZE_T floor_bytes = SettledPrivateBytes(bare.process);
+  Stop(bare);
+  std::printf("private_bytes_floor_tray_window %zu\n", static_cast<std::size_t>(floor_bytes));
+
   StoreActions(1, child, record);
   DeleteFileA(record.c_str());
   Running running = StartMountwick(folder);
@@ -217,23 +355,29 @@ int main(int argc, char** argv) {
     std::printf("error: Mountwick did not start\n");
     return 1;
   }
-  Sleep(1000);
-  const SIZE_T after_start = PrivateBytes(running.process);
+  const SIZE_T after_start = SettledPrivateBytes(running.process);
+  std::printf("private_bytes_after_start %zu ratio_to_floor %.3f\n",
+              static_cast<std::size_t>(after_start),
+              Ratio(static_cast<double>(after_start), static_cast<double>(floor_bytes)));
   const double cpu_before = CpuSeconds(running.process);
   Sleep(static_cast<DWORD>(idle_seconds) * 1000);
   const double idle_cpu = CpuSeconds(running.process) - cpu_before;
   std::printf("idle_cpu_seconds %.3f over %d s\n", idle_cpu, idle_seconds);
-  std::printf("private_bytes_after_start %zu\n", static_cast<std::size_t>(after_start));
-  for (int i = 0; i < soak_cycles; ++i) {
-    if (!SendArrival(running.window) ||
-        !WaitForLines(record, static_cast<std::size_t>(i) + 1, 20000))
-      break;
+  SIZE_T previous = after_start;
+  int cycles = 0;
+  for (int target : {soak_cycles, long_soak_cycles}) {
+    for (; cycles < target; ++cycles) {
+      if (!SendArrival(running.window) ||
+          !WaitForLines(record, static_cast<std::size_t>(cycles) + 1, 20000))
+        break;
+    }
+    const SIZE_T now = SettledPrivateBytes(running.process);
+    std::printf("private_bytes_after_%d_arrivals %zu ratio_to_floor %.3f growth %lld\n", cycles,
+                static_cast<std::size_t>(now),
+                Ratio(static_cast<double>(now), static_cast<double>(floor_bytes)),
+                static_cast<long long>(now) - static_cast<long long>(previous));
+    previous = now;
   }
-  Sleep(1000);
-  const SIZE_T after_soak = PrivateBytes(running.process);
-  std::printf("private_bytes_after_%d_arrivals %zu growth %lld\n", soak_cycles,
-              static_cast<std::size_t>(after_soak),
-              static_cast<long long>(after_soak) - static_cast<long long>(after_start));
   Stop(running);
   RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Quillory");
   DeleteFileA(record.c_str());

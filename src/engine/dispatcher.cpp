@@ -2,7 +2,6 @@
 
 #include "app/notices.h"
 #include "devices/device_enumeration.h"
-#include "store/action_store.h"
 
 namespace mw {
 namespace {
@@ -12,7 +11,10 @@ constexpr char kThreadStartFailed[] =
 }  // namespace
 
 Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending)
-    : platform_(platform), pending_(pending), runner_context_{platform, pending} {
+    : platform_(platform),
+      pending_(pending),
+      runner_context_{platform, pending},
+      actions_(platform) {
   DeviceDiffLock lock(pending_.mutex());
   EnumerateDevices(platform_, last_device_list_, false);
   // A failed enumeration holds nothing, not even the generic entries.
@@ -64,9 +66,7 @@ void Dispatcher::DispatchGeneric(const char* generic_id, char letter) {
   std::vector<FailedStart> failures;
   {
     DeviceDiffLock lock(pending_.mutex());
-    ActionList actions;
-    LoadActions(platform_, actions);
-    for (Action& action : actions) {
+    for (const Action& action : actions_.Current()) {
       if (IsDispatched(action) && BindsDevice(action, generic_id))
         StartRun(action, letter, failures);
     }
@@ -90,29 +90,28 @@ void Dispatcher::DispatchDeviceListChange() {
     const std::size_t old_count = last_device_list_.size();
     const std::size_t new_count = fresh.size();
     if (new_count > old_count) {
-      ActionList actions;
-      LoadActions(platform_, actions);
+      const ActionList& actions = actions_.Current();
       for (const DeviceRecord& device : fresh) {
         if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue;
-        for (Action& action : actions) {
+        for (const Action& action : actions) {
           if (IsDispatched(action) && BindsDevice(action, device.HardwareID))
             StartRun(action, '\0', failures);
         }
       }
     } else if (new_count < old_count) {
-      // The list shrank: the Actions are read, as every changed count reads them, but
-      // nothing starts for a device that left.
-      ActionList actions;
-      LoadActions(platform_, actions);
+      // The list shrank: the Actions are brought up to date, as every changed count
+      // does, but nothing starts for a device that left.
+      actions_.Current();
     }
     last_device_list_ = std::move(fresh);
   }
   ReportFailedStarts(failures);
 }
 
-void Dispatcher::StartRun(Action& action, char letter, std::vector<FailedStart>& failures) {
-  action.DriveLetter = letter;
-  pending_.AppendLocked(action);
+void Dispatcher::StartRun(const Action& action, char letter, std::vector<FailedStart>& failures) {
+  Action run = action;
+  run.DriveLetter = letter;
+  pending_.AppendLocked(run);
   std::uint32_t error = 0;
   if (!platform_.threads.StartDetachedThread(&RunnerThread, &runner_context_, &error)) {
     // No thread will take this run; it must not stay for another runner.

@@ -7,6 +7,7 @@
 #include "engine/device_change.h"
 #include "engine/pending_runs.h"
 #include "engine/runner.h"
+#include "store/action_cache.h"
 
 namespace mw {
 
@@ -43,12 +44,13 @@ class Dispatcher {
   };
   void DispatchNow(const RoutedDeviceChange& change);
   void DispatchGeneric(const char* generic_id, char letter);
-  void StartRun(Action& action, char letter, std::vector<FailedStart>& failures);
+  void StartRun(const Action& action, char letter, std::vector<FailedStart>& failures);
   void ReportFailedStarts(const std::vector<FailedStart>& failures);
 
   Platform platform_;
   PendingRuns& pending_;
   RunnerContext runner_context_;
+  ActionCache actions_;
   DeviceList last_device_list_;
   bool has_baseline_ = false;  // false while no enumeration has succeeded
   bool dispatching_ = false;

@@ -10,7 +10,8 @@ enum class RegistryRoot { CurrentUser, ClassesRoot };
 
 class RegistryPort {
  public:
-  using Key = std::uintptr_t;  // opaque; 0 is never a valid key
+  using Key = std::uintptr_t;    // opaque; 0 is never a valid key
+  using Event = std::uintptr_t;  // opaque; 0 is never a valid event
 
   virtual ~RegistryPort() = default;
   // RegOpenKeyExA.
@@ -34,6 +35,16 @@ class RegistryPort {
   virtual long DeleteKey(Key key, const std::string& subkey) = 0;
   // RegCloseKey.
   virtual void CloseKey(Key key) = 0;
+
+  // CreateEventA: unnamed, auto-reset, not signalled. 0 or the last error.
+  virtual long CreateChangeEvent(Event* event) = 0;
+  // RegNotifyChangeKeyValue, asynchronous: event is signalled at the next
+  // change of the kinds in filter to key (and, with subtree, below it).
+  virtual long NotifyChangeKeyValue(Key key, bool subtree, std::uint32_t filter, Event event) = 0;
+  // WaitForSingleObject: 0 when signalled, reg::kWaitTimeout, or WAIT_FAILED.
+  virtual std::uint32_t WaitForEvent(Event event, std::uint32_t milliseconds) = 0;
+  // CloseHandle.
+  virtual void CloseEvent(Event event) = 0;
 };
 
 // Registry constants, so that portable code needs no Windows header.
@@ -45,6 +56,10 @@ inline constexpr long kNoMoreItems = 259;
 inline constexpr std::uint32_t kSz = 1;
 inline constexpr std::uint32_t kDword = 4;
 inline constexpr std::uint32_t kRead = 0x20019;
+inline constexpr std::uint32_t kNotify = 0x0010;  // KEY_NOTIFY
+inline constexpr std::uint32_t kNotifyChangeName = 0x1;
+inline constexpr std::uint32_t kNotifyChangeLastSet = 0x4;
+inline constexpr std::uint32_t kWaitTimeout = 258;
 inline constexpr std::uint32_t kReadWriteCreate =
     0x2001F;  // KEY_READ|KEY_SET_VALUE|KEY_CREATE_SUB_KEY
 }  // namespace reg
@@ -74,6 +89,30 @@ class ScopedRegKey {
  private:
   RegistryPort* port_;
   RegistryPort::Key key_ = 0;
+};
+
+// Closes its change event through the port when it goes out of scope.
+class ScopedRegEvent {
+ public:
+  explicit ScopedRegEvent(RegistryPort& port) : port_(&port) {}
+  ScopedRegEvent(const ScopedRegEvent&) = delete;
+  ScopedRegEvent& operator=(const ScopedRegEvent&) = delete;
+  ~ScopedRegEvent() { Reset(); }
+
+  RegistryPort::Event get() const { return event_; }
+  RegistryPort::Event* receive() {
+    Reset();
+    return &event_;
+  }
+  explicit operator bool() const { return event_ != 0; }
+  void Reset() {
+    if (event_ != 0) port_->CloseEvent(event_);
+    event_ = 0;
+  }
+
+ private:
+  RegistryPort* port_;
+  RegistryPort::Event event_ = 0;
 };
 
 }  // namespace mw

@@ -50,11 +50,11 @@ std::string FoldCase(std::string name) {
 
 // Writes every value of every Action, going on past a failure. False when
 // any write failed.
-bool WriteAll(const Platform& platform, const ActionList& actions) {
+bool WriteAll(const Platform& platform, const ScopedRegKey& key, const ActionList& actions) {
   bool all_written = true;
   for (std::size_t index = 0; index < actions.size(); ++index)
     for (const StoredField& stored : kStoredFields)
-      if (!WriteSetting(platform, kActionsSubkey, StoredValueName(index, stored.name),
+      if (!WriteSetting(platform, key, StoredValueName(index, stored.name),
                         actions[index].*stored.field))
         all_written = false;
   return all_written;
@@ -62,7 +62,7 @@ bool WriteAll(const Platform& platform, const ActionList& actions) {
 
 // Deletes every value but the ones of the first count indexes: beyond the
 // list's end, beyond a gap, or anything else that has come to lie there.
-void RemoveOtherValues(const Platform& platform, std::size_t count) {
+void RemoveOtherValues(const Platform& platform, const ScopedRegKey& key, std::size_t count) {
   std::set<std::string> kept;
   for (std::size_t index = 0; index < count; ++index)
     for (const StoredField& stored : kStoredFields)
@@ -72,7 +72,7 @@ void RemoveOtherValues(const Platform& platform, std::size_t count) {
   // list right at once, even if the deletions stop half way.
   const std::string end_of_list = StoredValueName(count, kNameField);
   std::vector<std::string> names;
-  if (!ListSettingNames(platform, kActionsSubkey, names)) names = {end_of_list};
+  if (!ListSettingNames(platform, key, names)) names = {end_of_list};
   std::erase_if(names, [&](const std::string& name) { return kept.count(FoldCase(name)) != 0; });
   std::stable_partition(names.begin(), names.end(), [&](const std::string& name) {
     return FoldCase(name) == FoldCase(end_of_list);
@@ -80,29 +80,32 @@ void RemoveOtherValues(const Platform& platform, std::size_t count) {
   for (const std::string& name : names) {
     // While the end marker stays, the values behind it are still an Action of
     // the list: removing some of them would leave it loading half empty.
-    if (!DeleteSetting(platform, kActionsSubkey, name) && FoldCase(name) == FoldCase(end_of_list))
+    if (!DeleteSetting(platform, key, name) && FoldCase(name) == FoldCase(end_of_list))
       return;
   }
 }
 
 }  // namespace
 
-void LoadActions(const Platform& platform, ActionList& actions) {
+bool LoadActions(const Platform& platform, ActionList& actions) {
   actions.clear();
+  const ScopedRegKey key = OpenVersionKey(platform, kActionsSubkey);
+  if (!key) return false;
+  bool clean = true;
   const Action defaults;
   Action action;
   for (std::size_t index = 0;; ++index) {
     ResetToDefaults(action);
-    if (!ReadSetting(platform, kActionsSubkey, StoredValueName(index, kNameField), action.Name))
-      return;
+    const ReadResult name = ReadSetting(platform, key, StoredValueName(index, kNameField), action.Name);
+    if (name != ReadResult::kRead) return clean && name == ReadResult::kMissing;
     for (const StoredField& stored : kStoredFields) {
       if (stored.field == &Action::Name) continue;
-      const std::string name = StoredValueName(index, stored.name);
-      if (stored.has_default)
-        ReadSettingOrDefault(platform, kActionsSubkey, name, action.*stored.field,
-                             defaults.*stored.field);
-      else
-        ReadSetting(platform, kActionsSubkey, name, action.*stored.field);
+      const std::string value_name = StoredValueName(index, stored.name);
+      const ReadResult read =
+          stored.has_default ? ReadSettingOrDefault(platform, key, value_name, action.*stored.field,
+                                                    defaults.*stored.field)
+                             : ReadSetting(platform, key, value_name, action.*stored.field);
+      if (read == ReadResult::kFailed) clean = false;
     }
     actions.push_back(action);
   }
@@ -115,9 +118,11 @@ void SaveActions(const Platform& platform, const ActionList& actions) {
       DeleteVersionSubkey(platform, kActionsSubkey);
     return;
   }
+  const ScopedRegKey key = OpenVersionKey(platform, kActionsSubkey);
+  if (!key) return;
   // After a failed write the old values stay: together with what was
   // written they still form a loadable list, and each failure had its notice.
-  if (WriteAll(platform, actions)) RemoveOtherValues(platform, actions.size());
+  if (WriteAll(platform, key, actions)) RemoveOtherValues(platform, key, actions.size());
 }
 
 }  // namespace mw

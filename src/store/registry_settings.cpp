@@ -74,13 +74,10 @@ bool VersionSubkeyExists(const Platform& platform, const std::string& subkey) {
   return CanOpenForReading(platform, kVersionKeyPath, subkey);
 }
 
-bool ReadSetting(const Platform& platform, const std::string& subkey, const std::string& name,
-                 std::string& value) {
+ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
+                       std::string& value) {
   value.clear();
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  if (!key) return false;
   RegistryPort& registry = platform.registry;
-
   std::uint32_t size = 0;
   long result = registry.QueryValue(key.get(), name, nullptr, nullptr, &size);
   for (int attempt = 0; result == reg::kSuccess && attempt < kReadAttempts; ++attempt) {
@@ -92,7 +89,7 @@ bool ReadSetting(const Platform& platform, const std::string& subkey, const std:
     if (result == reg::kSuccess) {
       const auto stored = buffer.begin() + std::min(length, size);
       value.assign(buffer.begin(), std::find(buffer.begin(), stored, '\0'));
-      return true;
+      return ReadResult::kRead;
     }
     // The value grew since the size query; the registry told the new size.
     if (result == reg::kMoreData && attempt + 1 < kReadAttempts) {
@@ -100,21 +97,21 @@ bool ReadSetting(const Platform& platform, const std::string& subkey, const std:
       result = reg::kSuccess;
     }
   }
-  if (result != reg::kFileNotFound) ShowRegistryError(platform, result, kQueryFailed);
-  return false;
+  if (result == reg::kFileNotFound) return ReadResult::kMissing;
+  ShowRegistryError(platform, result, kQueryFailed);
+  return ReadResult::kFailed;
 }
 
-bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
-                          const std::string& name, std::string& value, std::string fallback) {
-  const bool read = ReadSetting(platform, subkey, name, value);
-  if (!read) value = std::move(fallback);
+ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
+                                const std::string& name, std::string& value,
+                                std::string fallback) {
+  const ReadResult read = ReadSetting(platform, key, name, value);
+  if (read != ReadResult::kRead) value = std::move(fallback);
   return read;
 }
 
-bool WriteSetting(const Platform& platform, const std::string& subkey, const std::string& name,
+bool WriteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
                   const std::string& text) {
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  if (!key) return false;
   long result = kErrorInvalidParameter;
   if (text.size() < std::numeric_limits<std::uint32_t>::max()) {
     result = platform.registry.SetValue(key.get(), name, reg::kSz,
@@ -126,11 +123,9 @@ bool WriteSetting(const Platform& platform, const std::string& subkey, const std
   return false;
 }
 
-bool ListSettingNames(const Platform& platform, const std::string& subkey,
+bool ListSettingNames(const Platform& platform, const ScopedRegKey& key,
                       std::vector<std::string>& names) {
   names.clear();
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  if (!key) return false;
   for (std::uint32_t index = 0;; ++index) {
     std::string name;
     const long result = platform.registry.EnumValueName(key.get(), index, &name);
@@ -143,13 +138,43 @@ bool ListSettingNames(const Platform& platform, const std::string& subkey,
   }
 }
 
-bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name) {
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  if (!key) return false;
+bool DeleteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name) {
   const long result = platform.registry.DeleteValue(key.get(), name);
   if (result == reg::kSuccess || result == reg::kFileNotFound) return true;
   ShowRegistryError(platform, result, kDeleteValueFailed);
   return false;
+}
+
+bool ReadSetting(const Platform& platform, const std::string& subkey, const std::string& name,
+                 std::string& value) {
+  value.clear();
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  return key && ReadSetting(platform, key, name, value) == ReadResult::kRead;
+}
+
+bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
+                          const std::string& name, std::string& value, std::string fallback) {
+  const bool read = ReadSetting(platform, subkey, name, value);
+  if (!read) value = std::move(fallback);
+  return read;
+}
+
+bool WriteSetting(const Platform& platform, const std::string& subkey, const std::string& name,
+                  const std::string& text) {
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  return key && WriteSetting(platform, key, name, text);
+}
+
+bool ListSettingNames(const Platform& platform, const std::string& subkey,
+                      std::vector<std::string>& names) {
+  names.clear();
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  return key && ListSettingNames(platform, key, names);
+}
+
+bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name) {
+  const ScopedRegKey key = OpenVersionKey(platform, subkey);
+  return key && DeleteSetting(platform, key, name);
 }
 
 void DeleteVersionSubkey(const Platform& platform, const std::string& subkey) {

@@ -1,7 +1,8 @@
 #pragma once
 // The program's settings: text values below the version key in the current
 // user's hive. Every operation opens its key, does one thing and closes it
-// again; every unexpected registry failure reaches the user as a notice.
+// again, or works on a key the caller opened once for many values; every
+// unexpected registry failure reaches the user as a notice.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -49,6 +50,19 @@ bool ListSettingNames(const Platform& platform, const std::string& subkey,
 
 // Deletes one value; one that is already gone counts as deleted. False after a notice.
 bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name);
+
+// The same operations on a key from OpenVersionKey. A read tells a missing
+// value (silent) from a failed one (after a notice).
+enum class ReadResult { kRead, kMissing, kFailed };
+ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
+                       std::string& value);
+ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
+                                const std::string& name, std::string& value, std::string fallback);
+bool WriteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
+                  const std::string& text);
+bool ListSettingNames(const Platform& platform, const ScopedRegKey& key,
+                      std::vector<std::string>& names);
+bool DeleteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name);
 
 // Deletes a subkey of the version key (it must hold values only). Any failure,
 // a missing subkey included, shows a notice.

@@ -80,6 +80,17 @@ TEST_F(EndToEnd, AVolumeArrivalStartsTheDriveEntryActionsOnceForTheLowestDrive) 
   EXPECT_EQ(Recorded(), std::vector<std::string>{"media G"});
 }
 
+TEST_F(EndToEnd, AnActionChangedInTheRegistryStartsItsNewCommandLineAtTheNextArrival) {
+  HWND window = StartWithSettings({Action("V", kVolumeId, "old")});
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(SendVolumeArrival(window, 1u << 4, 0));
+  ASSERT_TRUE(WaitUntil([&] { return !Recorded().empty(); }, 15000));
+  WriteString(HKEY_CURRENT_USER, kActionsKey, "0_ExeFile", child_ + " new");
+  ASSERT_TRUE(SendVolumeArrival(window, 1u << 4, 0));
+  ASSERT_TRUE(WaitUntil([&] { return Recorded().size() >= 2; }, 15000));
+  EXPECT_EQ(Recorded(), (std::vector<std::string>{"old", "new"}));
+}
+
 TEST_F(EndToEnd, ANewUsbDeviceStartsItsEnabledActionOnce) {
   const std::string id = "USB\\VID_F00D&PID_E2E1";
   HWND window = StartWithSettings({Action("Stick", id, "stick %_newdrv_%"),

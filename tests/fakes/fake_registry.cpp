@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 
 namespace mw::fake {
@@ -35,11 +36,26 @@ const std::string* FakeRegistry::PathOf(Key key) const {
   return it == handles_.end() ? nullptr : &it->second;
 }
 
+void FakeRegistry::Changed(const std::string& folded_path) {
+  for (auto it = notifications_.begin(); it != notifications_.end();) {
+    const std::string& watched = handles_.at(it->first);
+    const bool below =
+        folded_path.compare(0, watched.size(), watched) == 0 &&
+        (folded_path.size() == watched.size() || folded_path[watched.size()] == '\\');
+    if (!below) {
+      ++it;
+      continue;
+    }
+    events_[it->second] = true;
+    it = notifications_.erase(it);  // one signal per arming
+  }
+}
+
 void FakeRegistry::PutKey(const std::string& path) {
   std::string folded = Fold(path);
   for (std::size_t at = folded.find('\\'); at != std::string::npos; at = folded.find('\\', at + 1))
     keys_[folded.substr(0, at)];
-  keys_[folded];
+  if (keys_.try_emplace(folded).second) Changed(folded);
 }
 
 void FakeRegistry::PutValue(const std::string& path, const std::string& name, Value value) {
@@ -48,6 +64,7 @@ void FakeRegistry::PutValue(const std::string& path, const std::string& name, Va
   auto& values = keys_[Fold(path)].values;
   auto entry = values.try_emplace(Fold(name), name, Value{}).first;
   entry->second.second = std::move(value);
+  Changed(Fold(path));
 }
 
 void FakeRegistry::PutString(const std::string& path, const std::string& name,
@@ -154,6 +171,7 @@ long FakeRegistry::DeleteValue(Key key, const std::string& name) {
   if (long fault = Check(Op::DeleteValue, *path, name)) return fault;
   auto it = keys_.find(*path);
   if (it == keys_.end() || it->second.values.erase(Fold(name)) == 0) return reg::kFileNotFound;
+  Changed(*path);
   return reg::kSuccess;
 }
 
@@ -167,11 +185,46 @@ long FakeRegistry::DeleteKey(Key key, const std::string& subkey) {
   for (const auto& [other, data] : keys_)
     if (other.compare(0, prefix.size(), prefix) == 0) return kAccessDenied;
   keys_.erase(full);
+  Changed(full);
   return reg::kSuccess;
 }
 
 void FakeRegistry::CloseKey(Key key) {
+  notifications_.erase(key);
   if (handles_.erase(key) == 0) throw std::logic_error("closing a registry key twice");
+}
+
+long FakeRegistry::CreateChangeEvent(Event* event) {
+  if (long fault = Check(Op::Event, "", "")) return fault;
+  *event = next_handle_++;
+  events_[*event] = false;
+  return reg::kSuccess;
+}
+
+long FakeRegistry::NotifyChangeKeyValue(Key key, bool subtree, std::uint32_t filter, Event event) {
+  const std::string* path = PathOf(key);
+  if (!path || events_.count(event) == 0) return kInvalidHandle;
+  if (long fault = Check(Op::Notify, *path, "")) return fault;
+  if (!subtree || filter != (reg::kNotifyChangeName | reg::kNotifyChangeLastSet))
+    throw std::logic_error("only whole-subtree name and value notifications are faked");
+  notifications_[key] = event;
+  return reg::kSuccess;
+}
+
+std::uint32_t FakeRegistry::WaitForEvent(Event event, std::uint32_t milliseconds) {
+  constexpr std::uint32_t kWaitFailed = 0xFFFFFFFF;
+  auto it = events_.find(event);
+  if (it == events_.end() || Check(Op::Event, "", "") != 0) return kWaitFailed;
+  if (milliseconds != 0) throw std::logic_error("the fake registry never blocks");
+  if (!it->second) return reg::kWaitTimeout;
+  it->second = false;  // auto-reset
+  return 0;
+}
+
+void FakeRegistry::CloseEvent(Event event) {
+  if (events_.erase(event) == 0) throw std::logic_error("closing a change event twice");
+  for (auto it = notifications_.begin(); it != notifications_.end();)
+    it = it->second == event ? notifications_.erase(it) : std::next(it);
 }
 
 }  // namespace mw::fake

@@ -1,6 +1,8 @@
 #pragma once
 // An in-memory registry with Win32 result codes. Key and value names compare
-// case-insensitively, as in the real one. Any call can be made to fail.
+// case-insensitively, as in the real one. Any call can be made to fail. An
+// armed change notification is signalled by any change below its key, the
+// test set-up's own included, as another writer's would be.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -14,7 +16,7 @@ namespace mw::fake {
 
 class FakeRegistry : public RegistryPort {
  public:
-  enum class Op { Open, Create, Query, Set, EnumValue, DeleteValue, DeleteKey };
+  enum class Op { Open, Create, Query, Set, EnumValue, DeleteValue, DeleteKey, Notify, Event };
   struct Value {
     std::uint32_t type = reg::kSz;
     std::vector<unsigned char> data;
@@ -32,6 +34,7 @@ class FakeRegistry : public RegistryPort {
   const Value* Find(const std::string& path, const std::string& name) const;
   std::vector<std::string> ValueNames(const std::string& path) const;
   std::size_t OpenKeyCount() const { return handles_.size(); }
+  std::size_t OpenEventCount() const { return events_.size(); }
   std::size_t calls() const { return calls_; }
   void SetFault(Fault fault) { fault_ = std::move(fault); }
 
@@ -46,6 +49,10 @@ class FakeRegistry : public RegistryPort {
   long DeleteValue(Key key, const std::string& name) override;
   long DeleteKey(Key key, const std::string& subkey) override;
   void CloseKey(Key key) override;
+  long CreateChangeEvent(Event* event) override;
+  long NotifyChangeKeyValue(Key key, bool subtree, std::uint32_t filter, Event event) override;
+  std::uint32_t WaitForEvent(Event event, std::uint32_t milliseconds) override;
+  void CloseEvent(Event event) override;
 
  private:
   struct KeyData {
@@ -55,9 +62,12 @@ class FakeRegistry : public RegistryPort {
   static std::string Join(RegistryRoot root, const std::string& path);
   long Check(Op op, const std::string& path, const std::string& name);
   const std::string* PathOf(Key key) const;
+  void Changed(const std::string& folded_path);
 
   std::map<std::string, KeyData> keys_;  // folded full path without trailing '\\'
   std::map<Key, std::string> handles_;
+  std::map<Event, bool> events_;        // -> signalled
+  std::map<Key, Event> notifications_;  // armed on a key, for its subtree
   Key next_handle_ = 0x100;
   Fault fault_;
   std::size_t calls_ = 0;

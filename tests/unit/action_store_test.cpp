@@ -248,6 +248,27 @@ TEST_F(ActionStore, AFailedListingStillEndsTheListAtItsNewLength) {
   EXPECT_EQ(Load().size(), 2u);
 }
 
+TEST_F(ActionStore, LoadAndSaveOpenTheSubkeyOnceAndAFailedOpeningIsOneNotice) {
+  SaveActions(platform, Distincts(3));
+  int openings = 0;
+  long fault = 0;
+  world.registry.SetFault([&](Op op, const std::string&, const std::string&) {
+    if (op != Op::Create) return 0L;
+    ++openings;
+    return fault;
+  });
+  SaveActions(platform, Distincts(2));
+  EXPECT_EQ(Load().size(), 2u);
+  EXPECT_EQ(openings, 2);
+
+  fault = 5;
+  SaveActions(platform, Distincts(4));
+  EXPECT_EQ(world.notices.Texts(),
+            std::vector<std::string>{"RegCreateKeyExに失敗しました。\nSysErr(5) "});
+  fault = 0;
+  EXPECT_EQ(Load().size(), 2u);
+}
+
 TEST_F(ActionStore, AnEmptyListRemovesTheSubkeyAndAnAbsentOneQuietly) {
   SaveActions(platform, Distincts(2));
   SaveActions(platform, {});

@@ -114,6 +114,33 @@ TEST_F(DispatcherTest, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStored
   EXPECT_TRUE(Started().empty());
 }
 
+TEST_F(DispatcherTest, TheListIsReadAgainAfterAChangeAndEveryTimeWhenItCannotBeWatched) {
+  for (const bool watchable : {true, false}) {
+    SCOPED_TRACE(watchable ? "watched" : "unwatchable");
+    world_.registry.SetFault(
+        [watchable](fake::FakeRegistry::Op op, const std::string&, const std::string&) {
+          return !watchable && op == fake::FakeRegistry::Op::Notify ? 5L : 0L;
+        });
+    Store({Bound("V", kGenericVolumeId)});
+    Dispatcher& dispatcher = Make();
+    world_.processes.started.clear();
+    dispatcher.DispatchVolumeArrival('E');
+    const std::size_t before = world_.registry.calls();
+    dispatcher.DispatchVolumeArrival('E');
+    const std::size_t calls = world_.registry.calls() - before;
+    // Another writer, as the registry editor would be.
+    world_.registry.PutString("HKCU\\software\\Quillory\\Mountwick\\1.0\\Actions", "0_ExeFile",
+                              "C:\\NEW.EXE %_newdrv_%");
+    dispatcher.DispatchVolumeArrival('F');
+    EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\V.EXE E", "C:\\V.EXE E", "C:\\NEW.EXE F"}));
+    if (watchable)
+      EXPECT_EQ(calls, 1u);  // only the test of the change event
+    else
+      EXPECT_GT(calls, 16u);  // every value again
+    EXPECT_TRUE(world_.notices.shown.empty());
+  }
+}
+
 TEST_F(DispatcherTest, ANewDeviceStartsItsActionsWithoutALetterOnce) {
   world_.devices.Add(Device(kReader));
   Store({Bound("Reader", kReader), Bound("Stick1", kStick), Bound("Stick2", kStick),

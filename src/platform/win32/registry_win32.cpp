@@ -10,6 +10,9 @@ HKEY RootKey(RegistryRoot root) {
 HKEY AsKey(RegistryPort::Key key) {
   return reinterpret_cast<HKEY>(key);
 }
+HANDLE AsHandle(RegistryPort::Event event) {
+  return reinterpret_cast<HANDLE>(event);
+}
 }  // namespace
 
 long Win32Registry::OpenKey(RegistryRoot root, const std::string& path, std::uint32_t access,
@@ -64,6 +67,25 @@ long Win32Registry::DeleteKey(Key key, const std::string& subkey) {
 
 void Win32Registry::CloseKey(Key key) {
   RegCloseKey(AsKey(key));
+}
+
+long Win32Registry::CreateChangeEvent(Event* event) {
+  HANDLE created = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (!created) return static_cast<long>(GetLastError());
+  *event = reinterpret_cast<Event>(created);
+  return ERROR_SUCCESS;
+}
+
+long Win32Registry::NotifyChangeKeyValue(Key key, bool subtree, std::uint32_t filter, Event event) {
+  return RegNotifyChangeKeyValue(AsKey(key), subtree ? TRUE : FALSE, filter, AsHandle(event), TRUE);
+}
+
+std::uint32_t Win32Registry::WaitForEvent(Event event, std::uint32_t milliseconds) {
+  return WaitForSingleObject(AsHandle(event), milliseconds);
+}
+
+void Win32Registry::CloseEvent(Event event) {
+  CloseHandle(AsHandle(event));
 }
 
 }  // namespace mw::win32

@@ -17,6 +17,10 @@ class Win32Registry : public RegistryPort {
   long DeleteValue(Key key, const std::string& name) override;
   long DeleteKey(Key key, const std::string& subkey) override;
   void CloseKey(Key key) override;
+  long CreateChangeEvent(Event* event) override;
+  long NotifyChangeKeyValue(Key key, bool subtree, std::uint32_t filter, Event event) override;
+  std::uint32_t WaitForEvent(Event event, std::uint32_t milliseconds) override;
+  void CloseEvent(Event event) override;
 };
 
 class Win32Processes : public ProcessPort {

@@ -1,0 +1,36 @@
+#include "store/registry_watch.h"
+
+namespace mw {
+
+bool RegistryWatch::Arm(const std::string& path) {
+  // A new key and a new event each time: whatever closing the old ones
+  // signals cannot reach the new arming, and a key deleted and made again
+  // is watched where it now is.
+  event_.Reset();
+  key_.Reset();
+  RegistryPort::Key raw = 0;
+  if (registry_.OpenKey(RegistryRoot::CurrentUser, path, reg::kNotify, &raw) != reg::kSuccess)
+    return false;
+  *key_.receive() = raw;
+  RegistryPort::Event event = 0;
+  if (registry_.CreateChangeEvent(&event) != reg::kSuccess) {
+    key_.Reset();
+    return false;
+  }
+  *event_.receive() = event;
+  if (registry_.NotifyChangeKeyValue(key_.get(), true,
+                                     reg::kNotifyChangeName | reg::kNotifyChangeLastSet,
+                                     event_.get()) != reg::kSuccess) {
+    event_.Reset();
+    key_.Reset();
+    return false;
+  }
+  return true;
+}
+
+bool RegistryWatch::Changed() {
+  if (!event_) return true;
+  return registry_.WaitForEvent(event_.get(), 0) != reg::kWaitTimeout;
+}
+
+}  // namespace mw
