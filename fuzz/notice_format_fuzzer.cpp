@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "app/bounded_format.h"
-#include "app/notices.h"
+#include "notices/bounded_format.h"
+#include "notices/notices.h"
 #include "fakes/fake_notices.h"
 #include "fuzz_check.h"
 

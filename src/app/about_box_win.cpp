@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "app/application_win.h"
-#include "app/bounded_format.h"
-#include "app/product.h"
+#include "notices/bounded_format.h"
+#include "model/product.h"
 #include "resource.h"
 
 namespace mw {

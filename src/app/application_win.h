@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/tray_clicks.h"
-#include "engine/action.h"
+#include "model/action.h"
 #include "engine/dispatcher.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_ports.h"

@@ -1,6 +1,6 @@
 #include "app/carry_over.h"
 
-#include "app/notices.h"
+#include "notices/notices.h"
 #include "engine/launcher.h"
 #include "store/registry_settings.h"
 

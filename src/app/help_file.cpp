@@ -1,6 +1,6 @@
 #include "app/help_file.h"
 
-#include "app/product.h"
+#include "model/product.h"
 #include "engine/launcher.h"
 #include "platform/sjis.h"
 

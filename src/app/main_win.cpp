@@ -6,7 +6,7 @@
 
 #include "app/application_win.h"
 #include "app/carry_over.h"
-#include "app/product.h"
+#include "model/product.h"
 #include "app/startup_options.h"
 #include "app/update_checker.h"
 #include "store/registry_settings.h"

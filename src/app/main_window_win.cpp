@@ -5,7 +5,7 @@
 #include "app/application_win.h"
 #include "app/carry_over.h"
 #include "app/help_file.h"
-#include "app/product.h"
+#include "model/product.h"
 #include "engine/launcher.h"
 #include "resource.h"
 

@@ -6,8 +6,8 @@
 
 #include "app/application_win.h"
 #include "app/help_file.h"
-#include "app/notices.h"
-#include "app/product.h"
+#include "notices/notices.h"
+#include "model/product.h"
 #include "resource.h"
 #include "store/action_store.h"
 #include "ui/action_form.h"

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/bounded_format.h"
-#include "app/product.h"
+#include "notices/bounded_format.h"
+#include "model/product.h"
 
 namespace mw {
 namespace {

@@ -2,7 +2,7 @@
 // Snapshots of the USB devices the system knows.
 #include <string>
 
-#include "devices/device_record.h"
+#include "model/device_record.h"
 #include "platform/platform.h"
 
 namespace mw {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "devices/device_record.h"
+#include "model/device_record.h"
 #include "platform/device_setup_port.h"
 
 namespace mw {

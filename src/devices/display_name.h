@@ -2,7 +2,7 @@
 // The name a device goes by in the device picker.
 #include <string>
 
-#include "devices/device_record.h"
+#include "model/device_record.h"
 
 namespace mw {
 

@@ -1,6 +1,6 @@
 #include "devices/generic_entries.h"
 
-#include "engine/action.h"
+#include "model/action.h"
 
 namespace mw {
 namespace {

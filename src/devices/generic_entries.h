@@ -1,7 +1,7 @@
 #pragma once
 // The two pseudo-devices an Action can bind to instead of a USB device: any
 // newly added drive letter and any inserted medium.
-#include "devices/device_record.h"
+#include "model/device_record.h"
 
 namespace mw {
 

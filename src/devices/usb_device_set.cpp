@@ -1,6 +1,6 @@
 #include "devices/usb_device_set.h"
 
-#include "app/notices.h"
+#include "notices/notices.h"
 
 namespace mw {
 

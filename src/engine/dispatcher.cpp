@@ -1,6 +1,6 @@
 #include "engine/dispatcher.h"
 
-#include "app/notices.h"
+#include "notices/notices.h"
 #include "devices/device_enumeration.h"
 
 namespace mw {

@@ -3,7 +3,7 @@
 // copied with its drive letter into PendingRuns and gets a runner thread.
 #include <deque>
 
-#include "devices/device_record.h"
+#include "model/device_record.h"
 #include "engine/device_change.h"
 #include "engine/pending_runs.h"
 #include "engine/runner.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/notices.h"
-#include "engine/action.h"
+#include "notices/notices.h"
+#include "model/action.h"
 #include "engine/command_line_split.h"
 
 namespace mw {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/action.h"
+#include "model/action.h"
 #include "platform/thread_port.h"
 
 namespace mw {

@@ -4,7 +4,7 @@
 // removal request with its retries.
 #include <cstdint>
 
-#include "engine/action.h"
+#include "model/action.h"
 #include "engine/pending_runs.h"
 #include "platform/platform.h"
 

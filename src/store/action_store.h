@@ -1,7 +1,7 @@
 #pragma once
 // The Action list in the registry: sixteen text values per Action under the
 // subkey "Actions", named "<index>_<field>", indexes from 0 without a gap.
-#include "engine/action.h"
+#include "model/action.h"
 #include "platform/platform.h"
 
 namespace mw {

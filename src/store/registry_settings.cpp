@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/notices.h"
+#include "notices/notices.h"
 
 namespace mw {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/action.h"
+#include "model/action.h"
 #include "ui/device_picker.h"
 
 namespace mw {

@@ -3,7 +3,7 @@
 // in which mode, and when the list has to be enumerated again.
 #include <vector>
 
-#include "devices/device_record.h"
+#include "model/device_record.h"
 #include "platform/platform.h"
 
 namespace mw {

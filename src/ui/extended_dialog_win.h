@@ -4,7 +4,7 @@
 // when the settings form registers it.
 #include <windows.h>
 
-#include "engine/action.h"
+#include "model/action.h"
 
 namespace mw {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/action.h"
+#include "model/action.h"
 
 namespace mw {
 

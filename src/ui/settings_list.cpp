@@ -1,6 +1,6 @@
 #include "ui/settings_list.h"
 
-#include "app/notices.h"
+#include "notices/notices.h"
 #include "store/action_store.h"
 #include "ui/control_ids.h"
 

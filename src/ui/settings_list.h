@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/action.h"
+#include "model/action.h"
 #include "platform/platform.h"
 #include "ui/action_form.h"
 

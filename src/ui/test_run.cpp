@@ -1,6 +1,6 @@
 #include "ui/test_run.h"
 
-#include "app/notices.h"
+#include "notices/notices.h"
 #include "engine/launcher.h"
 #include "ui/action_form.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/action.h"
+#include "model/action.h"
 #include "fakes/fake_world.h"
 
 namespace mw {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "devices/display_name.h"
-#include "engine/action.h"
+#include "model/action.h"
 #include "fakes/fake_world.h"
 
 namespace mw {

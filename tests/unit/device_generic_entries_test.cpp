@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/action.h"
+#include "model/action.h"
 
 namespace mw {
 namespace {

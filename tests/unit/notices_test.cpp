@@ -1,4 +1,4 @@
-#include "app/notices.h"
+#include "notices/notices.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/notices.h"
-#include "engine/action.h"
+#include "notices/notices.h"
+#include "model/action.h"
 #include "fakes/fake_world.h"
 #include "ui/control_ids.h"
 

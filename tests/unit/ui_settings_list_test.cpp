@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/product.h"
+#include "model/product.h"
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
 #include "ui/control_ids.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/bounded_format.h"
+#include "notices/bounded_format.h"
 #include "platform/user_notice_port.h"
 
 namespace mw {

@@ -1,4 +1,4 @@
-#include "engine/action.h"
+#include "model/action.h"
 
 namespace mw {
 

@@ -1,4 +1,4 @@
-#include "app/bounded_format.h"
+#include "notices/bounded_format.h"
 
 #include "platform/sjis.h"
 
