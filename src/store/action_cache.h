@@ -1,7 +1,7 @@
 #pragma once
 // The stored Action list kept between device events: read again only when
 // the registry below the product key may have changed since the last read.
-#include "engine/action.h"
+#include "model/action.h"
 #include "platform/platform.h"
 #include "store/registry_watch.h"
 
