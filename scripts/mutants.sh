@@ -57,8 +57,8 @@ src/engine/dispatcher.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run who
 src/engine/pending_runs.cpp @@ runs_.pop_back(); @@ (void)0; @@ a taken run stays in the list
 src/engine/decimal.cpp @@ if (negative) value = -value; @@ (void)negative; @@ negative numbers lose their sign
 src/engine/decimal.cpp @@ return value < 0 ? 0u : static_cast<std::uint32_t>(value); @@ return static_cast<std::uint32_t>(value); @@ a negative wait never ends
-src/engine/action.h @@ return action.State != kFlagOn; @@ return action.State == kFlagOff; @@ only a "0" State is dispatched
-src/engine/action.h @@ return flag != kFlagOff; @@ return flag == kFlagOn; @@ check boxes show checked only for "1"
+src/model/action.h @@ return action.State != kFlagOn; @@ return action.State == kFlagOff; @@ only a "0" State is dispatched
+src/model/action.h @@ return flag != kFlagOff; @@ return flag == kFlagOn; @@ check boxes show checked only for "1"
 src/devices/device_property.cpp @@ while (pos < end && data[pos] != 0) { @@ while (pos <= end && data[pos] != 0) { @@ the property walk reads one byte past its end
 src/devices/device_property.cpp @@ if (attempts >= kMaxSizedPropertyQueries) return; @@ if (attempts > kMaxSizedPropertyQueries) return; @@ one query more than allowed
 src/devices/device_property.cpp @@ if (!details.empty()) details += "\r\n"; @@ details += "\r\n"; @@ Details begins with a line break
