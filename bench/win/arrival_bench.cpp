@@ -67,12 +67,14 @@ void StoreActions(int count, const std::string& child, const std::string& record
   RegCloseKey(key);
 }
 
-// A change any writer could make: the first Action's state, written again.
-void TouchActions() {
+// A change any writer could make: the first Action renamed. The name differs
+// each time, since the registry takes writing the same data again for no
+// change at all.
+void ChangeActions(int round) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kActionsKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
     return;
-  SetString(key, "0_State", "0");
+  SetString(key, "0_Name", "Action 0, change " + std::to_string(round));
   RegCloseKey(key);
 }
 
@@ -170,7 +172,7 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
   std::size_t lines = 0;
   bool started = running.window && TimeArrival(running.window, record, lines++) >= 0;
   for (int i = 0; started && changes && i < arrivals; ++i) {
-    TouchActions();
+    ChangeActions(i);
     const double ms = TimeArrival(running.window, record, lines++);
     started = ms >= 0;
     if (started) latencies.after_change.push_back(ms);
