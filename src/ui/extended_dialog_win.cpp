@@ -66,8 +66,7 @@ INT_PTR HandleMessage(Action& work_copy, HWND dialog, UINT message, WPARAM wpara
 
 void ShowExtendedDialog(HINSTANCE instance, HWND owner, Action& work_copy) {
   DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EXTENDED), owner,
-                  DialogProc<Action, HandleMessage>,
-                  reinterpret_cast<LPARAM>(&work_copy));
+                  DialogProc<Action, HandleMessage>, reinterpret_cast<LPARAM>(&work_copy));
 }
 
 }  // namespace mw

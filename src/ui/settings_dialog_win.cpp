@@ -204,8 +204,7 @@ void OnCommand(SettingsDialog& d, int id, int code) {
   }
 }
 
-INT_PTR HandleMessage(SettingsDialog& d, HWND window, UINT message, WPARAM wparam,
-                      LPARAM lparam) {
+INT_PTR HandleMessage(SettingsDialog& d, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
       Open(d, window);
