@@ -42,8 +42,8 @@ bool NotifyTrayIcon(HWND window, DWORD operation, UINT id, HICON icon, const cha
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Shows the settings dialog modally; returns when it has closed.
-void ShowSettingsDialog(Application& app);
-
+// Switches dispatching on, shows the settings dialog modally and, once it has
+// closed, writes the carry-over file.
+void RunSettingsDialog(Application& app);
 
 }  // namespace mw

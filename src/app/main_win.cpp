@@ -86,9 +86,7 @@ int Run(HINSTANCE instance, const char* arguments) {
   HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 
   if (open_settings) {
-    a.dispatcher->SetSettingsAbsent(false);
-    mw::ShowSettingsDialog(a);
-    mw::ExportCarryOver(platform, a.carry_over_path);
+    mw::RunSettingsDialog(a);
   }
 
   MSG message = {};

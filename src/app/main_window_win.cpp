@@ -8,6 +8,7 @@
 #include "model/product.h"
 #include "engine/launcher.h"
 #include "resource.h"
+#include "ui/settings_dialog_win.h"
 
 namespace mw {
 namespace {
@@ -21,9 +22,7 @@ void OpenOrRaiseSettings(Application& app) {
     SetForegroundWindow(app.settings_dialog);
     return;
   }
-  app.dispatcher->SetSettingsAbsent(false);
-  ShowSettingsDialog(app);
-  ExportCarryOver(app.platform, app.carry_over_path);
+  RunSettingsDialog(app);
 }
 
 void ShowTrayMenu(HWND window) {
@@ -116,6 +115,14 @@ LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam
 }
 
 }  // namespace
+
+void RunSettingsDialog(Application& app) {
+  const SettingsContext context{app.platform, app.instance, app.extended_work_copy,
+                                [&app] { OpenHelpFile(app.platform); }, app.settings_dialog};
+  app.dispatcher->SetSettingsAbsent(false);
+  ShowSettingsDialog(context);
+  ExportCarryOver(app.platform, app.carry_over_path);
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {

@@ -5,14 +5,11 @@
 #include "resource.h"
 #include "ui/action_form.h"
 #include "ui/dialog_controls_win.h"
+#include "ui/dialog_proc_win.h"
 #include "ui/extended_form.h"
 
 namespace mw {
 namespace {
-
-Action* WorkCopyOf(HWND dialog) {
-  return reinterpret_cast<Action*>(GetWindowLongPtrA(dialog, DWLP_USER));
-}
 
 void ShowForm(HWND dialog, const ExtendedForm& form) {
   for (const auto& [id, checked] : form.checked) SetControlChecked(dialog, id, checked);
@@ -47,17 +44,15 @@ void Close(HWND dialog, Action& work_copy) {
   EndDialog(dialog, IDCANCEL);
 }
 
-INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+INT_PTR HandleMessage(Action& work_copy, HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(dialog, DWLP_USER, lparam);
-    Open(dialog, *reinterpret_cast<Action*>(lparam));
+    Open(dialog, work_copy);
     return TRUE;
   }
-  Action* work_copy = WorkCopyOf(dialog);
-  if (message != WM_COMMAND || !work_copy) return FALSE;
+  if (message != WM_COMMAND) return FALSE;
   const int id = LOWORD(wparam);
   if (id == IDCANCEL) {
-    Close(dialog, *work_copy);
+    Close(dialog, work_copy);
     return TRUE;
   }
   if (IsExtendedCheckBox(id) && HIWORD(wparam) == BN_CLICKED) {
@@ -67,20 +62,11 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   return FALSE;
 }
 
-INT_PTR CALLBACK ExtendedDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-  // No exception may cross into the dialog manager.
-  try {
-    return HandleMessage(dialog, message, wparam, lparam);
-  } catch (...) {
-    return FALSE;
-  }
-}
-
 }  // namespace
 
 void ShowExtendedDialog(HINSTANCE instance, HWND owner, Action& work_copy) {
-  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EXTENDED), owner, ExtendedDialogProc,
-                  reinterpret_cast<LPARAM>(&work_copy));
+  DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_EXTENDED), owner,
+                  DialogProc<Action, HandleMessage>, reinterpret_cast<LPARAM>(&work_copy));
 }
 
 }  // namespace mw
