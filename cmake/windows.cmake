@@ -6,21 +6,18 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 file(GLOB_RECURSE MOUNTWICK_WIN_SOURCES CONFIGURE_DEPENDS src/*_win.cpp src/platform/win32/*.cpp)
 list(FILTER MOUNTWICK_WIN_SOURCES EXCLUDE REGEX "/main_win\\.cpp$")
 add_library(mountwick_win STATIC ${MOUNTWICK_WIN_SOURCES})
-target_include_directories(mountwick_win PUBLIC res)
 target_link_libraries(mountwick_win PUBLIC mountwick_core setupapi shell32 user32 advapi32 comctl32 comdlg32 gdi32)
 mountwick_warnings(mountwick_win)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp)
-  file(GLOB MOUNTWICK_RESOURCES CONFIGURE_DEPENDS res/*.rc)
-  add_executable(Mountwick WIN32 src/app/main_win.cpp ${MOUNTWICK_RESOURCES})
-  target_link_libraries(Mountwick PRIVATE mountwick_win)
-  set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
-  mountwick_warnings(Mountwick)
-  target_link_options(Mountwick PRIVATE -s)
-  add_test(NAME mountwick_imports_only_system_dlls
-           COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Mountwick>)
-  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
-endif()
+file(GLOB MOUNTWICK_RESOURCES CONFIGURE_DEPENDS res/*.rc)
+add_executable(Mountwick WIN32 src/app/main_win.cpp ${MOUNTWICK_RESOURCES})
+target_link_libraries(Mountwick PRIVATE mountwick_win)
+set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
+mountwick_warnings(Mountwick)
+target_link_options(Mountwick PRIVATE -s)
+add_test(NAME mountwick_imports_only_system_dlls
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Mountwick>)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
 
 # GoogleTest from the Debian sources, built with the cross compiler.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -64,9 +61,7 @@ foreach(bench_source ${MOUNTWICK_WIN_BENCH})
   mountwick_warnings(${bench})
 endforeach()
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
-  add_subdirectory(tests/e2e)
-endif()
+add_subdirectory(tests/e2e)
 
 # The help file beside Mountwick.exe. The pages are kept in UTF-8; the help
 # viewer reads them in the system's code page, so they are converted first.
