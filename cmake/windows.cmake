@@ -10,21 +10,19 @@ target_include_directories(mountwick_win PUBLIC res)
 target_link_libraries(mountwick_win PUBLIC mountwick_core setupapi shell32 user32 advapi32 comctl32 gdi32)
 mountwick_warnings(mountwick_win)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp)
-  file(GLOB MOUNTWICK_RESOURCES CONFIGURE_DEPENDS res/*.rc)
-  add_executable(Mountwick WIN32 src/app/main_win.cpp ${MOUNTWICK_RESOURCES})
-  target_link_libraries(Mountwick PRIVATE mountwick_win)
-  set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
-  mountwick_warnings(Mountwick)
-  # Sections aligned to pages in the file as in memory, so the loader can map
-  # the code straight from the file, shared, instead of copying it into the
-  # process's private memory (Wine copies any image whose sections are not).
-  set(MOUNTWICK_EXE_LINK_OPTIONS -s -Wl,--file-alignment,0x1000)
-  target_link_options(Mountwick PRIVATE ${MOUNTWICK_EXE_LINK_OPTIONS})
-  add_test(NAME mountwick_imports_only_system_dlls
-           COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Mountwick>)
-  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
-endif()
+file(GLOB MOUNTWICK_RESOURCES CONFIGURE_DEPENDS res/*.rc)
+add_executable(Mountwick WIN32 src/app/main_win.cpp ${MOUNTWICK_RESOURCES})
+target_link_libraries(Mountwick PRIVATE mountwick_win)
+set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
+mountwick_warnings(Mountwick)
+# Sections aligned to pages in the file as in memory, so the loader can map
+# the code straight from the file, shared, instead of copying it into the
+# process's private memory (Wine copies any image whose sections are not).
+set(MOUNTWICK_EXE_LINK_OPTIONS -s -Wl,--file-alignment,0x1000)
+target_link_options(Mountwick PRIVATE ${MOUNTWICK_EXE_LINK_OPTIONS})
+add_test(NAME mountwick_imports_only_system_dlls
+         COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Mountwick>)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001 -I${CMAKE_SOURCE_DIR}/res")
 
 # GoogleTest from the Debian sources, built with the cross compiler.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -72,9 +70,7 @@ set_target_properties(tray_floor PROPERTIES WIN32_EXECUTABLE ON)
 target_link_libraries(tray_floor PRIVATE comctl32 shell32)
 target_link_options(tray_floor PRIVATE ${MOUNTWICK_EXE_LINK_OPTIONS})
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
-  add_subdirectory(tests/e2e)
-endif()
+add_subdirectory(tests/e2e)
 
 # The help file beside Mountwick.exe. The pages are kept in UTF-8; the help
 # viewer reads them in the system's code page, so they are converted first.

@@ -110,7 +110,7 @@ class AnsweringProcesses : public mw::fake::FakeProcesses {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   const std::string command_line = input.ConsumeRandomLengthString(1000);
-  const std::string wait_flag = input.ConsumeBool() ? "1" : input.ConsumeRandomLengthString(3);
+  const bool wait = input.ConsumeBool();
 
   mw::fake::FakeWorld world;
   AnsweringRegistry registry(input);
@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const mw::Platform platform{registry,      processes,   world.text,   world.notices,
                               world.threads, world.files, world.devices};
-  const bool started = mw::LaunchProgram(platform, command_line, wait_flag);
+  const bool started = mw::LaunchProgram(platform, command_line, wait);
 
   // Whatever was opened is closed again.
   FUZZ_CHECK(registry.OpenKeyCount() == 0);

@@ -9,7 +9,6 @@
 #include "app/tray_clicks.h"
 #include "model/action.h"
 #include "engine/dispatcher.h"
-#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32_ports.h"
 
 namespace mw {
@@ -22,7 +21,7 @@ struct Application {
   win32::Win32World adapters;
   Platform platform = adapters.platform();
 
-  win32::ScopedKernelHandle process_mutex;
+  ScopedMutex process_mutex{adapters.threads};
   std::unique_ptr<DeviceDiffMutex> device_diff_mutex;
   std::unique_ptr<PendingRuns> pending_runs;
   std::unique_ptr<Dispatcher> dispatcher;

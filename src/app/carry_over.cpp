@@ -2,6 +2,7 @@
 
 #include "notices/notices.h"
 #include "engine/launcher.h"
+#include "model/product.h"
 #include "store/registry_settings.h"
 
 namespace mw {
@@ -38,11 +39,12 @@ bool ImportCarryOver(const Platform& platform, const std::string& carry_over_pat
   ScopedProcess process(platform.processes);
   if (StartCommand(platform, RegistryToolPath(platform) + " import " + carry_over_path,
                    ProcessWindow::None, process)) {
-    // The import is done when the tool has ended, however long it takes, up to a limit.
-    platform.processes.WaitForProcessEnd(process.get(), kImportTimeoutMs);
+    // The import is done when the tool has ended, however long it takes, up to a
+    // limit; after it, the check below tells whether the settings arrived.
+    (void)platform.processes.WaitForProcessEnd(process.get(), kImportTimeoutMs);
   }
 
-  const bool still_absent = !MakerSubkeyExists(platform, "Mountwick");
+  const bool still_absent = !MakerSubkeyExists(platform, kProductName);
   if (still_absent) ShowNotice(platform.notices, "%s", kImportFailed);
   return still_absent;
 }

@@ -40,10 +40,12 @@ int Run(HINSTANCE instance, const char* arguments) {
 
   const bool open_settings = mw::OpenSettingsAtStart(platform.text, arguments ? arguments : "");
 
-  a.process_mutex.Reset(CreateMutexA(nullptr, TRUE, mw::kProcessMutexName));
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+  bool already_running = false;
+  a.process_mutex.Reset(
+      platform.threads.CreateNamedMutex(mw::kProcessMutexName, true, &already_running));
+  if (already_running) return 0;
 
-  bool settings_absent = !mw::MakerSubkeyExists(platform, "Mountwick");
+  bool settings_absent = !mw::MakerSubkeyExists(platform, mw::kProductName);
   a.carry_over_path = mw::BuildCarryOverPath(platform);
   if (settings_absent) settings_absent = mw::ImportCarryOver(platform, a.carry_over_path);
   mw::RegisterWithUpdateChecker(platform);

@@ -8,7 +8,7 @@ inline constexpr unsigned kClickTimerMs = 800;
 
 class TrayClicks {
  public:
-  enum class Response { None, StartClickTimer, OpenSettings };
+  enum class Response { StartClickTimer, OpenSettings };
 
   Response OnLeftButtonDown() {
     first_click_pending_ = !first_click_pending_;

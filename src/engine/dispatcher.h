@@ -24,7 +24,6 @@ class Dispatcher {
 
   // Set at start-up when no settings exist; opening the settings clears it.
   void SetSettingsAbsent(bool absent) { settings_absent_ = absent; }
-  bool SettingsAbsent() const { return settings_absent_; }
 
   // Handles one routed broadcast. One that arrives while a dispatch is in
   // progress (a notice's message loop runs inside it) waits its turn and is

@@ -1,17 +1,16 @@
 #include "engine/launcher.h"
 
-#include <vector>
+#include <optional>
 
-#include "notices/notices.h"
-#include "model/action.h"
 #include "engine/command_line_split.h"
+#include "model/action.h"
+#include "notices/notices.h"
+#include "store/registry_text.h"
 
 namespace mw {
 namespace {
 
 constexpr char kStartFailed[] = "アプリケーションの起動に失敗しました。\n\n起動アプリ = %s\n";
-constexpr char kShellStartFailed[] =
-    "Mountwickからのエラー通知：\nアプリケーションの起動に失敗しました。\n\n起動アプリ = %s\n";
 constexpr char kBrowserNotFound[] = "標準ブラウザのPath読み出しに失敗しました。";
 constexpr char kNoAssociation[] = "アプリケーションの関連付けがありません。\n\nドキュメント = %s\n";
 constexpr char kAssociationUnreadable[] = "拡張子関連付けレジストリの読み出しに失敗しました。";
@@ -41,23 +40,10 @@ std::string Upper(TextPort& text, std::string value) {
   return value;
 }
 
-// The default value of an open key as text: up to its first NUL, never past
-// the stored length. False with the registry's code on failure.
-long ReadDefaultValue(RegistryPort& registry, RegistryPort::Key key, std::string& value) {
-  std::uint32_t size = 0;
-  long result = registry.QueryValue(key, "", nullptr, nullptr, &size);
-  if (result != reg::kSuccess) return result;
-  std::vector<unsigned char> buffer(size + 1, 0);
-  registry.QueryValue(key, "", nullptr, buffer.data(), &size);
-  value.assign(reinterpret_cast<const char*>(buffer.data()));
-  return reg::kSuccess;
-}
-
-bool CreateAndWait(const Platform& platform, const std::string& command,
-                   const std::string& wait_flag) {
+bool CreateAndWait(const Platform& platform, const std::string& command, bool wait) {
   ScopedProcess process(platform.processes);
   if (!StartCommand(platform, command, ProcessWindow::NewConsole, process)) return false;
-  if (wait_flag == kFlagOn) platform.processes.WaitForProcess(process.get());
+  if (wait) platform.processes.WaitForProcess(process.get());
   return true;
 }
 
@@ -66,25 +52,19 @@ bool CreateAndWait(const Platform& platform, const std::string& command,
 bool StartCommand(const Platform& platform, const std::string& command, ProcessWindow window,
                   ScopedProcess& process) {
   std::uint32_t last_error = 0;
-  if (platform.processes.StartProcess(command, window, process.receive(), &last_error))
-    return true;
+  if (platform.processes.StartProcess(command, window, process.receive(), &last_error)) return true;
   ShowSystemErrorNotice(platform.notices, last_error, kStartFailed, command);
   return false;
 }
 
-bool ShellOpen(const Platform& platform, const std::string& file) {
-  const std::intptr_t result = platform.processes.ShellExecuteOpen(file, nullptr);
+bool ShellOpen(const Platform& platform, const std::string& file,
+               const std::optional<std::string>& parameters) {
+  const std::intptr_t result =
+      platform.processes.ShellExecuteOpen(file, parameters ? &*parameters : nullptr);
   if (result > 32) return true;
-  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kShellStartFailed,
-                        file);
-  return false;
-}
-
-bool ShellOpen(const Platform& platform, const std::string& file, const std::string& parameters) {
-  const std::intptr_t result = platform.processes.ShellExecuteOpen(file, &parameters);
-  if (result > 32) return true;
-  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kShellStartFailed,
-                        file);
+  // The shell's failure is told under the error heading, the same text below it.
+  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result),
+                        std::string(kErrorNoticeHeading) + kStartFailed, file);
   return false;
 }
 
@@ -104,12 +84,12 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
   std::string class_name;
   {
     ScopedRegKey key(registry);
-    long result = registry.OpenKey(RegistryRoot::ClassesRoot, extension, reg::kRead, key.receive());
+    long result = key.Open(RegistryRoot::ClassesRoot, extension, reg::kRead);
     if (result != reg::kSuccess) {
       ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegOpenFailed);
       return false;
     }
-    result = ReadDefaultValue(registry, key.get(), class_name);
+    result = ReadRegistryText(registry, key.get(), "", class_name);
     if (result == reg::kFileNotFound) {
       class_name = extension;
     } else if (result != reg::kSuccess) {
@@ -122,13 +102,13 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
   std::string command;
   {
     ScopedRegKey key(registry);
-    long result = registry.OpenKey(RegistryRoot::ClassesRoot, class_name + "\\shell\\open\\command",
-                                   reg::kRead, key.receive());
+    long result =
+        key.Open(RegistryRoot::ClassesRoot, class_name + "\\shell\\open\\command", reg::kRead);
     if (result != reg::kSuccess) {
       ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegOpenFailed);
       return false;
     }
-    result = ReadDefaultValue(registry, key.get(), command);
+    result = ReadRegistryText(registry, key.get(), "", command);
     if (result != reg::kSuccess) {
       key.Reset();
       ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegQueryFailed);
@@ -146,8 +126,7 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
   return Expand(platform.processes, command, program);
 }
 
-bool LaunchProgram(const Platform& platform, const std::string& command_line,
-                   const std::string& wait_flag) {
+bool LaunchProgram(const Platform& platform, const std::string& command_line, bool wait) {
   std::string expanded;
   const bool fits = Expand(platform.processes, command_line, expanded);
   if (!fits || expanded.empty()) {
@@ -178,8 +157,9 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line,
   if (!NamesProgram(split)) {
     char buffer[kLaunchBufferSize] = {};
     // The quotes around a path with blanks are no part of the file's name.
-    platform.processes.FindExecutableFor(Unquoted(split.program.original), buffer,
-                                         kLaunchBufferSize);
+    // Success or not, the buffer tells: it stays empty when nothing was found.
+    (void)platform.processes.FindExecutableFor(Unquoted(split.program.original), buffer,
+                                               kLaunchBufferSize);
     buffer[kLaunchBufferSize - 1] = '\0';
     const std::string associated = buffer;
     const std::string associated_upper = Upper(platform.text, associated);
@@ -204,8 +184,7 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line,
     }
   }
 
-  return CreateAndWait(platform, StartedCommand(split.program, split.parameters.original),
-                       wait_flag);
+  return CreateAndWait(platform, StartedCommand(split.program, split.parameters.original), wait);
 }
 
 }  // namespace mw

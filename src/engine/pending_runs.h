@@ -57,8 +57,6 @@ class PendingRuns {
   // Takes the last run under the mutex; empty when no run waits.
   std::optional<Action> Take();
 
-  std::size_t SizeLocked() const { return runs_.size(); }
-
  private:
   DeviceDiffMutex& mutex_;
   std::vector<Action> runs_;

@@ -56,8 +56,5 @@ inline bool IsShownChecked(const std::string& flag) {
 inline bool BindsDevice(const Action& action, const std::string& hardware_id) {
   return action.HardwareID == hardware_id;
 }
-inline bool HaveSameName(const Action& a, const Action& b) {
-  return a.Name == b.Name;
-}
 
 }  // namespace mw

@@ -2,10 +2,9 @@
 
 #include <cstring>
 
+#include "model/product.h"
+
 namespace mw {
-namespace {
-constexpr char kProductName[] = "Mountwick";
-}
 
 UserNoticePort::Window NoticeOwner(UserNoticePort& port) {
   const UserNoticePort::Window foreground = port.ForegroundWindow();
@@ -23,7 +22,8 @@ void ShowNoticeText(UserNoticePort& port, std::string text) {
 
 std::string SystemErrorLine(UserNoticePort& port, std::uint32_t code) {
   char system_text[kSystemTextBufferSize] = {};
-  port.FormatSystemMessage(code, system_text, kSystemTextBufferSize - 1);
+  // An unknown code leaves the zeroed buffer: the line then ends after the code.
+  (void)port.FormatSystemMessage(code, system_text, kSystemTextBufferSize - 1);
   system_text[kSystemTextBufferSize - 1] = '\0';
   return FormatBounded("\nSysErr(%d) %s",
                        {FormatArg(static_cast<int>(code)), FormatArg(system_text)},

@@ -11,6 +11,8 @@
 namespace mw {
 
 inline constexpr char kNoticeCaption[] = "Mountwickからの通知";
+// The first line of a notice that reports a failed system call.
+inline constexpr char kErrorNoticeHeading[] = "Mountwickからのエラー通知：\n";
 inline constexpr std::size_t kNoticeBufferSize = 1024;
 inline constexpr std::size_t kSystemTextBufferSize = 256;
 

@@ -3,6 +3,8 @@
 // method, Win32 semantics kept (last-error values, required sizes).
 #include <cstdint>
 
+#include "platform/scoped_handle.h"
+
 namespace mw {
 
 // One element of a device information set: the bytes of its SP_DEVINFO_DATA,
@@ -19,19 +21,19 @@ class DeviceSetupPort {
   virtual ~DeviceSetupPort() = default;
   // SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, NULL, NULL, flags).
   // Returns false with *last_error when the set cannot be opened.
-  virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* last_error) = 0;
+  [[nodiscard]] virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* last_error) = 0;
   // SetupDiEnumDeviceInfo.
-  virtual bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) = 0;
+  [[nodiscard]] virtual bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) = 0;
   // SetupDiGetDeviceRegistryPropertyA. buffer may be null with size 0.
   // *required receives the required size; *last_error the last error after a
   // failed call.
-  virtual bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
+  [[nodiscard]] virtual bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
                            unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
                            std::uint32_t* last_error) = 0;
   // SetupDiDestroyDeviceInfoList.
   virtual void DestroyDeviceSet(DeviceSet set) = 0;
   // CM_Request_Device_EjectA(dev_inst, NULL, NULL, 0, 0).
-  virtual std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) = 0;
+  [[nodiscard]] virtual std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) = 0;
 };
 
 namespace setup {
@@ -51,25 +53,7 @@ inline constexpr std::uint32_t kCrRemoveVetoed = 23;
 }  // namespace setup
 
 // Destroys its device information set through the port when it goes out of scope.
-class ScopedDeviceSet {
- public:
-  explicit ScopedDeviceSet(DeviceSetupPort& port) : port_(&port) {}
-  ScopedDeviceSet(const ScopedDeviceSet&) = delete;
-  ScopedDeviceSet& operator=(const ScopedDeviceSet&) = delete;
-  ~ScopedDeviceSet() { Reset(); }
-  DeviceSetupPort::DeviceSet get() const { return set_; }
-  DeviceSetupPort::DeviceSet* receive() {
-    Reset();
-    return &set_;
-  }
-  void Reset() {
-    if (set_ != 0) port_->DestroyDeviceSet(set_);
-    set_ = 0;
-  }
-
- private:
-  DeviceSetupPort* port_;
-  DeviceSetupPort::DeviceSet set_ = 0;
-};
+using ScopedDeviceSet = ScopedPortHandle<DeviceSetupPort, DeviceSetupPort::DeviceSet,
+                                         &DeviceSetupPort::DestroyDeviceSet>;
 
 }  // namespace mw

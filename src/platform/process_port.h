@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/scoped_handle.h"
+
 namespace mw {
 
 // How a started process shows itself: a console of its own, or no window at all.
@@ -15,7 +17,7 @@ class ProcessPort {
   virtual ~ProcessPort() = default;
   // ExpandEnvironmentStringsA into a buffer of buffer_size bytes. Returns the
   // size the whole expansion needs including its NUL, 0 on failure.
-  virtual std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
+  [[nodiscard]] virtual std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                           std::uint32_t buffer_size) = 0;
   // CreateProcessA with no application name, the given command line, creation
   // flags CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP (ProcessWindow::None:
@@ -23,37 +25,24 @@ class ProcessPort {
   // STARTUPINFOA. On success *process receives the process handle (the thread
   // handle is closed at once); on failure returns false and *last_error
   // receives GetLastError().
-  virtual bool StartProcess(const std::string& command_line, ProcessWindow window,
+  [[nodiscard]] virtual bool StartProcess(const std::string& command_line, ProcessWindow window,
                             Process* process, std::uint32_t* last_error) = 0;
   // WaitForSingleObject(process, INFINITE).
   virtual void WaitForProcess(Process process) = 0;
   // WaitForSingleObject(process, milliseconds); true when the process ended.
-  virtual bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) = 0;
+  [[nodiscard]] virtual bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) = 0;
   // CloseHandle.
   virtual void CloseProcess(Process process) = 0;
   // ShellExecuteA(NULL, "open", file, parameters or NULL, NULL, SW_SHOWNORMAL).
-  virtual std::intptr_t ShellExecuteOpen(const std::string& file,
+  [[nodiscard]] virtual std::intptr_t ShellExecuteOpen(const std::string& file,
                                          const std::string* parameters) = 0;
   // FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
-  virtual std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
+  [[nodiscard]] virtual std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                           std::uint32_t buffer_size) = 0;
 };
 
 // Closes its process handle through the port when it goes out of scope.
-class ScopedProcess {
- public:
-  explicit ScopedProcess(ProcessPort& port) : port_(&port) {}
-  ScopedProcess(const ScopedProcess&) = delete;
-  ScopedProcess& operator=(const ScopedProcess&) = delete;
-  ~ScopedProcess() {
-    if (process_ != 0) port_->CloseProcess(process_);
-  }
-  ProcessPort::Process get() const { return process_; }
-  ProcessPort::Process* receive() { return &process_; }
-
- private:
-  ProcessPort* port_;
-  ProcessPort::Process process_ = 0;
-};
+using ScopedProcess =
+    ScopedPortHandle<ProcessPort, ProcessPort::Process, &ProcessPort::CloseProcess>;
 
 }  // namespace mw

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/scoped_handle.h"
+
 namespace mw {
 
 enum class RegistryRoot { CurrentUser, ClassesRoot };
@@ -15,24 +17,24 @@ class RegistryPort {
 
   virtual ~RegistryPort() = default;
   // RegOpenKeyExA.
-  virtual long OpenKey(RegistryRoot root, const std::string& path, std::uint32_t access,
-                       Key* key) = 0;
+  [[nodiscard]] virtual long OpenKey(RegistryRoot root, const std::string& path,
+                                     std::uint32_t access, Key* key) = 0;
   // RegCreateKeyExA, non-volatile, no class, no security attributes.
-  virtual long CreateKey(RegistryRoot root, const std::string& path, std::uint32_t access,
-                         Key* key) = 0;
+  [[nodiscard]] virtual long CreateKey(RegistryRoot root, const std::string& path,
+                                       std::uint32_t access, Key* key) = 0;
   // RegQueryValueExA. name may be empty for the default value; data may be null
   // to ask for the size only. *size is the buffer size in, the data size out.
-  virtual long QueryValue(Key key, const std::string& name, std::uint32_t* type,
-                          unsigned char* data, std::uint32_t* size) = 0;
+  [[nodiscard]] virtual long QueryValue(Key key, const std::string& name, std::uint32_t* type,
+                                        unsigned char* data, std::uint32_t* size) = 0;
   // RegSetValueExA.
-  virtual long SetValue(Key key, const std::string& name, std::uint32_t type,
-                        const unsigned char* data, std::uint32_t size) = 0;
+  [[nodiscard]] virtual long SetValue(Key key, const std::string& name, std::uint32_t type,
+                                      const unsigned char* data, std::uint32_t size) = 0;
   // RegEnumValueA: the name of the value at index; ERROR_NO_MORE_ITEMS past the end.
-  virtual long EnumValueName(Key key, std::uint32_t index, std::string* name) = 0;
+  [[nodiscard]] virtual long EnumValueName(Key key, std::uint32_t index, std::string* name) = 0;
   // RegDeleteValueA.
-  virtual long DeleteValue(Key key, const std::string& name) = 0;
+  [[nodiscard]] virtual long DeleteValue(Key key, const std::string& name) = 0;
   // RegDeleteKeyA: subkey of key, which must have no subkeys of its own.
-  virtual long DeleteKey(Key key, const std::string& subkey) = 0;
+  [[nodiscard]] virtual long DeleteKey(Key key, const std::string& subkey) = 0;
   // RegCloseKey.
   virtual void CloseKey(Key key) = 0;
 
@@ -64,31 +66,25 @@ inline constexpr std::uint32_t kReadWriteCreate =
     0x2001F;  // KEY_READ|KEY_SET_VALUE|KEY_CREATE_SUB_KEY
 }  // namespace reg
 
-// Closes its key through the port when it goes out of scope.
-class ScopedRegKey {
+// Closes its key through the port when it goes out of scope. Open and Create
+// take the new key only on success, so a failed call leaves nothing to close.
+class ScopedRegKey
+    : public ScopedPortHandle<RegistryPort, RegistryPort::Key, &RegistryPort::CloseKey> {
  public:
-  explicit ScopedRegKey(RegistryPort& port) : port_(&port) {}
-  ScopedRegKey(const ScopedRegKey&) = delete;
-  ScopedRegKey& operator=(const ScopedRegKey&) = delete;
-  ScopedRegKey(ScopedRegKey&& other) noexcept : port_(other.port_), key_(other.key_) {
-    other.key_ = 0;
-  }
-  ~ScopedRegKey() { Reset(); }
+  using ScopedHandle::ScopedHandle;
 
-  RegistryPort::Key get() const { return key_; }
-  RegistryPort::Key* receive() {
-    Reset();
-    return &key_;
+  [[nodiscard]] long Open(RegistryRoot root, const std::string& path, std::uint32_t access) {
+    RegistryPort::Key raw = 0;
+    const long result = traits().port->OpenKey(root, path, access, &raw);
+    if (result == reg::kSuccess) Reset(raw);
+    return result;
   }
-  explicit operator bool() const { return key_ != 0; }
-  void Reset() {
-    if (key_ != 0) port_->CloseKey(key_);
-    key_ = 0;
+  [[nodiscard]] long Create(RegistryRoot root, const std::string& path, std::uint32_t access) {
+    RegistryPort::Key raw = 0;
+    const long result = traits().port->CreateKey(root, path, access, &raw);
+    if (result == reg::kSuccess) Reset(raw);
+    return result;
   }
-
- private:
-  RegistryPort* port_;
-  RegistryPort::Key key_ = 0;
 };
 
 // Closes its change event through the port when it goes out of scope.

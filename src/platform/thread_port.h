@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/scoped_handle.h"
+
 namespace mw {
 
 class ThreadPort {
@@ -13,7 +15,7 @@ class ThreadPort {
   virtual ~ThreadPort() = default;
   // CreateMutexA(NULL, initially_owned, name). *already_existed tells
   // ERROR_ALREADY_EXISTS apart; returns 0 on failure.
-  virtual Mutex CreateNamedMutex(const std::string& name, bool initially_owned,
+  [[nodiscard]] virtual Mutex CreateNamedMutex(const std::string& name, bool initially_owned,
                                  bool* already_existed) = 0;
   // WaitForSingleObject(mutex, INFINITE).
   virtual void WaitMutex(Mutex mutex) = 0;
@@ -23,12 +25,15 @@ class ThreadPort {
   virtual void CloseMutex(Mutex mutex) = 0;
   // CreateThread with the default stack and no flags; the handle is closed at
   // once. Returns false with *last_error set when the thread cannot start.
-  virtual bool StartDetachedThread(ThreadRoutine routine, void* parameter,
+  [[nodiscard]] virtual bool StartDetachedThread(ThreadRoutine routine, void* parameter,
                                    std::uint32_t* last_error) = 0;
   // GetLastError of the calling thread.
   virtual std::uint32_t LastError() = 0;
   // Sleep.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
 };
+
+// Closes its mutex through the port when it goes out of scope.
+using ScopedMutex = ScopedPortHandle<ThreadPort, ThreadPort::Mutex, &ThreadPort::CloseMutex>;
 
 }  // namespace mw

@@ -21,7 +21,7 @@ class UserNoticePort {
   virtual std::string WindowTitle(Window window, int buffer_size) = 0;
   // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
   // language 0) into buffer (zeroed by the caller), size bytes offered.
-  virtual std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer,
+  [[nodiscard]] virtual std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer,
                                             std::uint32_t size) = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "model/product.h"
 #include "store/action_store.h"
 #include "store/registry_settings.h"
 
@@ -10,7 +11,7 @@ namespace mw {
 const ActionList& ActionCache::Current() {
   if (up_to_date_ && !watch_.Changed()) return actions_;
   // Armed before reading, so that a change made during the read is not missed.
-  const bool armed = watch_.Arm(std::string(kMakerKeyPath) + kProductSubkeyName);
+  const bool armed = watch_.Arm(std::string(kMakerKeyPath) + kProductName);
   up_to_date_ = LoadActions(platform_, actions_) && armed;
   return actions_;
 }

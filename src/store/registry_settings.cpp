@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "notices/notices.h"
+#include "store/registry_text.h"
 
 namespace mw {
 namespace {
@@ -19,9 +20,6 @@ constexpr char kDeleteValueFailed[] = "RegDeleteValueに失敗しました。";
 constexpr char kDeleteKeyFailed[] = "DeleteRegKeyに失敗しました。";
 constexpr long kErrorFilenameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 constexpr long kErrorInvalidParameter = 87;
-// A value that keeps growing between the size query and the read is given up
-// after this many reads.
-constexpr int kReadAttempts = 4;
 
 // The path as it would stand in the fixed buffer, or none when it does not fit.
 std::optional<std::string> BoundedPath(const char* base, const std::string& tail) {
@@ -38,12 +36,8 @@ void ShowRegistryError(const Platform& platform, long code, const char* text) {
 bool CanOpenForReading(const Platform& platform, const char* base, const std::string& tail) {
   const std::optional<std::string> path = BoundedPath(base, tail);
   if (!path) return false;
-  RegistryPort::Key raw = 0;
-  if (platform.registry.OpenKey(RegistryRoot::CurrentUser, *path, reg::kRead, &raw) !=
-      reg::kSuccess)
-    return false;
-  platform.registry.CloseKey(raw);
-  return true;
+  ScopedRegKey key(platform.registry);
+  return key.Open(RegistryRoot::CurrentUser, *path, reg::kRead) == reg::kSuccess;
 }
 
 }  // namespace
@@ -55,14 +49,8 @@ ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey)
     ShowRegistryError(platform, kErrorFilenameTooLong, kCreateFailed);
     return key;
   }
-  // Taken over only on success: what a failed call leaves in raw is no key.
-  RegistryPort::Key raw = 0;
-  const long result =
-      platform.registry.CreateKey(RegistryRoot::CurrentUser, *path, reg::kReadWriteCreate, &raw);
-  if (result == reg::kSuccess)
-    *key.receive() = raw;
-  else
-    ShowRegistryError(platform, result, kCreateFailed);
+  const long result = key.Create(RegistryRoot::CurrentUser, *path, reg::kReadWriteCreate);
+  if (result != reg::kSuccess) ShowRegistryError(platform, result, kCreateFailed);
   return key;
 }
 
@@ -77,26 +65,8 @@ bool VersionSubkeyExists(const Platform& platform, const std::string& subkey) {
 ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
                        std::string& value) {
   value.clear();
-  RegistryPort& registry = platform.registry;
-  std::uint32_t size = 0;
-  long result = registry.QueryValue(key.get(), name, nullptr, nullptr, &size);
-  for (int attempt = 0; result == reg::kSuccess && attempt < kReadAttempts; ++attempt) {
-    // One zero byte more than the value holds, so that text without a NUL ends too.
-    std::vector<char> buffer(std::size_t{size} + 1, '\0');
-    std::uint32_t length = size;
-    result = registry.QueryValue(key.get(), name, nullptr,
-                                 reinterpret_cast<unsigned char*>(buffer.data()), &length);
-    if (result == reg::kSuccess) {
-      const auto stored = buffer.begin() + std::min(length, size);
-      value.assign(buffer.begin(), std::find(buffer.begin(), stored, '\0'));
-      return ReadResult::kRead;
-    }
-    // The value grew since the size query; the registry told the new size.
-    if (result == reg::kMoreData && attempt + 1 < kReadAttempts) {
-      size = length;
-      result = reg::kSuccess;
-    }
-  }
+  const long result = ReadRegistryText(platform.registry, key.get(), name, value);
+  if (result == reg::kSuccess) return ReadResult::kRead;
   if (result == reg::kFileNotFound) return ReadResult::kMissing;
   ShowRegistryError(platform, result, kQueryFailed);
   return ReadResult::kFailed;

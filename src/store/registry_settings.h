@@ -13,7 +13,6 @@ namespace mw {
 
 inline constexpr char kMakerKeyPath[] = "software\\Quillory\\";
 inline constexpr char kVersionKeyPath[] = "software\\Quillory\\Mountwick\\1.0\\";
-inline constexpr char kProductSubkeyName[] = "Mountwick";
 // Key paths are built in buffers of this size; a longer path is a failure.
 inline constexpr std::size_t kSettingsPathBufferSize = 1024;
 

@@ -1,4 +1,4 @@
 #pragma once
 // The dialog templates' control ids: the decisions below name controls the
 // way the resource script does, so both builds share one list.
-#include "../../res/resource.h"
+#include "resource.h"

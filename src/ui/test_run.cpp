@@ -10,8 +10,7 @@ void RunTestCommand(const Platform& platform, UserNoticePort::Window owner,
                     const std::string& command_line, bool wait_for_end) {
   const std::string command = CutToBuffer(command_line, kShortCommandLimit);
   if (command.empty()) return;
-  const char* wait_flag = wait_for_end ? kFlagOn : kFlagOff;
-  if (LaunchProgram(platform, command, wait_flag) && wait_for_end)
+  if (LaunchProgram(platform, command, wait_for_end) && wait_for_end)
     platform.notices.ShowMessageBox(owner, kProcessEndedMessage, kNoticeCaption,
                                     mb::kOk | mb::kIconInformation | mb::kTopmost);
 }

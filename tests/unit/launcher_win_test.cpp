@@ -172,13 +172,13 @@ TEST_F(LauncherOnWindows, WaitFlagOneWaitsForTheChildAndZeroDoesNot) {
   const std::string child = wintest::ProgramFolder() + "\\record_args.exe";
   wintest::SetEnv("MW_RECORD_SLEEP_MS", "1500");
   DWORD start = GetTickCount();
-  ASSERT_TRUE(LaunchProgram(world_.platform(), child, "1"));
+  ASSERT_TRUE(LaunchProgram(world_.platform(), child, true));
   EXPECT_GE(GetTickCount() - start, 1400u);
   EXPECT_NE(wintest::ReadFile(record_).find("ended"), std::string::npos);
 
   DeleteFileA(record_.c_str());
   start = GetTickCount();
-  ASSERT_TRUE(LaunchProgram(world_.platform(), child, "0"));
+  ASSERT_TRUE(LaunchProgram(world_.platform(), child, false));
   EXPECT_LT(GetTickCount() - start, 1000u);
   EXPECT_EQ(wintest::ReadFile(record_).find("ended"), std::string::npos);
   EXPECT_TRUE(wintest::WaitForText(record_, "ended", 10000));  // let it finish
