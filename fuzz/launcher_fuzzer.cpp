@@ -124,7 +124,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   processes.create_fails = input.ConsumeIntegralInRange(0, 7) == 0;
   processes.shell_result = input.ConsumeIntegralInRange<std::intptr_t>(0, 64);
 
-  const mw::Platform platform{registry,      processes,   world.text,   world.notices,
+  const mw::Platform platform{registry,      processes,   world.desktop,   world.notices,
                               world.threads, world.files, world.devices};
   const bool started = mw::LaunchProgram(platform, command_line, wait);
 

@@ -6,7 +6,7 @@
 
 #include "notices/bounded_format.h"
 #include "notices/notices.h"
-#include "fakes/fake_notices.h"
+#include "fakes/fake_world.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -62,10 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The way every notice is put together: the formatted text, the system's
   // text for the code, one message box.
-  mw::fake::FakeNotices notices;
+  mw::fake::FakeWorld world;
+  mw::fake::FakeNotices& notices = world.notices;
   notices.system_texts[5] = input.ConsumeRandomLengthString(1024);
   const std::string argument = input.ConsumeRandomLengthString(2048);
-  mw::ShowSystemErrorNotice(notices, input.ConsumeBool() ? 5u : 6u, format, argument);
+  mw::ShowSystemErrorNotice(world.platform(), input.ConsumeBool() ? 5u : 6u, format, argument);
   FUZZ_CHECK(notices.shown.size() == 1);
   FUZZ_CHECK(notices.shown[0].text.size() < mw::kNoticeBufferSize);
   return 0;

@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return input.PickValueInArray(kCodes);
   });
 
-  const mw::Platform platform{registry,      world.processes, world.text,   world.notices,
+  const mw::Platform platform{registry,      world.processes, world.desktop,   world.notices,
                               world.threads, world.files,     world.devices};
   std::string value = "stale";
   const bool read = mw::ReadSetting(platform, subkey, name, value);

@@ -32,7 +32,7 @@ void ExportCarryOver(const Platform& platform, const std::string& carry_over_pat
 bool ImportCarryOver(const Platform& platform, const std::string& carry_over_path) {
   if (platform.files.FileAttributes(kCarryOverFileName) == kInvalidFileAttributes) return true;
   const int answer =
-      platform.notices.ShowMessageBox(platform.notices.DesktopWindow(), kImportQuestion,
+      platform.notices.ShowMessageBox(platform.desktop.DesktopWindow(), kImportQuestion,
                                       kNoticeCaption, mb::kYesNo | mb::kIconQuestion);
   if (answer != mb::kIdYes) return true;
 
@@ -45,7 +45,7 @@ bool ImportCarryOver(const Platform& platform, const std::string& carry_over_pat
   }
 
   const bool still_absent = !MakerSubkeyExists(platform, kProductName);
-  if (still_absent) ShowNotice(platform.notices, "%s", kImportFailed);
+  if (still_absent) ShowNotice(platform, "%s", kImportFailed);
   return still_absent;
 }
 

@@ -38,7 +38,7 @@ int Run(HINSTANCE instance, const char* arguments) {
   mw::Application& a = *app;
   const mw::Platform& platform = a.platform;
 
-  const bool open_settings = mw::OpenSettingsAtStart(platform.text, arguments ? arguments : "");
+  const bool open_settings = mw::OpenSettingsAtStart(platform.desktop, arguments ? arguments : "");
 
   bool already_running = false;
   a.process_mutex.Reset(

@@ -2,7 +2,7 @@
 
 namespace mw {
 
-bool OpenSettingsAtStart(TextPort& text, std::string arguments) {
+bool OpenSettingsAtStart(DesktopPort& text, std::string arguments) {
   text.ToUpper(arguments);
   return arguments.find("/S") != std::string::npos || arguments.find("SET") != std::string::npos;
 }

@@ -2,12 +2,12 @@
 // What the command line asks of a start.
 #include <string>
 
-#include "platform/text_port.h"
+#include "platform/desktop_port.h"
 
 namespace mw {
 
 // "/S" or "SET" anywhere in the upper-cased arguments opens the settings
 // dialog at start: /s, /Settings, setup and reset all do.
-bool OpenSettingsAtStart(TextPort& text, std::string arguments);
+bool OpenSettingsAtStart(DesktopPort& text, std::string arguments);
 
 }  // namespace mw

@@ -7,7 +7,7 @@ namespace mw {
 bool OpenUsbDevices(const Platform& platform, std::uint32_t flags, ScopedDeviceSet& set) {
   std::uint32_t error = 0;
   if (platform.devices.OpenUsbDeviceSet(flags, set.receive(), &error)) return true;
-  ShowSystemErrorNotice(platform.notices, error, kDeviceSetOpenFailedText);
+  ShowSystemErrorNotice(platform, error, kDeviceSetOpenFailedText);
   return false;
 }
 

@@ -122,7 +122,7 @@ void Dispatcher::StartRun(const Action& action, char letter, std::vector<FailedS
 
 void Dispatcher::ReportFailedStarts(const std::vector<FailedStart>& failures) {
   for (const FailedStart& failure : failures)
-    ShowSystemErrorNotice(platform_.notices, failure.error, kThreadStartFailed, failure.name);
+    ShowSystemErrorNotice(platform_, failure.error, kThreadStartFailed, failure.name);
 }
 
 }  // namespace mw

@@ -35,7 +35,7 @@ std::string Unquoted(const std::string& path) {
   return path;
 }
 
-std::string Upper(TextPort& text, std::string value) {
+std::string Upper(DesktopPort& text, std::string value) {
   text.ToUpper(value);
   return value;
 }
@@ -53,7 +53,7 @@ bool StartCommand(const Platform& platform, const std::string& command, ProcessW
                   ScopedProcess& process) {
   std::uint32_t last_error = 0;
   if (platform.processes.StartProcess(command, window, process.receive(), &last_error)) return true;
-  ShowSystemErrorNotice(platform.notices, last_error, kStartFailed, command);
+  ShowSystemErrorNotice(platform, last_error, kStartFailed, command);
   return false;
 }
 
@@ -63,7 +63,7 @@ bool ShellOpen(const Platform& platform, const std::string& file,
       platform.processes.ShellExecuteOpen(file, parameters ? &*parameters : nullptr);
   if (result > 32) return true;
   // The shell's failure is told under the error heading, the same text below it.
-  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result),
+  ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result),
                         std::string(kErrorNoticeHeading) + kStartFailed, file);
   return false;
 }
@@ -86,7 +86,7 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
     ScopedRegKey key(registry);
     long result = key.Open(RegistryRoot::ClassesRoot, extension, reg::kRead);
     if (result != reg::kSuccess) {
-      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegOpenFailed);
+      ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kRegOpenFailed);
       return false;
     }
     result = ReadRegistryText(registry, key.get(), "", class_name);
@@ -94,7 +94,7 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
       class_name = extension;
     } else if (result != reg::kSuccess) {
       key.Reset();
-      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegQueryFailed);
+      ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kRegQueryFailed);
       return false;
     }
   }
@@ -105,17 +105,17 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
     long result =
         key.Open(RegistryRoot::ClassesRoot, class_name + "\\shell\\open\\command", reg::kRead);
     if (result != reg::kSuccess) {
-      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegOpenFailed);
+      ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kRegOpenFailed);
       return false;
     }
     result = ReadRegistryText(registry, key.get(), "", command);
     if (result != reg::kSuccess) {
       key.Reset();
-      ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(result), kRegQueryFailed);
+      ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kRegQueryFailed);
       return false;
     }
   }
-  platform.text.ToUpper(command);
+  platform.desktop.ToUpper(command);
 
   if (!command.empty() && command.front() == '"') {
     const std::size_t close = command.find('"', 1);
@@ -131,13 +131,13 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
   const bool fits = Expand(platform.processes, command_line, expanded);
   if (!fits || expanded.empty()) {
     // Neither a line too long for the buffer nor an empty one can be started.
-    ShowSystemErrorNotice(platform.notices, fits ? kErrorFileNotFound : kErrorFilenameTooLong,
+    ShowSystemErrorNotice(platform, fits ? kErrorFileNotFound : kErrorFilenameTooLong,
                           kStartFailed, command_line);
     return false;
   }
   // Every test works on the upper-cased copy; what is started keeps the
   // user's letters. Upper-casing keeps byte positions, so splits carry over.
-  CasedText line{Upper(platform.text, expanded), expanded};
+  CasedText line{Upper(platform.desktop, expanded), expanded};
   if (line.upper.size() != line.original.size()) line.original = line.upper;
 
   if (line.upper.rfind("MAILTO:", 0) == 0) return ShellOpen(platform, line.original);
@@ -147,7 +147,7 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
   if (line.upper.find("://") != std::string::npos) {
     std::string browser;
     if (!FindAssociatedProgram(platform, "dummy.html", browser)) {
-      ShowNotice(platform.notices, "%s", kBrowserNotFound);
+      ShowNotice(platform, "%s", kBrowserNotFound);
       return false;
     }
     split.parameters = split.program;
@@ -162,7 +162,7 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
                                                kLaunchBufferSize);
     buffer[kLaunchBufferSize - 1] = '\0';
     const std::string associated = buffer;
-    const std::string associated_upper = Upper(platform.text, associated);
+    const std::string associated_upper = Upper(platform.desktop, associated);
     const bool associated_is_program = EndsWithFirstExtension(associated_upper, ".EXE");
     const bool placeholder = associated_upper.size() <= 4 && associated_upper.rfind("\"%", 0) == 0;
     if (!placeholder && associated_upper != split.program.upper) {
@@ -170,13 +170,13 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
       split.program = {associated_upper, associated};
     }
     if (split.program.empty()) {
-      ShowNotice(platform.notices, kNoAssociation, line.original);
+      ShowNotice(platform, kNoAssociation, line.original);
       return false;
     }
     if (!associated_is_program) {
       std::string program;
       if (!FindAssociatedProgram(platform, line.original, program)) {
-        ShowNotice(platform.notices, "%s", kAssociationUnreadable);
+        ShowNotice(platform, "%s", kAssociationUnreadable);
         return false;
       }
       split.program = {program, program};

@@ -36,7 +36,7 @@ bool NewDrivePasses(const Platform& platform, const Action& run) {
   std::string label;
   if (!QueryVolume(platform, root, label)) return false;
   if (check_label) {
-    platform.text.ToUpper(label);
+    platform.desktop.ToUpper(label);
     if (run.Ex_RunVolume != label) return false;
   }
   if (check_path && platform.files.FileAttributes(root + run.Ex_RunPath) == kInvalidFileAttributes)

@@ -6,18 +6,19 @@
 
 namespace mw {
 
-UserNoticePort::Window NoticeOwner(UserNoticePort& port) {
-  const UserNoticePort::Window foreground = port.ForegroundWindow();
+DesktopPort::Window NoticeOwner(DesktopPort& desktop) {
+  const DesktopPort::Window foreground = desktop.ForegroundWindow();
   if (foreground == 0) return 0;
   // Leading characters only, so that "Mountwick 拡張設定" and the settings
   // dialog's caption qualify as well as the about box.
-  const std::string title = port.WindowTitle(foreground, 256);
+  const std::string title = desktop.WindowTitle(foreground, 256);
   return title.compare(0, std::strlen(kProductName), kProductName) == 0 ? foreground : 0;
 }
 
-void ShowNoticeText(UserNoticePort& port, std::string text) {
+void ShowNoticeText(const Platform& platform, std::string text) {
   CutAtCharacterBoundary(text, kNoticeBufferSize - 1);
-  port.ShowMessageBox(NoticeOwner(port), text, kNoticeCaption, mb::kOk | mb::kIconError);
+  platform.notices.ShowMessageBox(NoticeOwner(platform.desktop), text, kNoticeCaption,
+                                  mb::kOk | mb::kIconError);
 }
 
 std::string SystemErrorLine(UserNoticePort& port, std::uint32_t code) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "notices/bounded_format.h"
-#include "platform/user_notice_port.h"
+#include "platform/platform.h"
 
 namespace mw {
 
@@ -18,26 +18,26 @@ inline constexpr std::size_t kSystemTextBufferSize = 256;
 
 // The window a notice belongs to: the foreground window when it is one of the
 // program's own (its title begins with the product name), otherwise none.
-UserNoticePort::Window NoticeOwner(UserNoticePort& port);
+DesktopPort::Window NoticeOwner(DesktopPort& desktop);
 
 // Shows a finished text, cut to what the notice buffer holds.
-void ShowNoticeText(UserNoticePort& port, std::string text);
+void ShowNoticeText(const Platform& platform, std::string text);
 
 // "\nSysErr(<code>) <the system's text for code>".
 std::string SystemErrorLine(UserNoticePort& port, std::uint32_t code);
 
 // User text is only ever an argument here, never the format.
 template <class... Args>
-void ShowNotice(UserNoticePort& port, std::string_view format, const Args&... args) {
-  ShowNoticeText(port, FormatBounded(format, {FormatArg(args)...}, kNoticeBufferSize));
+void ShowNotice(const Platform& platform, std::string_view format, const Args&... args) {
+  ShowNoticeText(platform, FormatBounded(format, {FormatArg(args)...}, kNoticeBufferSize));
 }
 
 template <class... Args>
-void ShowSystemErrorNotice(UserNoticePort& port, std::uint32_t code, std::string_view format,
+void ShowSystemErrorNotice(const Platform& platform, std::uint32_t code, std::string_view format,
                            const Args&... args) {
   std::string text = FormatBounded(format, {FormatArg(args)...}, kNoticeBufferSize);
-  text += SystemErrorLine(port, code);
-  ShowNoticeText(port, std::move(text));
+  text += SystemErrorLine(platform.notices, code);
+  ShowNoticeText(platform, std::move(text));
 }
 
 }  // namespace mw

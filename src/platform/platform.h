@@ -1,11 +1,11 @@
 #pragma once
 // The set of platform ports one world of the program runs on: the Win32
 // adapters in Mountwick.exe, the fakes in host tests.
+#include "platform/desktop_port.h"
 #include "platform/device_setup_port.h"
 #include "platform/file_system_port.h"
 #include "platform/process_port.h"
 #include "platform/registry_port.h"
-#include "platform/text_port.h"
 #include "platform/thread_port.h"
 #include "platform/user_notice_port.h"
 
@@ -14,7 +14,7 @@ namespace mw {
 struct Platform {
   RegistryPort& registry;
   ProcessPort& processes;
-  TextPort& text;
+  DesktopPort& desktop;
   UserNoticePort& notices;
   ThreadPort& threads;
   FileSystemPort& files;

@@ -3,22 +3,18 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/desktop_port.h"
+
 namespace mw {
 
 class UserNoticePort {
  public:
-  using Window = std::uintptr_t;  // opaque HWND; 0 is none
+  using Window = DesktopPort::Window;
 
   virtual ~UserNoticePort() = default;
   // MessageBoxA; returns the button pressed (IDOK = 1, IDYES = 6, IDNO = 7).
   virtual int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                              std::uint32_t style) = 0;
-  // GetDesktopWindow.
-  virtual Window DesktopWindow() = 0;
-  // GetForegroundWindow.
-  virtual Window ForegroundWindow() = 0;
-  // GetWindowTextA with a buffer of buffer_size bytes.
-  virtual std::string WindowTitle(Window window, int buffer_size) = 0;
   // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
   // language 0) into buffer (zeroed by the caller), size bytes offered.
   [[nodiscard]] virtual std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer,

@@ -30,7 +30,7 @@ std::optional<std::string> BoundedPath(const char* base, const std::string& tail
 }
 
 void ShowRegistryError(const Platform& platform, long code, const char* text) {
-  ShowSystemErrorNotice(platform.notices, static_cast<std::uint32_t>(code), text);
+  ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(code), text);
 }
 
 bool CanOpenForReading(const Platform& platform, const char* base, const std::string& tail) {

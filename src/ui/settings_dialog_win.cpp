@@ -103,7 +103,7 @@ void New(SettingsDialog& d) {
 }
 
 void Change(SettingsDialog& d) {
-  if (!RequireSelection(d.context.platform.notices, SelectionMark(d))) return;
+  if (!RequireSelection(d.context.platform, SelectionMark(d))) return;
   FormEdit edit = BeginFormEdit(d);
   SetEditMode(d, false, true, edit);
   EndFormEdit(d, edit);
@@ -126,7 +126,7 @@ void Register(SettingsDialog& d) {
   if (!check.valid()) {
     // A generated name shows in the edit before the notice.
     EndFormEdit(d, edit);
-    ShowNotice(d.context.platform.notices, "%s", check.message);
+    ShowNotice(d.context.platform, "%s", check.message);
     FocusControl(d.window, check.focus);
     return;
   }

@@ -42,15 +42,15 @@ int EditModeFocus(bool list_enabled) {
   return list_enabled ? IDC_ACTION_LIST : IDE_NAME;
 }
 
-bool RequireSelection(UserNoticePort& notices, int selection) {
+bool RequireSelection(const Platform& platform, int selection) {
   if (selection >= 0) return true;
-  ShowNotice(notices, kNoSelectionMessage);
+  ShowNotice(platform, kNoSelectionMessage);
   return false;
 }
 
 bool DeleteSelectedAction(const Platform& platform, UserNoticePort::Window owner,
                           ActionList& actions, int selection) {
-  if (!RequireSelection(platform.notices, selection)) return false;
+  if (!RequireSelection(platform, selection)) return false;
   const int answer = platform.notices.ShowMessageBox(
       owner, kDeleteQuestion, kNoticeCaption, mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2);
   if (answer != mb::kIdYes || !IsRow(actions, selection)) return false;

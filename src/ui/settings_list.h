@@ -41,7 +41,7 @@ std::vector<ControlEnabling> EditModeEnabling(bool list_enabled, bool form_enabl
 int EditModeFocus(bool list_enabled);
 
 // False after the "no Action selected" notice when selection is -1.
-bool RequireSelection(UserNoticePort& notices, int selection);
+bool RequireSelection(const Platform& platform, int selection);
 
 // Asks the owner's question and, on Yes, removes the selected Action and
 // saves the list. True when the list changed.

@@ -22,7 +22,7 @@ int FakeNotices::ShowMessageBox(Window owner, const std::string& text, const std
   return answer;
 }
 
-std::string FakeNotices::WindowTitle(Window window, int buffer_size) {
+std::string FakeDesktop::WindowTitle(Window window, int buffer_size) {
   auto it = titles.find(window);
   if (it == titles.end()) return {};
   return it->second.substr(0, static_cast<std::size_t>(buffer_size - 1));
@@ -44,7 +44,7 @@ std::vector<std::string> FakeNotices::Texts() const {
   return texts;
 }
 
-void FakeText::ToUpper(std::string& text) {
+void FakeDesktop::ToUpper(std::string& text) {
   UpperCaseSjis(text.data(), text.size());
 }
 

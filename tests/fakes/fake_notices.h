@@ -1,6 +1,6 @@
 #pragma once
-// Message boxes that record what they show and answer as told, and system
-// error texts from a table.
+// Message boxes that record what they show and answer as told, system error
+// texts from a table, and a desktop whose windows and titles are set by the test.
 #include <deque>
 #include <functional>
 #include <map>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_port.h"
+#include "platform/desktop_port.h"
 #include "platform/user_notice_port.h"
 
 namespace mw::fake {
@@ -22,20 +22,14 @@ class FakeNotices : public UserNoticePort {
     std::uint32_t style;
   };
 
-  static constexpr Window kDesktop = 0xDE5C;
   std::vector<Shown> shown;
   std::deque<int> answers;  // answered in order; IDOK once they run out
   std::map<std::uint32_t, std::string> system_texts;
-  Window foreground = 0;
-  std::map<Window, std::string> titles;
   // Runs while a message box is open, as its message loop would run other work.
   std::function<void()> while_shown;
 
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                      std::uint32_t style) override;
-  Window DesktopWindow() override { return kDesktop; }
-  Window ForegroundWindow() override { return foreground; }
-  std::string WindowTitle(Window window, int buffer_size) override;
   std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;
 
   std::vector<std::string> Texts() const;
@@ -44,10 +38,17 @@ class FakeNotices : public UserNoticePort {
   mutable std::mutex guard_;
 };
 
-// The system's upper-casing for Shift-JIS: ASCII letters only, double-byte
-// characters stepped over.
-class FakeText : public TextPort {
+// The upper-casing is the system's for Shift-JIS: ASCII letters only,
+// double-byte characters stepped over.
+class FakeDesktop : public DesktopPort {
  public:
+  static constexpr Window kDesktop = 0xDE5C;
+  Window foreground = 0;
+  std::map<Window, std::string> titles;
+
+  Window DesktopWindow() override { return kDesktop; }
+  Window ForegroundWindow() override { return foreground; }
+  std::string WindowTitle(Window window, int buffer_size) override;
   void ToUpper(std::string& text) override;
 };
 

@@ -13,14 +13,14 @@ namespace mw::fake {
 struct FakeWorld {
   FakeRegistry registry;
   FakeProcesses processes;
-  FakeText text;
+  FakeDesktop desktop;
   FakeNotices notices;
   FakeThreads threads;
   FakeFiles files;
   FakeDevices devices;
 
   Platform platform() {
-    return Platform{registry, processes, text, notices, threads, files, devices};
+    return Platform{registry, processes, desktop, notices, threads, files, devices};
   }
 };
 

@@ -12,7 +12,7 @@ namespace mw {
 namespace {
 
 TEST(StartupOptions, SlashSOrSetAnywhereOpensTheSettings) {
-  fake::FakeText text;
+  fake::FakeDesktop text;
   for (const char* line : {"/s", "/S", "/Settings", "setup", "RESET", "x/sy", "a b /s"})
     EXPECT_TRUE(OpenSettingsAtStart(text, line)) << line;
   for (const char* line : {"", "-s", "/e", "se t", "/ s"})
@@ -72,7 +72,7 @@ TEST_F(CarryOver, ImportAsksOnlyWhenTheFileExistsAndKeepsSettingsAbsentOnNo) {
   ASSERT_EQ(world_.notices.shown.size(), 1u);
   EXPECT_EQ(world_.notices.shown[0].text, "アクションの引継ぎ情報を読み込みますか？");
   EXPECT_EQ(world_.notices.shown[0].style, 0x24u);
-  EXPECT_EQ(world_.notices.shown[0].owner, fake::FakeNotices::kDesktop);
+  EXPECT_EQ(world_.notices.shown[0].owner, fake::FakeDesktop::kDesktop);
   EXPECT_TRUE(world_.processes.started.empty());
 }
 

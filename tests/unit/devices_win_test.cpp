@@ -85,7 +85,7 @@ class DevicesOnWindows : public ::testing::Test {
 
   Platform platform() {
     win32::Win32World& real = world_.real;
-    return Platform{real.registry, real.processes, real.text, world_.notices,
+    return Platform{real.registry, real.processes, real.desktop, world_.notices,
                     real.threads,  real.files,     devices_};
   }
 

@@ -92,9 +92,9 @@ class SettingsList : public ::testing::Test {
 };
 
 TEST_F(SettingsList, ChangeAndDeleteWithoutASelectionOnlyShowTheNotice) {
-  EXPECT_TRUE(RequireSelection(world_.notices, 0));
+  EXPECT_TRUE(RequireSelection(world_.platform(), 0));
   EXPECT_TRUE(world_.notices.shown.empty());
-  EXPECT_FALSE(RequireSelection(world_.notices, -1));
+  EXPECT_FALSE(RequireSelection(world_.platform(), -1));
   EXPECT_FALSE(DeleteSelectedAction(world_.platform(), kDialog, actions_, -1));
   EXPECT_EQ(world_.notices.Texts(),
             (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage}));

@@ -24,7 +24,7 @@ struct World {
   win32::Win32World real;
   RecordingNotices notices;
   Platform platform() {
-    return Platform{real.registry, real.processes, real.text,   notices,
+    return Platform{real.registry, real.processes, real.desktop,   notices,
                     real.threads,  real.files,     real.devices};
   }
 };

@@ -37,8 +37,11 @@ class Win32Processes : public ProcessPort {
                                   std::uint32_t buffer_size) override;
 };
 
-class Win32Text : public TextPort {
+class Win32Desktop : public DesktopPort {
  public:
+  Window DesktopWindow() override;
+  Window ForegroundWindow() override;
+  std::string WindowTitle(Window window, int buffer_size) override;
   void ToUpper(std::string& text) override;
 };
 
@@ -46,9 +49,6 @@ class Win32UserNotices : public UserNoticePort {
  public:
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                      std::uint32_t style) override;
-  Window DesktopWindow() override;
-  Window ForegroundWindow() override;
-  std::string WindowTitle(Window window, int buffer_size) override;
   std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override;
 };
 
@@ -89,14 +89,14 @@ class Win32DeviceSetup : public DeviceSetupPort {
 struct Win32World {
   Win32Registry registry;
   Win32Processes processes;
-  Win32Text text;
+  Win32Desktop desktop;
   Win32UserNotices notices;
   Win32Threads threads;
   Win32Files files;
   Win32DeviceSetup devices;
 
   Platform platform() {
-    return Platform{registry, processes, text, notices, threads, files, devices};
+    return Platform{registry, processes, desktop, notices, threads, files, devices};
   }
 };
 
