@@ -15,7 +15,6 @@ constexpr char kBrowserNotFound[] = "標準ブラウザのPath読み出しに失
 constexpr char kNoAssociation[] = "アプリケーションの関連付けがありません。\n\nドキュメント = %s\n";
 constexpr char kAssociationUnreadable[] = "拡張子関連付けレジストリの読み出しに失敗しました。";
 constexpr char kRegOpenFailed[] = "RegOpenKeyExに失敗しました。";
-constexpr char kRegQueryFailed[] = "RegQueryValueExに失敗しました。";
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorFilenameTooLong = 206;
 

@@ -13,7 +13,6 @@ namespace mw {
 namespace {
 
 constexpr char kCreateFailed[] = "RegCreateKeyExに失敗しました。";
-constexpr char kQueryFailed[] = "RegQueryValueExに失敗しました。";
 constexpr char kSetFailed[] = "RegSetValueExに失敗しました。";
 constexpr char kEnumFailed[] = "RegEnumValueに失敗しました。";
 constexpr char kDeleteValueFailed[] = "RegDeleteValueに失敗しました。";
@@ -68,7 +67,7 @@ ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const 
   const long result = ReadRegistryText(platform.registry, key.get(), name, value);
   if (result == reg::kSuccess) return ReadResult::kRead;
   if (result == reg::kFileNotFound) return ReadResult::kMissing;
-  ShowRegistryError(platform, result, kQueryFailed);
+  ShowRegistryError(platform, result, kRegQueryFailed);
   return ReadResult::kFailed;
 }
 

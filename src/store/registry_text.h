@@ -6,6 +6,9 @@
 
 namespace mw {
 
+// The notice for a value that exists but cannot be read.
+inline constexpr char kRegQueryFailed[] = "RegQueryValueExに失敗しました。";
+
 // The value's bytes up to the first NUL, never past its stored length, read
 // again with the new size while it keeps growing, a few times at most. Returns
 // the registry's code; value holds the text only on success.
