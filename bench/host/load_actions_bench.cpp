@@ -28,7 +28,7 @@ void BM_LoadActions(benchmark::State& state) {
   ActionList loaded;
   const std::size_t calls_before = world.registry.calls();
   for (auto _ : state) {
-    LoadActions(platform, loaded);
+    (void)LoadActions(platform, loaded);
     benchmark::DoNotOptimize(loaded.data());
   }
   if (loaded.size() != static_cast<std::size_t>(state.range(0)) || !world.notices.shown.empty())

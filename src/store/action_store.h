@@ -12,7 +12,7 @@ inline constexpr char kActionsSubkey[] = "Actions";
 // index without a "_Name" value. Missing values give empty fields or the
 // defaults of a new Action, never a failure. False when a read failed (after
 // its notice): the list may then lack Actions or values that are stored.
-bool LoadActions(const Platform& platform, ActionList& actions);
+[[nodiscard]] bool LoadActions(const Platform& platform, ActionList& actions);
 
 // Replaces the stored list with actions. The new values are written over the
 // old ones first and the values of indexes that no longer exist are removed

@@ -23,45 +23,45 @@ ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey)
 
 // Whether "software\Quillory\" + name opens for reading. Creates nothing and
 // shows nothing.
-bool MakerSubkeyExists(const Platform& platform, const std::string& name);
+[[nodiscard]] bool MakerSubkeyExists(const Platform& platform, const std::string& name);
 
 // Whether the subkey of the version key exists. Creates nothing and shows nothing.
-bool VersionSubkeyExists(const Platform& platform, const std::string& subkey);
+[[nodiscard]] bool VersionSubkeyExists(const Platform& platform, const std::string& subkey);
 
 // Reads a value of any type as text: its bytes up to the first NUL, never past
 // its stored length. False when it was not read, with value empty; a missing
 // value is silent, any other failure shows a notice.
-bool ReadSetting(const Platform& platform, const std::string& subkey, const std::string& name,
+[[nodiscard]] bool ReadSetting(const Platform& platform, const std::string& subkey, const std::string& name,
                  std::string& value);
 
 // As ReadSetting, and value becomes fallback when it was not read.
-bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
+[[nodiscard]] bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
                           const std::string& name, std::string& value, std::string fallback);
 
 // Stores text as REG_SZ, its NUL counted. False after a notice.
-bool WriteSetting(const Platform& platform, const std::string& subkey, const std::string& name,
+[[nodiscard]] bool WriteSetting(const Platform& platform, const std::string& subkey, const std::string& name,
                   const std::string& text);
 
 // The names of every value in the subkey. False after a notice; names then
 // holds those found before the failure.
-bool ListSettingNames(const Platform& platform, const std::string& subkey,
+[[nodiscard]] bool ListSettingNames(const Platform& platform, const std::string& subkey,
                       std::vector<std::string>& names);
 
 // Deletes one value; one that is already gone counts as deleted. False after a notice.
-bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name);
+[[nodiscard]] bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name);
 
 // The same operations on a key from OpenVersionKey. A read tells a missing
 // value (silent) from a failed one (after a notice).
 enum class ReadResult { kRead, kMissing, kFailed };
-ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
+[[nodiscard]] ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
                        std::string& value);
-ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
+[[nodiscard]] ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
                                 const std::string& name, std::string& value, std::string fallback);
-bool WriteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
+[[nodiscard]] bool WriteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
                   const std::string& text);
-bool ListSettingNames(const Platform& platform, const ScopedRegKey& key,
+[[nodiscard]] bool ListSettingNames(const Platform& platform, const ScopedRegKey& key,
                       std::vector<std::string>& names);
-bool DeleteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name);
+[[nodiscard]] bool DeleteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name);
 
 // Deletes a subkey of the version key (it must hold values only). Any failure,
 // a missing subkey included, shows a notice.

@@ -48,7 +48,8 @@ void Open(SettingsDialog& d, HWND window) {
   d.picker.mode = -1;
   CheckRadioButton(window, IDX_SHOW_CONNECTED, IDX_SHOW_ALL_KNOWN, IDX_SHOW_CONNECTED);
   SwitchPicker(d, IDX_SHOW_CONNECTED);
-  LoadActions(d.context.platform, d.actions);
+  // A failed read has had its notice; the dialog shows what could be read.
+  (void)LoadActions(d.context.platform, d.actions);
   FillActionListView(d);
 }
 

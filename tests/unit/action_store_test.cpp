@@ -70,7 +70,7 @@ class ActionStore : public ::testing::Test {
 
   ActionList Load() {
     ActionList actions = {Distinct("left over")};
-    LoadActions(platform, actions);
+    (void)LoadActions(platform, actions);
     return actions;
   }
   ActionList Distincts(int count) {

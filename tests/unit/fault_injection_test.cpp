@@ -232,7 +232,7 @@ ActionList TaggedList(const std::string& tag, int count) {
 
 ActionList Stored(Stage& stage) {
   ActionList loaded;
-  LoadActions(stage.platform(), loaded);
+  (void)LoadActions(stage.platform(), loaded);
   return loaded;
 }
 

@@ -30,7 +30,7 @@ TEST_F(StoreOnWindows, ActionsRoundTripThroughTheUsersRegistry) {
   EXPECT_TRUE(MakerSubkeyExists(world_.platform(), "Mountwick"));
 
   ActionList loaded;
-  LoadActions(world_.platform(), loaded);
+  EXPECT_TRUE(LoadActions(world_.platform(), loaded));
   ASSERT_EQ(loaded.size(), 3u);
   EXPECT_EQ(loaded[0].Name, saved[0].Name);
   EXPECT_EQ(loaded[0].ExeFile, saved[0].ExeFile);

@@ -73,7 +73,7 @@ class SettingsList : public ::testing::Test {
   }
   std::vector<std::string> StoredNames() {
     ActionList stored;
-    LoadActions(world_.platform(), stored);
+    (void)LoadActions(world_.platform(), stored);
     std::vector<std::string> names;
     for (const Action& action : stored) names.push_back(action.Name);
     return names;
