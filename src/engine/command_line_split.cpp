@@ -60,7 +60,8 @@ bool NamesProgram(const SplitCommandLine& split) {
 }
 
 std::size_t ProgramPathEnd(std::string_view upper) {
-  for (std::size_t at = upper.find('.'); at != std::string_view::npos; at = upper.find('.', at + 1)) {
+  for (std::size_t at = upper.find('.'); at != std::string_view::npos;
+       at = upper.find('.', at + 1)) {
     const std::string_view extension = upper.substr(at, 4);
     if (extension != ".EXE" && extension != ".COM" && extension != ".BAT") continue;
     if (at + 4 == upper.size() || upper[at + 4] == ' ') return at + 4;

@@ -130,8 +130,8 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
   const bool fits = Expand(platform.processes, command_line, expanded);
   if (!fits || expanded.empty()) {
     // Neither a line too long for the buffer nor an empty one can be started.
-    ShowSystemErrorNotice(platform, fits ? kErrorFileNotFound : kErrorFilenameTooLong,
-                          kStartFailed, command_line);
+    ShowSystemErrorNotice(platform, fits ? kErrorFileNotFound : kErrorFilenameTooLong, kStartFailed,
+                          command_line);
     return false;
   }
   // Every test works on the upper-cased copy; what is started keeps the

@@ -79,7 +79,8 @@ std::uint32_t ExecuteRun(const Platform& platform, const Action& run) {
   if (IsFlagOn(run.Ex_RunWaitChk)) platform.threads.Sleep(DecimalToWait(run.Ex_RunWait));
   if (has_letter && !NewDrivePasses(platform, run)) return 0;
 
-  if (!LaunchProgram(platform, command_line, IsFlagOn(run.Eject))) return platform.threads.LastError();
+  if (!LaunchProgram(platform, command_line, IsFlagOn(run.Eject)))
+    return platform.threads.LastError();
   if (IsFlagOn(run.Eject)) RemoveDevice(platform, run);
   return 0;
 }

@@ -21,15 +21,18 @@ class DeviceSetupPort {
   virtual ~DeviceSetupPort() = default;
   // SetupDiGetClassDevsA(&GUID_DEVINTERFACE_USB_DEVICE, NULL, NULL, flags).
   // Returns false with *last_error when the set cannot be opened.
-  [[nodiscard]] virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* last_error) = 0;
+  [[nodiscard]] virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
+                                              std::uint32_t* last_error) = 0;
   // SetupDiEnumDeviceInfo.
-  [[nodiscard]] virtual bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) = 0;
+  [[nodiscard]] virtual bool EnumDevice(DeviceSet set, std::uint32_t index,
+                                        DeviceElement* element) = 0;
   // SetupDiGetDeviceRegistryPropertyA. buffer may be null with size 0.
   // *required receives the required size; *last_error the last error after a
   // failed call.
-  [[nodiscard]] virtual bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
-                           unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
-                           std::uint32_t* last_error) = 0;
+  [[nodiscard]] virtual bool GetProperty(DeviceSet set, const DeviceElement& element,
+                                         std::uint32_t property, unsigned char* buffer,
+                                         std::uint32_t size, std::uint32_t* required,
+                                         std::uint32_t* last_error) = 0;
   // SetupDiDestroyDeviceInfoList.
   virtual void DestroyDeviceSet(DeviceSet set) = 0;
   // CM_Request_Device_EjectA(dev_inst, NULL, NULL, 0, 0).

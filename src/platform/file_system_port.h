@@ -11,7 +11,8 @@ class FileSystemPort {
   // GetVolumeInformationA on root; label receives the volume label into a
   // buffer of label_size bytes (zeroed by the caller). The other outputs are
   // received and dropped.
-  [[nodiscard]] virtual bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t label_size) = 0;
+  [[nodiscard]] virtual bool GetVolumeLabel(const std::string& root, char* label,
+                                            std::uint32_t label_size) = 0;
   // GetFileAttributesA; 0xFFFFFFFF when the path does not exist.
   virtual std::uint32_t FileAttributes(const std::string& path) = 0;
   // GetCurrentDirectoryA with a buffer of buffer_size bytes; empty on failure.

@@ -18,7 +18,7 @@ class ProcessPort {
   // ExpandEnvironmentStringsA into a buffer of buffer_size bytes. Returns the
   // size the whole expansion needs including its NUL, 0 on failure.
   [[nodiscard]] virtual std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
-                                          std::uint32_t buffer_size) = 0;
+                                                        std::uint32_t buffer_size) = 0;
   // CreateProcessA with no application name, the given command line, creation
   // flags CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP (ProcessWindow::None:
   // CREATE_NO_WINDOW), the caller's environment and directory, and a zeroed
@@ -26,7 +26,7 @@ class ProcessPort {
   // handle is closed at once); on failure returns false and *last_error
   // receives GetLastError().
   [[nodiscard]] virtual bool StartProcess(const std::string& command_line, ProcessWindow window,
-                            Process* process, std::uint32_t* last_error) = 0;
+                                          Process* process, std::uint32_t* last_error) = 0;
   // WaitForSingleObject(process, INFINITE).
   virtual void WaitForProcess(Process process) = 0;
   // WaitForSingleObject(process, milliseconds); true when the process ended.
@@ -35,10 +35,10 @@ class ProcessPort {
   virtual void CloseProcess(Process process) = 0;
   // ShellExecuteA(NULL, "open", file, parameters or NULL, NULL, SW_SHOWNORMAL).
   [[nodiscard]] virtual std::intptr_t ShellExecuteOpen(const std::string& file,
-                                         const std::string* parameters) = 0;
+                                                       const std::string* parameters) = 0;
   // FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
   [[nodiscard]] virtual std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
-                                          std::uint32_t buffer_size) = 0;
+                                                        std::uint32_t buffer_size) = 0;
 };
 
 // Closes its process handle through the port when it goes out of scope.

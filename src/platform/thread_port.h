@@ -16,7 +16,7 @@ class ThreadPort {
   // CreateMutexA(NULL, initially_owned, name). *already_existed tells
   // ERROR_ALREADY_EXISTS apart; returns 0 on failure.
   [[nodiscard]] virtual Mutex CreateNamedMutex(const std::string& name, bool initially_owned,
-                                 bool* already_existed) = 0;
+                                               bool* already_existed) = 0;
   // WaitForSingleObject(mutex, INFINITE).
   virtual void WaitMutex(Mutex mutex) = 0;
   // ReleaseMutex.
@@ -26,7 +26,7 @@ class ThreadPort {
   // CreateThread with the default stack and no flags; the handle is closed at
   // once. Returns false with *last_error set when the thread cannot start.
   [[nodiscard]] virtual bool StartDetachedThread(ThreadRoutine routine, void* parameter,
-                                   std::uint32_t* last_error) = 0;
+                                                 std::uint32_t* last_error) = 0;
   // GetLastError of the calling thread.
   virtual std::uint32_t LastError() = 0;
   // Sleep.

@@ -18,7 +18,7 @@ class UserNoticePort {
   // FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
   // language 0) into buffer (zeroed by the caller), size bytes offered.
   [[nodiscard]] virtual std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer,
-                                            std::uint32_t size) = 0;
+                                                          std::uint32_t size) = 0;
 };
 
 namespace mb {

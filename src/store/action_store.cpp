@@ -80,8 +80,7 @@ void RemoveOtherValues(const Platform& platform, const ScopedRegKey& key, std::s
   for (const std::string& name : names) {
     // While the end marker stays, the values behind it are still an Action of
     // the list: removing some of them would leave it loading half empty.
-    if (!DeleteSetting(platform, key, name) && FoldCase(name) == FoldCase(end_of_list))
-      return;
+    if (!DeleteSetting(platform, key, name) && FoldCase(name) == FoldCase(end_of_list)) return;
   }
 }
 
@@ -96,7 +95,8 @@ bool LoadActions(const Platform& platform, ActionList& actions) {
   Action action;
   for (std::size_t index = 0;; ++index) {
     ResetToDefaults(action);
-    const ReadResult name = ReadSetting(platform, key, StoredValueName(index, kNameField), action.Name);
+    const ReadResult name =
+        ReadSetting(platform, key, StoredValueName(index, kNameField), action.Name);
     if (name != ReadResult::kRead) return clean && name == ReadResult::kMissing;
     for (const StoredField& stored : kStoredFields) {
       if (stored.field == &Action::Name) continue;

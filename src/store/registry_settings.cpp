@@ -72,8 +72,7 @@ ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const 
 }
 
 ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
-                                const std::string& name, std::string& value,
-                                std::string fallback) {
+                                const std::string& name, std::string& value, std::string fallback) {
   const ReadResult read = ReadSetting(platform, key, name, value);
   if (read != ReadResult::kRead) value = std::move(fallback);
   return read;

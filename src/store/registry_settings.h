@@ -31,37 +31,41 @@ ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey)
 // Reads a value of any type as text: its bytes up to the first NUL, never past
 // its stored length. False when it was not read, with value empty; a missing
 // value is silent, any other failure shows a notice.
-[[nodiscard]] bool ReadSetting(const Platform& platform, const std::string& subkey, const std::string& name,
-                 std::string& value);
+[[nodiscard]] bool ReadSetting(const Platform& platform, const std::string& subkey,
+                               const std::string& name, std::string& value);
 
 // As ReadSetting, and value becomes fallback when it was not read.
 [[nodiscard]] bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
-                          const std::string& name, std::string& value, std::string fallback);
+                                        const std::string& name, std::string& value,
+                                        std::string fallback);
 
 // Stores text as REG_SZ, its NUL counted. False after a notice.
-[[nodiscard]] bool WriteSetting(const Platform& platform, const std::string& subkey, const std::string& name,
-                  const std::string& text);
+[[nodiscard]] bool WriteSetting(const Platform& platform, const std::string& subkey,
+                                const std::string& name, const std::string& text);
 
 // The names of every value in the subkey. False after a notice; names then
 // holds those found before the failure.
 [[nodiscard]] bool ListSettingNames(const Platform& platform, const std::string& subkey,
-                      std::vector<std::string>& names);
+                                    std::vector<std::string>& names);
 
 // Deletes one value; one that is already gone counts as deleted. False after a notice.
-[[nodiscard]] bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name);
+[[nodiscard]] bool DeleteSetting(const Platform& platform, const std::string& subkey,
+                                 const std::string& name);
 
 // The same operations on a key from OpenVersionKey. A read tells a missing
 // value (silent) from a failed one (after a notice).
 enum class ReadResult { kRead, kMissing, kFailed };
-[[nodiscard]] ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
-                       std::string& value);
+[[nodiscard]] ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key,
+                                     const std::string& name, std::string& value);
 [[nodiscard]] ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
-                                const std::string& name, std::string& value, std::string fallback);
-[[nodiscard]] bool WriteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
-                  const std::string& text);
+                                              const std::string& name, std::string& value,
+                                              std::string fallback);
+[[nodiscard]] bool WriteSetting(const Platform& platform, const ScopedRegKey& key,
+                                const std::string& name, const std::string& text);
 [[nodiscard]] bool ListSettingNames(const Platform& platform, const ScopedRegKey& key,
-                      std::vector<std::string>& names);
-[[nodiscard]] bool DeleteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name);
+                                    std::vector<std::string>& names);
+[[nodiscard]] bool DeleteSetting(const Platform& platform, const ScopedRegKey& key,
+                                 const std::string& name);
 
 // Deletes a subkey of the version key (it must hold values only). Any failure,
 // a missing subkey included, shows a notice.
