@@ -1,5 +1,8 @@
 #include "app/carry_over.h"
 
+#include <cstdint>
+#include <memory>
+
 #include "notices/notices.h"
 #include "engine/launcher.h"
 #include "model/product.h"
@@ -20,13 +23,36 @@ std::string RegistryToolPath(const Platform& platform) {
   return platform.files.WindowsDirectory() + "\\System32\\reg.exe";
 }
 
+namespace {
+struct Export {
+  Platform platform;
+  std::string command;
+};
+
+void StartExport(const Export& export_) {
+  ScopedProcess process(export_.platform.processes);
+  (void)StartCommand(export_.platform, export_.command, ProcessWindow::None, process);
+}
+
+std::uint32_t ExportThread(void* parameter) {
+  const std::unique_ptr<Export> export_(static_cast<Export*>(parameter));
+  StartExport(*export_);
+  return 0;
+}
+}  // namespace
+
 void ExportCarryOver(const Platform& platform, const std::string& carry_over_path) {
-  // Nobody waits for the export: the window must go on answering at once.
-  ScopedProcess process(platform.processes);
-  (void)StartCommand(platform,
-                     RegistryToolPath(platform) + " export " + kProductKeyForRegTool + " " +
-                         carry_over_path + " /y",
-                     ProcessWindow::None, process);
+  auto export_ = std::make_unique<Export>(
+      Export{platform, RegistryToolPath(platform) + " export " + kProductKeyForRegTool + " " +
+                           carry_over_path + " /y"});
+  // Nobody waits for the export, and even starting a process can take a loaded
+  // machine a tenth of a second: the window must go on answering at once.
+  std::uint32_t error = 0;
+  if (platform.threads.StartDetachedThread(&ExportThread, export_.get(), &error)) {
+    (void)export_.release();
+    return;
+  }
+  StartExport(*export_);
 }
 
 bool ImportCarryOver(const Platform& platform, const std::string& carry_over_path) {

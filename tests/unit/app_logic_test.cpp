@@ -49,16 +49,23 @@ TEST_F(CarryOver, ThePathIsTheQuotedFileInTheWorkingDirectory) {
 }
 
 TEST_F(CarryOver, ExportStartsTheWindowlessRegistryToolByItsFullPathAndNeverWaits) {
-  ExportCarryOver(world_.platform(), "\"D:\\x\\Mountwick_Verup.inf\"");
-  ASSERT_EQ(world_.processes.started.size(), 1u);
-  const auto& started = world_.processes.started[0];
-  EXPECT_EQ(started.command_line,
-            "C:\\WINDOWS\\System32\\reg.exe export HKCU\\software\\Quillory\\Mountwick "
-            "\"D:\\x\\Mountwick_Verup.inf\" /y");
-  EXPECT_EQ(started.window, ProcessWindow::None);
-  EXPECT_FALSE(started.waited);
-  EXPECT_TRUE(world_.processes.timed_waits.empty());
-  EXPECT_EQ(world_.processes.open_processes, 0);
+  // Started from a worker thread, or from the caller when no thread can start.
+  for (const bool thread_starts : {true, false}) {
+    fake::FakeWorld world;
+    world.threads.run_threads_inline = true;
+    world.threads.fail_thread_start = !thread_starts;
+    ExportCarryOver(world.platform(), "\"D:\\x\\Mountwick_Verup.inf\"");
+    ASSERT_EQ(world.processes.started.size(), 1u);
+    const auto& started = world.processes.started[0];
+    EXPECT_EQ(started.command_line,
+              "C:\\WINDOWS\\System32\\reg.exe export HKCU\\software\\Quillory\\Mountwick "
+              "\"D:\\x\\Mountwick_Verup.inf\" /y");
+    EXPECT_EQ(started.window, ProcessWindow::None);
+    EXPECT_FALSE(started.waited);
+    EXPECT_TRUE(world.processes.timed_waits.empty());
+    EXPECT_EQ(world.processes.open_processes, 0);
+    EXPECT_EQ(world.threads.ThreadsStarted(), thread_starts ? 1u : 0u);
+  }
 }
 
 TEST_F(CarryOver, ImportAsksOnlyWhenTheFileExistsAndKeepsSettingsAbsentOnNo) {
