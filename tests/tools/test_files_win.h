@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace mw::testfiles {
@@ -34,9 +34,7 @@ inline std::string MakeFreshFolder(const std::string& prefix) {
 
 inline std::string ReadFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(file), {}};
 }
 
 }  // namespace mw::testfiles

@@ -1,39 +1,36 @@
 #include "unit/win_test_support.h"
 
-#include "tools/test_files_win.h"
+#include <gtest/gtest.h>
 
 namespace mw::wintest {
+namespace {
 
-std::string ProgramFolder() {
-  return testfiles::ProgramFolder();
-}
+// For the whole program, HKEY_CURRENT_USER is a fresh key of this run.
+struct PrivateCurrentUserEnvironment : ::testing::Environment {
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());  // left by an earlier run with this pid
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, key), ERROR_SUCCESS);  // else no test runs
+  }
+  void TearDown() override {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MountwickTests");  // fails while others run
+  }
+  const std::string path = "Software\\MountwickTests\\" + std::to_string(GetCurrentProcessId());
+  HKEY key = nullptr;
+};
 
-std::string MakeTempFolder(const std::string& name) {
-  return testfiles::MakeFreshFolder("mw_" + name);
-}
+auto* const environment = static_cast<PrivateCurrentUserEnvironment*>(
+    ::testing::AddGlobalTestEnvironment(new PrivateCurrentUserEnvironment));
 
-std::string ReadFile(const std::string& path) {
-  return testfiles::ReadFile(path);
-}
+}  // namespace
 
-bool WaitForText(const std::string& path, const std::string& needle, DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  do {
-    if (ReadFile(path).find(needle) != std::string::npos) return true;
-    Sleep(50);
-  } while (GetTickCount() - start < timeout_ms);
-  return false;
-}
-
-void SetEnv(const std::string& name, const std::string& value) {
-  SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
-}
-
-std::string SystemText(DWORD code) {
-  char buffer[256] = {};
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                 buffer, 255, nullptr);
-  return buffer;
+HKEY PrivateCurrentUser() {
+  return environment->key;
 }
 
 }  // namespace mw::wintest

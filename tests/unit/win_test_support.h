@@ -6,38 +6,45 @@
 #include <vector>
 
 #include "platform/win32/win32_ports.h"
+#include "tools/test_files_win.h"
 
 namespace mw::wintest {
 
-// The real notices, except that message boxes are recorded instead of shown.
-class RecordingNotices : public win32::Win32UserNotices {
- public:
-  std::vector<std::string> texts;
+using Lines = std::vector<std::string>;
+using testfiles::ProgramFolder;
+using testfiles::ReadFile;
+
+// The real adapters, except that message boxes are recorded instead of shown
+// and the device adapter may be another.
+struct World : win32::Win32UserNotices {
+  win32::Win32World real;
+  Lines texts;
   int ShowMessageBox(Window, const std::string& text, const std::string&, std::uint32_t) override {
     texts.push_back(text);
     return 1;
   }
-};
-
-// The real adapters with recorded notices.
-struct World {
-  win32::Win32World real;
-  RecordingNotices notices;
-  Platform platform() {
-    return Platform{real.registry, real.processes, real.desktop,   notices,
-                    real.threads,  real.files,     real.devices};
+  Platform platform(DeviceSetupPort* devices = nullptr) {
+    return Platform{real.registry,
+                    real.processes,
+                    real.desktop,
+                    *this,
+                    real.threads,
+                    real.files,
+                    devices ? *devices : real.devices};
   }
 };
 
-// The folder of the running test program (the build's bin folder).
-std::string ProgramFolder();
-// A fresh empty folder under the temporary folder.
-std::string MakeTempFolder(const std::string& name);
-std::string ReadFile(const std::string& path);
-// Polls until path holds text containing needle, or the time is up.
-bool WaitForText(const std::string& path, const std::string& needle, DWORD timeout_ms);
-void SetEnv(const std::string& name, const std::string& value);
-// The system's text for an error code, as notices show it.
-std::string SystemText(DWORD code);
+inline std::string Upper(std::string text) {
+  CharUpperA(text.data());
+  return text;
+}
+
+inline void SetEnv(const char* name, const std::string& value) {
+  SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
+}
+
+// The key that stands for HKEY_CURRENT_USER while the tests run, so that they
+// never read or change the real user's settings.
+HKEY PrivateCurrentUser();
 
 }  // namespace mw::wintest

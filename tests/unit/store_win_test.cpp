@@ -1,0 +1,69 @@
+// The settings store with the real registry adapter under Wine, in the
+// private key that stands for the user's.
+#include <gtest/gtest.h>
+
+#include "store/action_store.h"
+#include "store/registry_settings.h"
+#include "unit/win_test_support.h"
+
+namespace mw {
+namespace {
+
+constexpr char kActions[] = "software\\Quillory\\Mountwick\\1.0\\Actions";
+
+TEST(StoreOnWindows, ActionsRoundTripThroughThePrivateUserKeyOnly) {
+  wintest::World world;
+  const Platform platform = world.platform();
+  ActionList saved(3);
+  saved[0].Name = "カード表示";  // 表 ends in the byte 0x5C
+  saved[0].ExeFile = "\"C:\\Program Files\\Viewer\\viewer.exe\" %_newdrv_%:\\";
+  saved[1].Name = "ソフト";
+  saved[1].State = "1";
+  SaveActions(platform, saved);
+  saved.pop_back();  // two after three
+  SaveActions(platform, saved);
+  ActionList loaded;
+  ASSERT_TRUE(LoadActions(platform, loaded));
+  ASSERT_EQ(loaded.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(loaded[i].Name, saved[i].Name);
+    EXPECT_EQ(loaded[i].ExeFile, saved[i].ExeFile);
+    EXPECT_EQ(loaded[i].State, saved[i].State);
+  }
+
+  // Where the values really are: two Actions' worth, text counting its NUL.
+  HKEY key = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(wintest::PrivateCurrentUser(), kActions, 0, KEY_ALL_ACCESS, &key),
+            ERROR_SUCCESS);
+  DWORD values = 0, type = 0, size = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                   nullptr, nullptr, nullptr);
+  EXPECT_EQ(values, 32u);
+  EXPECT_EQ(RegQueryValueExA(key, "1_State", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, 2u);
+  // A number where text belongs: zero reads as empty text.
+  const DWORD zero = 0;
+  RegSetValueExA(key, "0_Name", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
+  RegCloseKey(key);
+  std::string text = "x";
+  EXPECT_TRUE(ReadSetting(platform, "Actions", "0_Name", text));
+  EXPECT_EQ(text, "");
+
+  // The real user's key, seen for a moment without the override, never gets
+  // what the product writes.
+  const std::string marker = "marker_" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(WriteSetting(platform, "Actions", marker, "1"));
+  const auto lookup = [&](HKEY root) {
+    return RegGetValueA(root, kActions, marker.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, nullptr);
+  };
+  EXPECT_EQ(lookup(wintest::PrivateCurrentUser()), ERROR_SUCCESS);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, nullptr), ERROR_SUCCESS);
+  const LONG real = lookup(HKEY_CURRENT_USER);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, wintest::PrivateCurrentUser()), ERROR_SUCCESS);
+  EXPECT_EQ(real, ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(world.texts, wintest::Lines{});
+}
+
+}  // namespace
+}  // namespace mw
