@@ -38,7 +38,7 @@ add_test(NAME windows_unit_tests COMMAND mountwick_unit_tests)
 # Tests of the real adapters under Wine.
 file(GLOB MOUNTWICK_WIN_TESTS CONFIGURE_DEPENDS tests/unit/*_win_test.cpp)
 if(MOUNTWICK_WIN_TESTS)
-  add_executable(mountwick_win_tests ${MOUNTWICK_WIN_TESTS} tests/unit/win_test_support.cpp)
+  add_executable(mountwick_win_tests ${MOUNTWICK_WIN_TESTS})
   target_include_directories(mountwick_win_tests PRIVATE tests)
   target_link_libraries(mountwick_win_tests PRIVATE mountwick_win mountwick_fakes gtest gmock gtest_main)
   mountwick_warnings(mountwick_win_tests)

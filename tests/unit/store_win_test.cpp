@@ -1,7 +1,5 @@
 // The settings store with the real registry adapter under Wine, in the
 // private key that stands for the user's.
-#include <gtest/gtest.h>
-
 #include "store/action_store.h"
 #include "store/registry_settings.h"
 #include "unit/win_test_support.h"
@@ -31,17 +29,15 @@ TEST(StoreOnWindows, ActionsRoundTripThroughThePrivateUserKeyOnly) {
     EXPECT_EQ(loaded[i].State, saved[i].State);
   }
 
-  // Where the values really are: two Actions' worth, text counting its NUL.
+  // What is really stored: two Actions' worth of values, text with its NUL.
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(wintest::PrivateCurrentUser(), kActions, 0, KEY_ALL_ACCESS, &key),
+  ASSERT_EQ(RegOpenKeyExA(wintest::PrivateCurrentUser::key, kActions, 0, KEY_ALL_ACCESS, &key),
             ERROR_SUCCESS);
   DWORD values = 0, type = 0, size = 0;
   RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
                    nullptr, nullptr, nullptr);
-  EXPECT_EQ(values, 32u);
-  EXPECT_EQ(RegQueryValueExA(key, "1_State", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
-  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(size, 2u);
+  RegQueryValueExA(key, "1_State", nullptr, &type, nullptr, &size);
+  EXPECT_EQ(std::vector<DWORD>({values, type, size}), std::vector<DWORD>({32, REG_SZ, 2}));
   // A number where text belongs: zero reads as empty text.
   const DWORD zero = 0;
   RegSetValueExA(key, "0_Name", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
@@ -57,10 +53,11 @@ TEST(StoreOnWindows, ActionsRoundTripThroughThePrivateUserKeyOnly) {
   const auto lookup = [&](HKEY root) {
     return RegGetValueA(root, kActions, marker.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, nullptr);
   };
-  EXPECT_EQ(lookup(wintest::PrivateCurrentUser()), ERROR_SUCCESS);
+  EXPECT_EQ(lookup(wintest::PrivateCurrentUser::key), ERROR_SUCCESS);
   ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, nullptr), ERROR_SUCCESS);
   const LONG real = lookup(HKEY_CURRENT_USER);
-  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, wintest::PrivateCurrentUser()), ERROR_SUCCESS);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, wintest::PrivateCurrentUser::key),
+            ERROR_SUCCESS);
   EXPECT_EQ(real, ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(world.texts, wintest::Lines{});
 }

@@ -2,6 +2,8 @@
 // Helpers for the tests that run the real adapters under Wine.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -43,8 +45,26 @@ inline void SetEnv(const char* name, const std::string& value) {
   SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
 }
 
-// The key that stands for HKEY_CURRENT_USER while the tests run, so that they
-// never read or change the real user's settings.
-HKEY PrivateCurrentUser();
+// For the whole program HKEY_CURRENT_USER is a fresh key of this run's own,
+// so that no test reads or changes the real user's settings.
+struct PrivateCurrentUser : ::testing::Environment {
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());  // left by an earlier run with this pid
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, key), ERROR_SUCCESS);  // else no test runs
+  }
+  void TearDown() override {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\MountwickTests");  // fails while others run
+  }
+  const std::string path = "Software\\MountwickTests\\" + std::to_string(GetCurrentProcessId());
+  static inline HKEY key = nullptr;
+};
+inline const auto* const private_current_user =
+    ::testing::AddGlobalTestEnvironment(new PrivateCurrentUser);
 
 }  // namespace mw::wintest
