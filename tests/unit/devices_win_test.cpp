@@ -1,5 +1,5 @@
-// Enumeration and ejection with the real device setup adapter under Wine, on
-// fake USB devices installed into the test prefix.
+// Enumeration, ejection and property reads with the real device setup adapter
+// under Wine, on fake USB devices installed into the test prefix.
 #include <windows.h>
 #include <cfgmgr32.h>
 
@@ -12,7 +12,6 @@
 namespace mw {
 namespace {
 
-using fakeusb::FakeUsbDevice;
 using wintest::Lines;
 
 // The real adapter, noting the device each removal request was made for.
@@ -26,67 +25,65 @@ struct RecordingDeviceSetup : win32::Win32DeviceSetup {
   }
 };
 
-class DevicesOnWindows : public ::testing::Test {
- protected:
-  void TearDown() override {
-    for (const std::string& id : installed_) fakeusb::RemoveFakeUsbDevice(id);
+// The fake devices of this test, removed again however it ends.
+struct Installed : Lines {
+  ~Installed() {
+    for (const std::string& id : *this) fakeusb::RemoveFakeUsbDevice(id);
   }
-  // An identifier no other test or earlier run in this prefix uses.
-  std::string Unique(const std::string& stem) {
-    return stem + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter_);
-  }
-  // Installs the device under a fresh instance id, removed at teardown.
-  std::string Install(FakeUsbDevice device) {
-    device.instance_id = Unique("ROOT\\MWTEST\\D");
-    const fakeusb::Outcome outcome = fakeusb::InstallFakeUsbDevice(device);
-    EXPECT_TRUE(outcome.ok()) << outcome.step << " " << outcome.error;
-    installed_.push_back(device.instance_id);
-    return device.instance_id;
-  }
-  const DeviceRecord* Find(bool all_known, const std::string& hardware_id) {
-    EnumerateDevices(world_.platform(&devices_), list_, all_known);
-    EXPECT_EQ(world_.texts, Lines{});
-    const int at = FindDeviceByHardwareID(hardware_id, list_);
-    return at < 0 ? nullptr : &list_[static_cast<std::size_t>(at)];
-  }
-
-  wintest::World world_;
-  RecordingDeviceSetup devices_;
-  DeviceList list_;
-  Lines installed_;
-  int counter_ = 0;
 };
 
-TEST_F(DevicesOnWindows, ListsAndEjectsInstalledDevicesUntilRemoved) {
-  const std::string a = Unique("USB\\VID_F00D&PID_0001&REV_"), b = Unique("USB\\VID_F00D&X");
-  const std::string c = Unique("USB\\VID_F00D&PID_0002&X"), d = Unique("USB\\VID_F00D&PID_0003&X");
+TEST(DevicesOnWindows, ListsAndEjectsInstalledDevicesUntilRemoved) {
+  const std::string run = std::to_string(GetCurrentProcessId());  // ids no other run uses
+  const std::string a = "USB\\VID_F00D&PID_0001&REV_" + run, b = "USB\\VID_F00D&X" + run;
+  const std::string c = "USB\\VID_F00D&PID_0002&X" + run, d = "USB\\VID_F00D&PID_0003&X" + run;
   const struct {
-    FakeUsbDevice device;  // hardware ids, friendly name, description, maker, service, location
+    fakeusb::FakeUsbDevice device;  // instance id, hardware ids, friendly name, description,
+                                    // maker, service, location
     std::string hardware_id, display_name, details;
   } cases[] = {
       // The description lies inside the friendly name: not repeated.
-      {{"", {a, b}, "Mw Stick ", "Stick", "Fake Maker", "USBSTOR", "Port_#0003.Hub_#0001"},
+      {{"ROOT\\MWTEST\\A" + run,
+        {a, b},
+        "Mw Stick ",
+        "Stick",
+        "Fake Maker",
+        "USBSTOR",
+        "Port_#0003.Hub_#0001"},
        a + b,
        "Mw Stick /Fake Maker/Port_#0003.Hub_#0001",
        "HARDWAREID = " + a + b +
            "\r\nFRIENDLYNAME = Mw Stick \r\nDEVICEDESC = Stick\r\nMFG = Fake Maker"
            "\r\nLOCATION_INFORMATION = Port_#0003.Hub_#0001\r\nSERVICE = USBSTOR"},
       // An empty maker, the rest missing.
-      {{"", {c}, {}, {}, ""}, c, "", "HARDWAREID = " + c + "\r\nMFG = "},
+      {{"ROOT\\MWTEST\\C" + run, {c}, {}, {}, ""}, c, "", "HARDWAREID = " + c + "\r\nMFG = "},
       // Shift-JIS with 0x5C trail bytes, through the system's ANSI conversions.
-      {{"", {d}, {}, "ソフト表示", "能力メーカー  ", ""},
+      {{"ROOT\\MWTEST\\D" + run, {d}, {}, "ソフト表示", "能力メーカー  ", ""},
        d,
        "ソフト表示/能力メーカー",
        "HARDWAREID = " + d + "\r\nDEVICEDESC = ソフト表示\r\nMFG = 能力メーカー  \r\nSERVICE = "},
   };
-  for (const auto& each : cases) Install(each.device);
+  Installed installed;
+  for (const auto& each : cases) {
+    fakeusb::RemoveFakeUsbDevice(each.device.instance_id);  // left by an aborted run
+    const fakeusb::Outcome outcome = fakeusb::InstallFakeUsbDevice(each.device);
+    ASSERT_TRUE(outcome.ok()) << outcome.step << " " << outcome.error;
+    installed.push_back(each.device.instance_id);
+  }
+  wintest::World world;
+  RecordingDeviceSetup devices;
+  DeviceList list;
+  const auto find = [&](bool all_known, const std::string& hardware_id) -> const DeviceRecord* {
+    EnumerateDevices(world.platform(&devices), list, all_known);
+    const int at = FindDeviceByHardwareID(hardware_id, list);
+    return at < 0 ? nullptr : &list[static_cast<std::size_t>(at)];
+  };
 
   // Wine 8 lists every device with the interface whatever DIGCF_PRESENT says,
   // and never provides SPDRP_PHYSICAL_DEVICE_OBJECT_NAME, so the records read
   // as not present and have no line for it in either mode.
   for (const bool all_known : {false, true}) {
     for (const auto& each : cases) {
-      const DeviceRecord* record = Find(all_known, each.hardware_id);
+      const DeviceRecord* record = find(all_known, each.hardware_id);
       ASSERT_NE(record, nullptr) << each.hardware_id << " all_known=" << all_known;
       EXPECT_EQ(record->DisplayName, each.display_name);
       EXPECT_EQ(record->Details, each.details);
@@ -94,43 +91,39 @@ TEST_F(DevicesOnWindows, ListsAndEjectsInstalledDevicesUntilRemoved) {
     }
   }
   // A removal request goes to the one device with the whole id (Wine grants
-  // every request): none for one string of the list or a generic entry.
+  // every request): none for one string of the list, a generic entry, or a
+  // device that has gone.
   const std::pair<std::string, Lines> ejects[] = {
-      {a + b, {installed_[0]}}, {c, {installed_[1]}}, {a, {}}, {kGenericVolumeId, {}}};
+      {a + b, {installed[0]}}, {c, {installed[1]}}, {a, {}}, {kGenericVolumeId, {}}};
   for (const auto& [hardware_id, asked] : ejects) {
-    devices_.asked.clear();
-    EXPECT_EQ(EjectDevice(world_.platform(&devices_), hardware_id), 0) << hardware_id;
-    EXPECT_EQ(devices_.asked, asked) << hardware_id;
+    devices.asked.clear();
+    EXPECT_EQ(EjectDevice(world.platform(&devices), hardware_id), 0) << hardware_id;
+    EXPECT_EQ(devices.asked, asked) << hardware_id;
   }
-  ASSERT_TRUE(fakeusb::RemoveFakeUsbDevice(installed_[0]).ok());
-  for (const bool all_known : {false, true}) {
-    EXPECT_EQ(Find(all_known, a + b), nullptr) << all_known;
-    EXPECT_NE(Find(all_known, c), nullptr) << all_known;
-  }
-  devices_.asked.clear();
-  EXPECT_EQ(EjectDevice(world_.platform(&devices_), a + b), 0);
-  EXPECT_EQ(devices_.asked, Lines{});
-  EXPECT_EQ(world_.texts, Lines{});
-}
+  ASSERT_TRUE(fakeusb::RemoveFakeUsbDevice(installed[0]).ok());
+  EXPECT_EQ(find(true, a + b), nullptr);
+  EXPECT_NE(find(true, c), nullptr);
+  devices.asked.clear();
+  EXPECT_EQ(EjectDevice(world.platform(&devices), a + b), 0);
+  EXPECT_EQ(devices.asked, Lines{});
 
-// Wine fails the query for the device object name without setting a last
-// error; the adapter must not pass a stale ERROR_INSUFFICIENT_BUFFER on as
-// its answer, which the reader would take for "allocate and ask again".
-TEST_F(DevicesOnWindows, AnUnprovidedPropertyFailsWithoutAStaleLastError) {
-  Install({"", {Unique("USB\\VID_F00D&PID_0050&X")}});
+  // Wine fails the query for the device object name without setting a last
+  // error; the adapter must not pass a stale ERROR_INSUFFICIENT_BUFFER on as
+  // its answer, which the reader would take for "allocate and ask again".
   DeviceSetupPort::DeviceSet set = 0;
   std::uint32_t last_error = 0, required = 0;
-  ASSERT_TRUE(devices_.OpenUsbDeviceSet(DIGCF_PRESENT | DIGCF_DEVICEINTERFACE, &set, &last_error));
+  ASSERT_TRUE(devices.OpenUsbDeviceSet(DIGCF_PRESENT | DIGCF_DEVICEINTERFACE, &set, &last_error));
   DeviceElement element;
-  ASSERT_TRUE(devices_.EnumDevice(set, 0, &element));
+  ASSERT_TRUE(devices.EnumDevice(set, 0, &element));
   SetLastError(ERROR_INSUFFICIENT_BUFFER);
-  EXPECT_FALSE(devices_.GetProperty(set, element, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME, nullptr, 0,
-                                    &required, &last_error));
+  EXPECT_FALSE(devices.GetProperty(set, element, SPDRP_PHYSICAL_DEVICE_OBJECT_NAME, nullptr, 0,
+                                   &required, &last_error));
   EXPECT_EQ(last_error, static_cast<std::uint32_t>(ERROR_SUCCESS));
   EXPECT_FALSE(
-      devices_.GetProperty(set, element, SPDRP_UPPERFILTERS, nullptr, 0, &required, &last_error));
+      devices.GetProperty(set, element, SPDRP_UPPERFILTERS, nullptr, 0, &required, &last_error));
   EXPECT_EQ(last_error, static_cast<std::uint32_t>(ERROR_INVALID_DATA));  // a reason given passes
-  devices_.DestroyDeviceSet(set);
+  devices.DestroyDeviceSet(set);
+  EXPECT_EQ(world.texts, Lines{});
 }
 
 }  // namespace
