@@ -19,6 +19,9 @@ using wintest::Lines;
 constexpr char kBin[] = "C:\\mwlaunch\\bin";
 constexpr char kSpaced[] = "C:\\Program Files\\Mw Launch";
 constexpr char kPlanted[] = "C:\\Program.exe";
+// The copies of the child as the module path they report reads, upper-cased.
+constexpr char kBinChild[] = "C:\\MWLAUNCH\\BIN\\REC.EXE";
+constexpr char kSpacedChild[] = "C:\\PROGRAM FILES\\MW LAUNCH\\REC.EXE";
 
 void PutDefault(const std::string& path, const std::string& value) {
   RegSetValueA(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(),
@@ -58,9 +61,9 @@ class LauncherOnWindows : public ::testing::Test {
     const std::string folder = testfiles::MakeFreshFolder("mw_launch");
     argv_file_ = folder + "\\argv.txt";
     wintest::SetEnv("MW_ARGV_FILE", argv_file_);
-    for (const auto& [name, value] : {std::pair{"MW_BIN", kBin}, {"MW_SPACED", kSpaced}})
+    for (const auto& [name, value] :
+         {std::pair{"MW_BIN", kBin}, {"MW_SPACED", kSpaced}, {"MW_WORD", "Wort"}})
       wintest::SetEnv(name, value);
-    wintest::SetEnv("MW_WORD", "Wort");
   }
   static void TearDownTestSuite() {
     PutDefault(".html", html_class_);
@@ -75,7 +78,7 @@ class LauncherOnWindows : public ::testing::Test {
     std::istringstream text(wintest::ReadFile(argv_file_));
     Lines lines;
     for (std::string line; std::getline(text, line);) lines.push_back(line);
-    if (!lines.empty()) lines[0] = wintest::Upper(lines[0]);
+    if (!lines.empty()) CharUpperA(lines[0].data());
     DeleteFileA(argv_file_.c_str());
     return lines;
   }
@@ -85,8 +88,7 @@ class LauncherOnWindows : public ::testing::Test {
 };
 
 TEST_F(LauncherOnWindows, StartsEveryCommonFormAsTyped) {
-  const std::string bin = wintest::Upper(std::string(kBin) + "\\rec.exe");
-  const std::string spaced = wintest::Upper(std::string(kSpaced) + "\\rec.exe");
+  const std::string bin = kBinChild, spaced = kSpacedChild;
   const std::vector<std::pair<std::string, Lines>> cases = {
       {"C:\\mwlaunch\\bin\\rec.exe", {bin}},
       {"C:\\mwlaunch\\bin\\rec.exe /A /B", {bin, "/A", "/B"}},
@@ -125,8 +127,7 @@ TEST_F(LauncherOnWindows, StartsEveryCommonFormAsTyped) {
 // The new drive's label and folder decide whether the program starts, and
 // its letter replaces the token, inside quotes too.
 TEST_F(LauncherOnWindows, RunsOnTheMappedDriveOnlyWhenItsChecksPass) {
-  const Lines started = {wintest::Upper(std::string(kBin) + "\\rec.exe"), "/root=E:\\DCIM",
-                         "E:\\a b"};
+  const Lines started = {kBinChild, "/root=E:\\DCIM", "E:\\a b"};
   const struct {
     std::string volume, path;
     Lines received;
@@ -158,7 +159,7 @@ TEST_F(LauncherOnWindows, WaitsForTheChildOnlyWhenAsked) {
   }
   wintest::SetEnv("MW_RECORD_SLEEP_MS", "");
   Sleep(2000);  // the child not waited for ends before the next test
-  Received();
+  DeleteFileA(argv_file_.c_str());
 }
 
 // A failed start and a failed shell open both show the system's own text.

@@ -36,11 +36,6 @@ struct World : win32::Win32UserNotices {
   }
 };
 
-inline std::string Upper(std::string text) {
-  CharUpperA(text.data());
-  return text;
-}
-
 inline void SetEnv(const char* name, const std::string& value) {
   SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
 }
