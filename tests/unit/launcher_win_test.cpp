@@ -1,7 +1,6 @@
-// The launcher and the runner with the real process, shell, volume and
-// registry adapters under Wine. What a started program received is read back
-// from the program itself: the module that really ran and the arguments its C
-// runtime parsed.
+// The launcher and the runner with the real adapters under Wine. What a
+// started program received is read back from the program itself: the module
+// that really ran and the arguments its C runtime parsed.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -48,10 +47,8 @@ class LauncherOnWindows : public ::testing::Test {
         {"C:\\mwlaunch\\doc.mwtestdoc", ""},
         {"C:\\mwlaunch\\My Docs\\a b.mwtestdoc", ""}};
     for (const auto& [path, text] : files) std::ofstream(path, std::ios::binary) << text;
-    char html[256] = {};
-    LONG size = sizeof html;
-    RegQueryValueA(HKEY_CLASSES_ROOT, ".html", html, &size);
-    html_class_ = html;
+    LONG size = sizeof html_class_;
+    RegQueryValueA(HKEY_CLASSES_ROOT, ".html", html_class_, &size);
     const std::pair<std::string, std::string> keys[] = {
         {".mwtestdoc", "MountwickTest.Document"},
         {"MountwickTest.Document\\shell\\open\\command", "\"" + spaced + "\" \"%1\""},
@@ -83,7 +80,8 @@ class LauncherOnWindows : public ::testing::Test {
     return lines;
   }
 
-  static inline std::string html_class_, argv_file_;
+  static inline char html_class_[256] = {};
+  static inline std::string argv_file_;
   wintest::World world_;
 };
 
