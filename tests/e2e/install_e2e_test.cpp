@@ -18,18 +18,17 @@ std::string Folder(int csidl) {
 }
 
 TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSettings) {
-  const std::string setup = BinFolder() + "\\..\\dist\\Mountwick-1.0-Build102-Setup.exe";
-  ASSERT_TRUE(FileExists(setup)) << setup;
+  const std::string setup = Bin() + "\\..\\dist\\Mountwick-1.0-Build102-Setup.exe";
+  ASSERT_TRUE(Exists(setup)) << setup;
   const std::string install = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Mountwick";
   const std::string menu = Folder(CSIDL_PROGRAMS) + "\\Mountwick";
   ASSERT_EQ(RunAndWait("\"" + setup + "\" /S /STARTUP", 120000), 0);
   for (const char* file : {"Mountwick.exe", "readme.txt", "uninstall.exe"})
-    EXPECT_TRUE(FileExists(install + "\\" + file)) << file;
+    EXPECT_TRUE(Exists(install + "\\" + file)) << file;
 
   // Each shortcut starts the installed program in its own folder, which the
   // update checker's values name; the settings one opens the settings.
   StoreActions({});
-  WriteString(kCheckerRoot, "", "");
   const struct {
     std::string shortcut;
     bool opens_settings;
@@ -37,37 +36,33 @@ TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSett
                    {menu + "\\Mountwick の設定.lnk", true},
                    {Folder(CSIDL_STARTUP) + "\\Mountwick.lnk", false}};
   for (const auto& s : shortcuts) {
-    WriteString(std::string(kCheckerRoot) + "\\support@quillory.example\\Mountwick", "FilePath",
-                "");
+    WriteString(kCheckerKey, "FilePath", "");
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.fMask = SEE_MASK_FLAG_NO_UI;
     info.lpFile = s.shortcut.c_str();
     info.nShow = SW_SHOWNORMAL;
     ASSERT_TRUE(ShellExecuteExA(&info)) << s.shortcut;
     HWND window = nullptr;
-    EXPECT_TRUE(
-        WaitUntil([&] { return (window = FindWindowA("MOUNTWICK", nullptr)) != nullptr; }, 20000));
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    EXPECT_EQ(WaitForWindow(id, kSettingsCaption, s.opens_settings ? 10000 : 1500) != nullptr,
+    EXPECT_TRUE(WaitUntil([&] { return (window = FindWindowA("MOUNTWICK", nullptr)); }, 20000));
+    GetWindowThreadProcessId(window, &pid_);
+    EXPECT_EQ(WaitFor(kSettingsCaption, s.opens_settings ? 10000 : 1500) != nullptr,
               s.opens_settings)
         << s.shortcut;
-    EXPECT_EQ(
-        ReadString(std::string(kCheckerRoot) + "\\support@quillory.example\\Mountwick", "FilePath"),
-        install + "\\Mountwick.exe")
-        << s.shortcut;
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
-    TerminateProcess(process, 0);  // an open settings dialog would hold a quit back
-    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0);
-    CloseHandle(process);
-    if (info.hProcess) CloseHandle(info.hProcess);
+    EXPECT_EQ(ReadString(kCheckerKey, "FilePath"), install + "\\Mountwick.exe") << s.shortcut;
+    HANDLE process = OpenProcess(
+        SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_);
+    char image[MAX_PATH] = {};
+    DWORD size = sizeof image;
+    QueryFullProcessImageNameA(process, 0, image, &size);
+    EXPECT_EQ(lstrcmpiA(image, (install + "\\Mountwick.exe").c_str()), 0) << image;
+    Kill(process);  // not a quit: an open dialog would hold it back
   }
 
   ASSERT_EQ(RunAndWait("\"" + install + "\\uninstall.exe\" /S _?=" + install, 120000), 0);
-  EXPECT_FALSE(FileExists(install + "\\Mountwick.exe"));
-  EXPECT_FALSE(FileExists(menu + "\\Mountwick.lnk"));
-  EXPECT_FALSE(FileExists(Folder(CSIDL_STARTUP) + "\\Mountwick.lnk"));
+  EXPECT_FALSE(Exists(install + "\\Mountwick.exe"));
+  EXPECT_FALSE(Exists(menu + "\\Mountwick.lnk"));
+  EXPECT_FALSE(Exists(Folder(CSIDL_STARTUP) + "\\Mountwick.lnk"));
   EXPECT_TRUE(KeyExists(kProductKey));  // the settings stay
   DeleteFileA((install + "\\uninstall.exe").c_str());
   RemoveDirectoryA(install.c_str());

@@ -10,42 +10,33 @@
 
 #include "resource.h"
 
-namespace {
-
-HWND WaitForCaption(const char* caption) {
+static HWND WaitForCaption(const char* caption) {
   for (int i = 0; i < 300; ++i, Sleep(100))
     if (HWND found = FindWindowA(nullptr, caption); found && IsWindowVisible(found)) return found;
   return nullptr;
 }
 
-int Fail(const char* what) {
-  std::fprintf(stderr, "screenshot_driver: %s\n", what);
-  return 1;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  HWND dialog = WaitForCaption("Mountwick Ver1.0 (Build102)  アクションの設定");
-  if (!dialog) return Fail("the settings dialog did not open");
+  HWND shown = WaitForCaption("Mountwick Ver1.0 (Build102)  アクションの設定");
+  HWND list = GetDlgItem(shown, IDC_ACTION_LIST);
   // A click on the first row, just below the list's header (LVM_GETHEADER).
-  HWND list = GetDlgItem(dialog, IDC_ACTION_LIST);
   RECT header = {};
   GetClientRect(reinterpret_cast<HWND>(SendMessageA(list, 0x1000 + 31, 0, 0)), &header);
-  const LPARAM point = MAKELPARAM(40, header.bottom + 6);
-  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-  PostMessageA(list, WM_LBUTTONUP, 0, point);
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, header.bottom + 6));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(40, header.bottom + 6));
   char name[8] = {};
-  for (int i = 0; i < 100 && GetDlgItemTextA(dialog, IDE_NAME, name, sizeof name) == 0; ++i)
-    Sleep(100);
-  if (name[0] == '\0') return Fail("the first Action could not be selected");
-  HWND shown = dialog;
-  if (argc > 1 && std::strcmp(argv[1], "extended") == 0) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_CHANGE, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_CHANGE)));
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_EXTENDED, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_EXTENDED)));
-    if (!(shown = WaitForCaption("Mountwick 拡張設定"))) return Fail("no extended settings");
+  for (int i = 0; i < 100 && shown && !GetDlgItemTextA(shown, IDE_NAME, name, 8); ++i) Sleep(100);
+  if (shown && name[0] && argc > 1 && std::strcmp(argv[1], "extended") == 0) {
+    SendMessageA(shown, WM_COMMAND, IDC_CHANGE,
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, IDC_CHANGE)));
+    PostMessageA(shown, WM_COMMAND, IDC_EXTENDED,
+                 reinterpret_cast<LPARAM>(GetDlgItem(shown, IDC_EXTENDED)));
+    shown = WaitForCaption("Mountwick 拡張設定");
+  }
+  if (!shown || !name[0]) {
+    std::fprintf(stderr,
+                 "screenshot_driver: the settings did not open or show their first Action\n");
+    return 1;
   }
   // Let the window finish painting before the picture is taken.
   RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
