@@ -1,14 +1,14 @@
 #pragma once
-// Drives the real Mountwick.exe: a fresh state per case, the program started
-// in a working folder planted with DLLs and tools of the system's names,
-// broadcasts and clicks sent as the system sends them. The oracle is what the
-// started children received and what the registry holds after.
+// Drives the real Mountwick.exe in a working folder planted with DLLs and tools
+// of the system's names; the oracle is what the started children received.
 #include <windows.h>
 
 #include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,7 +29,7 @@ inline constexpr DWORD kDriveE = 1u << 4;  // the test prefix's E: is labelled "
 
 using Fields = std::map<std::string, std::string>;
 
-// One case: no Mountwick running, no settings, a fresh planted working folder.
+// One case: no settings, a fresh planted working folder; TearDown ends the program.
 class Case : public ::testing::Test {
  public:
   static std::string Bin() { return mw::testfiles::ProgramFolder(); }
@@ -62,7 +62,7 @@ class Case : public ::testing::Test {
   }
   static long RunAndWait(const std::string& command, DWORD timeout_ms) {
     HANDLE process = Launch(command);
-    const long code = process ? ExitCode(process, timeout_ms) : -2;
+    const long code = ExitCode(process, timeout_ms);  // -1 for no process too
     Kill(process);
     return code;
   }
@@ -80,9 +80,7 @@ class Case : public ::testing::Test {
   }
   static bool KeyExists(const char* path) {
     HKEY key = nullptr;
-    const bool exists = RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == 0;
-    if (exists) RegCloseKey(key);
-    return exists;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == 0 && !RegCloseKey(key);
   }
   static std::string ReadString(const char* path, const std::string& name) {
     char text[2048] = {};
@@ -118,12 +116,9 @@ class Case : public ::testing::Test {
   }
   static void SendTray(HWND window, UINT mouse) { PostMessageA(window, 0x8064, 1, mouse); }
   // Posted, for buttons that open a box; Command returns when the dialog is done.
-  static void Press(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, id, reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-  }
+  static void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
   static bool Command(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) &&
-           Send(dialog, WM_COMMAND, id, reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    return IsWindowEnabled(GetDlgItem(dialog, id)) && Send(dialog, WM_COMMAND, id);
   }
   // The top-level windows of the program with a caption (visible ones) or of a class.
   std::vector<HWND> Windows(const char* caption, const char* kind = nullptr) const {
@@ -140,18 +135,8 @@ class Case : public ::testing::Test {
     WaitUntil([&] { return !(found = Windows(caption, kind)).empty(); }, timeout_ms);
     return found.empty() ? nullptr : found.front();
   }
-  static std::string Text(HWND window, int id) {
-    char text[2048] = {};
-    GetDlgItemTextA(window, id, text, sizeof text);
-    return text;
-  }
 
   void SetUp() override {
-    for (HWND stray; (stray = FindWindowA("MOUNTWICK", nullptr)) != nullptr; Sleep(100)) {
-      DWORD id = 0;
-      GetWindowThreadProcessId(stray, &id);
-      Kill(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-    }
     RemoveAllSettings();
     folder_ = mw::testfiles::MakeFreshFolder("mw_e2e");
     record_ = folder_ + "\\record.txt";
@@ -181,14 +166,12 @@ class Case : public ::testing::Test {
   // a run of any other program starts with that program's path and '>'.
   std::vector<std::string> Runs() const {
     std::vector<std::string> runs;
-    const std::string text = Read(record_);
-    for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
-      end = text.find('\n', at);
-      const std::string line = text.substr(at, end - at);
+    std::istringstream text(Read(record_));
+    for (std::string line; std::getline(text, line);) {
       const std::size_t bar = line.find('|'), tab = line.find('\t', bar);
       if (bar == std::string::npos) continue;  // "ended"
       std::string run = tab == std::string::npos ? "" : line.substr(tab + 1);
-      for (char& c : run) c = c == '\t' ? '|' : c;
+      std::replace(run.begin(), run.end(), '\t', '|');
       const std::string module = line.substr(0, bar);
       runs.push_back(lstrcmpiA(module.c_str(), Child().c_str()) == 0 ? run : module + ">" + run);
     }

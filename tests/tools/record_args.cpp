@@ -1,8 +1,7 @@
-// A child for tests. With MW_RECORD_FILE set it appends one line, "<its own
-// path>|<its command line>" and a tab before each argument its C runtime
-// parsed (what the system really gave it); with MW_RECORD_SLEEP_MS it then
-// stays that long and appends "ended". With MW_ARGV_FILE set it writes there
-// its own path and then its arguments, one per line.
+// A child for tests. With MW_RECORD_FILE it appends "<its path>|<its command
+// line>" and a tab before each argument its C runtime parsed, as one line; with
+// MW_RECORD_SLEEP_MS it then stays that long and appends "ended". With
+// MW_ARGV_FILE it writes there its own path and then its arguments, one a line.
 #include <windows.h>
 
 #include <cstdio>

@@ -1,8 +1,7 @@
-// Puts the settings dialogs of a Mountwick started with "/S" into the state the
-// README shows and prints the screen rectangle to capture, "left top width height":
+// Puts the settings dialogs of a Mountwick started with "/S" into the state the README
+// shows and prints the rectangle to capture, "left top width height" (exit code 1: no window):
 //   screenshot_driver settings   the settings dialog with its first Action selected
 //   screenshot_driver extended   then the extended settings of that Action
-// Exit code 1 when a window did not come.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,15 +26,12 @@ int main(int argc, char** argv) {
   char name[8] = {};
   for (int i = 0; i < 100 && shown && !GetDlgItemTextA(shown, IDE_NAME, name, 8); ++i) Sleep(100);
   if (shown && name[0] && argc > 1 && std::strcmp(argv[1], "extended") == 0) {
-    SendMessageA(shown, WM_COMMAND, IDC_CHANGE,
-                 reinterpret_cast<LPARAM>(GetDlgItem(shown, IDC_CHANGE)));
-    PostMessageA(shown, WM_COMMAND, IDC_EXTENDED,
-                 reinterpret_cast<LPARAM>(GetDlgItem(shown, IDC_EXTENDED)));
+    SendMessageA(shown, WM_COMMAND, IDC_CHANGE, 0);
+    PostMessageA(shown, WM_COMMAND, IDC_EXTENDED, 0);
     shown = WaitForCaption("Mountwick 拡張設定");
   }
   if (!shown || !name[0]) {
-    std::fprintf(stderr,
-                 "screenshot_driver: the settings did not open or show their first Action\n");
+    std::fprintf(stderr, "screenshot_driver: no settings, or no first Action in them\n");
     return 1;
   }
   // Let the window finish painting before the picture is taken.

@@ -1,10 +1,8 @@
 // Installs and removes fake USB devices in a test Wine prefix, for scripts:
-//   usb_device_tool add INSTANCE-ID [--hwid ID]... [--friendly NAME] [--desc TEXT]
-//                   [--mfg TEXT] [--service NAME] [--location TEXT]
-//   usb_device_tool remove INSTANCE-ID
-// An option left out is a property the device does not have. Exit code 0 on
-// success, 1 when the system refused (stderr names the call), 2 for a command
-// line it does not understand.
+//   usb_device_tool add ID [--hwid HWID]... [--friendly|--desc|--mfg|--service|--location TEXT]
+//   usb_device_tool remove ID         (ID: an instance id such as ROOT\MWTEST\0000)
+// An option left out is a property the device does not have. Exit code 0 on success,
+// 1 when the system refused (stderr names the call), 2 for a command line it does not understand.
 #include <windows.h>
 
 #include <cstdio>
