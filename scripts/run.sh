@@ -61,7 +61,7 @@ done
 shot="$root/build/demo/screenshot.png"
 import -window root "$shot" 2>/dev/null || true
 if [[ -s "$record_unix" ]]; then
-  echo "run: the started program received: $(cut -d'|' -f2- "$record_unix" | tr -d '\r')"
+  echo "run: the started program received: $(cut -d'|' -f2- "$record_unix" | cut -f1 | tr -d '\r')"
 else
   echo "run: no program was started" >&2
   exit 1

@@ -1,125 +1,198 @@
 #pragma once
-// Drives the real Mountwick.exe: a fresh state per case, the program started
-// in its own working directory, broadcasts and tray clicks sent as the system
-// sends them, notices found by caption and answered. Every wait is bounded.
+// Drives the real Mountwick.exe in a working folder planted with DLLs and tools
+// of the system's names; the oracle is what the started children received.
 #include <windows.h>
 
+#include <dbt.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tools/fake_usb_device.h"
+#include "tools/test_files_win.h"
 
 namespace e2e {
 
 inline constexpr char kNoticeCaption[] = "Mountwickからの通知";
+inline constexpr char kSettingsCaption[] = "Mountwick Ver1.0 (Build102)  アクションの設定";
 inline constexpr char kProductKey[] = "software\\Quillory\\Mountwick";
 inline constexpr char kActionsKey[] = "software\\Quillory\\Mountwick\\1.0\\Actions";
-inline constexpr UINT kTrayCallback = 0x8064;
+inline constexpr char kCheckerRoot[] = "Software\\Tivolane";
+inline constexpr char kCheckerKey[] = "Software\\Tivolane\\support@quillory.example\\Mountwick";
+inline constexpr char kVolumeId[] = "MESSAGE://DBT_DEVICEARRIVAL/VOLUME";
+inline constexpr char kMediaId[] = "MESSAGE://DBT_DEVICEARRIVAL/MEDIA";
+inline constexpr DWORD kDriveE = 1u << 4;  // the test prefix's E: is labelled "Photos", holds DCIM
 
-std::string BinFolder();
-// A new, empty folder under the temporary folder, named after name.
-std::string MakeWorkFolder(const std::string& name);
-std::string ReadFile(const std::string& path);
-bool FileExists(const std::string& path);
-// Polls until test() holds or timeout_ms passed.
-template <class Test>
-bool WaitUntil(Test test, DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (test()) return true;
-    if (GetTickCount() - start >= timeout_ms) return false;
-    Sleep(50);
-  }
-}
+using Fields = std::map<std::string, std::string>;
 
-// Registry state.
-void RemoveAllSettings();
-bool KeyExists(HKEY root, const std::string& path);
-std::string ReadString(HKEY root, const std::string& path, const std::string& name);
-void WriteString(HKEY root, const std::string& path, const std::string& name,
-                 const std::string& text);
-void StoreActions(const std::vector<std::map<std::string, std::string>>& actions);
-// The names of the values under path, in the registry's order; empty when the
-// key is missing.
-std::vector<std::string> ValueNames(HKEY root, const std::string& path);
-
-// One started Mountwick.exe.
-class Mountwick {
+// One case: no settings, a fresh planted working folder; TearDown ends the program.
+class Case : public ::testing::Test {
  public:
-  Mountwick() = default;
-  Mountwick(const Mountwick&) = delete;
-  Mountwick& operator=(const Mountwick&) = delete;
-  ~Mountwick();
+  static std::string Bin() { return mw::testfiles::ProgramFolder(); }
+  static std::string Child() { return Bin() + "\\record_args.exe"; }
+  static std::string Read(const std::string& path) { return mw::testfiles::ReadFile(path); }
+  static bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != ~0u; }
+  template <class Test>
+  static bool WaitUntil(Test test, DWORD timeout_ms) {
+    for (const DWORD start = GetTickCount(); !test(); Sleep(50))
+      if (GetTickCount() - start >= timeout_ms) return false;
+    return true;
+  }
 
-  // Starts the program with arguments in folder; environment additions go to
-  // the started programs too.
-  bool Start(const std::string& arguments, const std::string& folder);
-  // Waits for the hidden main window of class "MOUNTWICK".
-  HWND WaitForMainWindow(DWORD timeout_ms = 20000);
-  // Waits for the process to end; its exit code, or -1 on timeout.
-  long WaitForExit(DWORD timeout_ms);
-  void Quit();  // the tray menu's quit command
-  void Kill();
-  HANDLE process() const { return process_; }
-  HWND window() const { return window_; }
+  // A started process, or null; its exit code, -1 while it still runs.
+  static HANDLE Launch(std::string command, const char* folder = nullptr) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                        &startup, &info))
+      return nullptr;
+    CloseHandle(info.hThread);
+    return info.hProcess;
+  }
+  static long ExitCode(HANDLE process, DWORD timeout_ms) {
+    DWORD code = ~0u;
+    if (WaitForSingleObject(process, timeout_ms) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process, &code);
+    return static_cast<long>(code);
+  }
+  static long RunAndWait(const std::string& command, DWORD timeout_ms) {
+    HANDLE process = Launch(command);
+    const long code = ExitCode(process, timeout_ms);  // -1 for no process too
+    Kill(process);
+    return code;
+  }
+  static void Kill(HANDLE process) {
+    if (process && TerminateProcess(process, 99)) WaitForSingleObject(process, 5000);
+    if (process) CloseHandle(process);
+  }
 
- private:
-  HANDLE process_ = nullptr;
-  HWND window_ = nullptr;
-};
-
-// Kills any Mountwick left over from an earlier case.
-void KillStrayInstances();
-
-// Broadcasts as the system sends them.
-bool SendVolumeArrival(HWND window, DWORD unit_mask, WORD flags);
-bool SendDeviceNodesChanged(HWND window);
-bool SendTray(HWND window, UINT mouse_message);
-
-// Top-level windows of a process with a caption, the notices among them.
-HWND WaitForWindow(DWORD process_id, const std::string& caption, DWORD timeout_ms);
-std::vector<HWND> WindowsWithCaption(DWORD process_id, const std::string& caption);
-// The text of a message box.
-std::string MessageBoxText(HWND box);
-// Presses a button of a dialog or message box by its id.
-void PressButton(HWND dialog, int id);
-// Types text into a control key by key (WM_CHAR), so that the control's own
-// input rules, such as upper-casing, apply as they do for a user.
-void TypeText(HWND control, const std::string& text);
-// The window that has the keyboard focus in the thread that owns window.
-HWND FocusedWindow(HWND window);
-
-// The entries of a combo box of another process, in the ANSI code page.
-std::vector<std::string> ComboBoxEntries(HWND combo);
-
-// List views of another process: their item buffers have to live in that
-// process, so these go through memory allocated there.
-std::string ListViewText(HWND list, int row, int column);
-// A left click in the middle of the row's first column, as the mouse sends it.
-bool ClickListViewRow(HWND list, int row);
-
-// Saves a picture of the screen as a BMP file under the artifacts folder.
-void SaveScreenshot(const std::string& name);
-
-// A case of its own: no Mountwick running, no settings, a fresh working
-// folder, and the recording child's file named in the environment that the
-// started program passes on.
-class MountwickCase : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;  // keeps a screenshot, ends the program, removes the settings
-
+  // The current user's registry.
+  static void RemoveAllSettings() {
+    for (const char* key : {"software\\Quillory", kCheckerRoot}) {
+      RegDeleteTreeA(HKEY_CURRENT_USER, key);
+      RegDeleteKeyA(HKEY_CURRENT_USER, key);
+    }
+  }
+  static bool KeyExists(const char* path) {
+    HKEY key = nullptr;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) == 0 && !RegCloseKey(key);
+  }
+  static std::string ReadString(const char* path, const std::string& name) {
+    char text[2048] = {};
+    DWORD size = sizeof text - 1;
+    RegGetValueA(HKEY_CURRENT_USER, path, name.c_str(), RRF_RT_REG_SZ, nullptr, text, &size);
+    return text;
+  }
+  static void WriteString(const char* path, const std::string& name, const std::string& text) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, path, name.c_str(), REG_SZ, text.c_str(), text.size() + 1);
+  }
+  static void StoreActions(const std::vector<Fields>& actions) {
+    WriteString("software\\Quillory\\Mountwick\\1.0", "", "");
+    for (std::size_t i = 0; i < actions.size(); ++i)
+      for (const auto& [field, text] : actions[i])
+        WriteString(kActionsKey, std::to_string(i) + "_" + field, text);
+  }
   // An enabled Action that starts the recording child with arguments.
-  std::map<std::string, std::string> Action(const std::string& name, const std::string& id,
-                                            const std::string& arguments,
-                                            const std::string& state = "0") const;
+  static Fields Action(const std::string& name, const std::string& hardware_id,
+                       const std::string& arguments, Fields more = {}) {
+    more.insert({{"Name", name}, {"State", "0"}, {"HardwareID", hardware_id}, {"Eject", "0"}});
+    more.insert({"ExeFile", Child() + " " + arguments});
+    return more;
+  }
 
-  std::string folder_;
-  std::string record_;
-  std::string child_;
-  std::string screenshot_prefix_;
-  Mountwick app_;
+  // Messages as the system and the user send them; Send is true when answered in time.
+  static bool Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0, DWORD timeout = 15000) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, message, w, l, SMTO_NORMAL, timeout, &result) != 0;
+  }
+  static bool SendChange(HWND window, WPARAM event, DWORD unit_mask = 0, WORD flags = 0) {
+    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0, unit_mask, flags};
+    return Send(window, WM_DEVICECHANGE, event, unit_mask ? reinterpret_cast<LPARAM>(&volume) : 0);
+  }
+  static void SendTray(HWND window, UINT mouse) { PostMessageA(window, 0x8064, 1, mouse); }
+  // Posted, for buttons that open a box; Command returns when the dialog is done.
+  static void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
+  static bool Command(HWND dialog, int id) {
+    return IsWindowEnabled(GetDlgItem(dialog, id)) && Send(dialog, WM_COMMAND, id);
+  }
+  // The top-level windows of the program with a caption (visible ones) or of a class.
+  std::vector<HWND> Windows(const char* caption, const char* kind = nullptr) const {
+    std::vector<HWND> found;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, kind, caption)) != nullptr;) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid_ && (kind || IsWindowVisible(w))) found.push_back(w);
+    }
+    return found;
+  }
+  HWND WaitFor(const char* caption, DWORD timeout_ms = 10000, const char* kind = nullptr) const {
+    std::vector<HWND> found;
+    WaitUntil([&] { return !(found = Windows(caption, kind)).empty(); }, timeout_ms);
+    return found.empty() ? nullptr : found.front();
+  }
+
+  void SetUp() override {
+    RemoveAllSettings();
+    folder_ = mw::testfiles::MakeFreshFolder("mw_e2e");
+    record_ = folder_ + "\\record.txt";
+    SetEnvironmentVariableA("MW_RECORD_FILE", record_.c_str());
+    SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", nullptr);
+    // What the program loads or starts from its working folder would show.
+    for (const char* dll : {"version.dll", "uxtheme.dll", "dwmapi.dll", "cryptbase.dll",
+                            "profapi.dll", "hhctrl.ocx", "mw_missing.dll"})
+      CopyFileA((Bin() + "\\planted_marker.dll").c_str(), (folder_ + "\\" + dll).c_str(), FALSE);
+    for (const char* name : {"reg.exe", "regedit.exe", "hh.exe", "Mountwick.chm"})
+      CopyFileA(Child().c_str(), (folder_ + "\\" + name).c_str(), FALSE);
+  }
+  void TearDown() override {
+    Kill(process_);
+    for (const std::string& id : devices_) mw::fakeusb::RemoveFakeUsbDevice(id);
+    RemoveAllSettings();
+    EXPECT_FALSE(Exists(folder_ + "\\planted-dll-was-loaded.txt"));
+    for (const std::string& run : Runs()) EXPECT_EQ(run.find('>'), std::string::npos) << run;
+  }
+
+  HWND Start(const std::string& arguments = "", DWORD timeout_ms = 20000) {
+    process_ = Launch("\"" + Bin() + "\\Mountwick.exe\" " + arguments, folder_.c_str());
+    pid_ = GetProcessId(process_);
+    return timeout_ms ? WaitFor(nullptr, timeout_ms, "MOUNTWICK") : nullptr;
+  }
+  // The runs of the recording child so far, each its arguments joined by '|';
+  // a run of any other program starts with that program's path and '>'.
+  std::vector<std::string> Runs() const {
+    std::vector<std::string> runs;
+    std::istringstream text(Read(record_));
+    for (std::string line; std::getline(text, line);) {
+      const std::size_t bar = line.find('|'), tab = line.find('\t', bar);
+      if (bar == std::string::npos) continue;  // "ended"
+      std::string run = tab == std::string::npos ? "" : line.substr(tab + 1);
+      std::replace(run.begin(), run.end(), '\t', '|');
+      const std::string module = line.substr(0, bar);
+      runs.push_back(lstrcmpiA(module.c_str(), Child().c_str()) == 0 ? run : module + ">" + run);
+    }
+    return runs;
+  }
+  // Installs a fake USB device, removed after the case.
+  void Plug(const std::string& hardware_id) {
+    mw::fakeusb::FakeUsbDevice device;
+    device.instance_id = "ROOT\\MWE2E\\" + std::to_string(devices_.size());
+    device.hardware_ids = {hardware_id};
+    device.service = "USBSTOR";
+    mw::fakeusb::RemoveFakeUsbDevice(device.instance_id);  // left over from an aborted run
+    const auto installed = mw::fakeusb::InstallFakeUsbDevice(device);
+    ASSERT_TRUE(installed.ok()) << installed.step << " " << installed.error;
+    devices_.push_back(device.instance_id);
+  }
+
+  std::string folder_, record_;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  std::vector<std::string> devices_;
 };
 
 }  // namespace e2e

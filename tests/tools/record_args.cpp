@@ -1,42 +1,34 @@
-// A child for tests: appends "<its own path>|<the command line it was started
-// with>" as one line to the file named by MW_RECORD_FILE, then
-// stays alive for MW_RECORD_SLEEP_MS milliseconds when that is set, and
-// appends "ended" after the sleep so a test can see the order of events.
-// With MW_ARGV_FILE set it also writes there its own path and then the
-// arguments its C runtime parsed, one per line: what the system really gave it.
+// A child for tests. With MW_RECORD_FILE it appends "<its path>|<its command
+// line>" and a tab before each argument its C runtime parsed, as one line; with
+// MW_RECORD_SLEEP_MS it then stays that long and appends "ended". With
+// MW_ARGV_FILE it writes there its own path and then its arguments, one a line.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
-namespace {
-FILE* OpenNamed(const char* variable, const char* mode) {
+static void Write(const char* variable, const char* mode, const std::string& text) {
   char path[MAX_PATH] = {};
-  if (GetEnvironmentVariableA(variable, path, sizeof path) == 0) return nullptr;
-  return std::fopen(path, mode);
+  FILE* file = GetEnvironmentVariableA(variable, path, MAX_PATH) ? std::fopen(path, mode) : nullptr;
+  if (file) std::fputs(text.c_str(), file);  // one write: children running together do not mix
+  if (file) std::fclose(file);
 }
-}  // namespace
 
 int main(int argc, char** argv) {
-  char module[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, module, sizeof module);
-  if (FILE* file = OpenNamed("MW_ARGV_FILE", "wb")) {
-    std::fprintf(file, "%s\n", module);
-    for (int i = 1; i < argc; ++i) std::fprintf(file, "%s\n", argv[i]);
-    std::fclose(file);
+  char module[MAX_PATH] = {}, sleep_ms[32] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  std::string lines = std::string(module) + "\n";
+  std::string record = std::string(module) + "|" + GetCommandLineA();
+  for (int i = 1; i < argc; ++i) {
+    lines += std::string(argv[i]) + "\n";
+    record += std::string("\t") + argv[i];
   }
-  if (FILE* file = OpenNamed("MW_RECORD_FILE", "ab")) {
-    std::fprintf(file, "%s|%s\n", module, GetCommandLineA());
-    std::fclose(file);
-  }
-  char sleep_text[32] = {};
-  if (GetEnvironmentVariableA("MW_RECORD_SLEEP_MS", sleep_text, sizeof sleep_text) == 0) return 0;
-  if (const DWORD sleep_ms = std::strtoul(sleep_text, nullptr, 10); sleep_ms != 0) {
-    Sleep(sleep_ms);
-    if (FILE* file = OpenNamed("MW_RECORD_FILE", "ab")) {
-      std::fprintf(file, "ended\n");
-      std::fclose(file);
-    }
-  }
+  Write("MW_ARGV_FILE", "wb", lines);
+  Write("MW_RECORD_FILE", "ab", record + "\n");
+  GetEnvironmentVariableA("MW_RECORD_SLEEP_MS", sleep_ms, sizeof sleep_ms);
+  if (std::atoi(sleep_ms) <= 0) return 0;
+  Sleep(std::atoi(sleep_ms));
+  Write("MW_RECORD_FILE", "ab", "ended\n");
   return 0;
 }
