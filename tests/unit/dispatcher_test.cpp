@@ -27,12 +27,10 @@ std::vector<unsigned char> Volume(std::uint32_t mask, std::uint16_t flags = 0,
 }
 
 Action Bound(const std::string& name, const std::string& hardware_id, const char* state = "0") {
-  Action action;
-  action.Name = name;
-  action.HardwareID = hardware_id;
-  action.State = state;
-  action.ExeFile = "C:\\" + name + ".EXE %_newdrv_%";
-  return action;
+  return fake::MakeAction({{"Name", name},
+                           {"HardwareID", hardware_id},
+                           {"State", state},
+                           {"ExeFile", "C:\\" + name + ".EXE %_newdrv_%"}});
 }
 
 fake::FakeDevice Device(const std::string& hardware_id) {
@@ -40,32 +38,24 @@ fake::FakeDevice Device(const std::string& hardware_id) {
 }
 
 TEST(DeviceChangeRouting, RoutesByMessageTypeFlagsAndTheLowestDrive) {
-  struct Case {
-    const char* name;
-    std::uintptr_t wparam;
-    std::vector<unsigned char> broadcast;
-    DeviceEvent event;
-    char letter;
-  };
-  const std::vector<Case> cases = {
-      {"device nodes changed", kNodesChanged, {}, DeviceEvent::DeviceListChanged, '\0'},
-      {"volume", kArrival, Volume(0x30), DeviceEvent::VolumeArrived, 'E'},
-      {"drive A", kArrival, Volume(1), DeviceEvent::VolumeArrived, 'A'},
-      {"drive Z", kArrival, Volume(1u << 25), DeviceEvent::VolumeArrived, 'Z'},
-      {"medium", kArrival, Volume(1u << 3, 1), DeviceEvent::MediaArrived, 'D'},
-      {"network", kArrival, Volume(1u << 3, 2), DeviceEvent::None, '\0'},
-      {"network medium", kArrival, Volume(1u << 3, 3), DeviceEvent::None, '\0'},
-      {"other device type", kArrival, Volume(8, 0, 20, 5), DeviceEvent::None, '\0'},
-      {"header only", kArrival, Volume(8, 0, 12), DeviceEvent::None, '\0'},
-      {"no drive bit", kArrival, Volume(1u << 26), DeviceEvent::None, '\0'},
-      {"removal", 0x8004, Volume(8), DeviceEvent::None, '\0'},
-      {"no record", kArrival, {}, DeviceEvent::None, '\0'},
-  };
-  for (const Case& c : cases) {
+  const std::vector<std::tuple<std::uintptr_t, std::vector<unsigned char>, DeviceEvent, char>>
+      cases = {
+          {kNodesChanged, {}, DeviceEvent::DeviceListChanged, '\0'},
+          {kArrival, Volume(0x30), DeviceEvent::VolumeArrived, 'E'},
+          {kArrival, Volume(1), DeviceEvent::VolumeArrived, 'A'},
+          {kArrival, Volume(8, 1), DeviceEvent::MediaArrived, 'D'},
+          {kArrival, Volume(8, 2), DeviceEvent::None, '\0'},         // a network drive
+          {kArrival, Volume(8, 3), DeviceEvent::None, '\0'},         // a network medium
+          {kArrival, Volume(8, 0, 20, 5), DeviceEvent::None, '\0'},  // another device type
+          {kArrival, Volume(8, 0, 12), DeviceEvent::None, '\0'},     // the header only
+          {kArrival, Volume(1u << 26), DeviceEvent::None, '\0'},
+          {0x8004, Volume(8), DeviceEvent::None, '\0'},  // a removal
+      };
+  for (const auto& [wparam, record, event, letter] : cases) {
     const RoutedDeviceChange routed =
-        RouteDeviceChange(c.wparam, c.broadcast.empty() ? nullptr : c.broadcast.data());
-    EXPECT_EQ(routed.event, c.event) << c.name;
-    EXPECT_EQ(routed.letter, c.letter) << c.name;
+        RouteDeviceChange(wparam, record.empty() ? nullptr : record.data());
+    EXPECT_EQ(routed.event, event) << testing::PrintToString(record);
+    EXPECT_EQ(routed.letter, letter) << testing::PrintToString(record);
   }
 }
 
@@ -215,7 +205,7 @@ TEST_F(DispatcherTest, ARunWhoseThreadCannotStartIsDroppedAndReported) {
   ASSERT_EQ(world_.shown.size(), 1u);
   EXPECT_NE(world_.shown[0].text.find("アクション = Volume\n\nSysErr(8) メモリ不足です。"),
             std::string::npos);
-  EXPECT_FALSE(world_.IsHeld("Mutex_Mountwick_DiffDevice"));
+  EXPECT_FALSE(world_.MutexHeld());
 }
 
 TEST_F(DispatcherTest, ManyRunsOfOneDispatchRunExactlyOnceOnRealThreads) {

@@ -79,15 +79,8 @@ bool Shows(const std::string& text, long code) {
 // Every field differs from the defaults and from the same field of another Action.
 ActionList Tagged(const std::string& tag, int count) {
   ActionList list(static_cast<std::size_t>(count));
-  for (Action& action : list) {
-    int field = 0;
-    for (std::string* text :
-         {&action.Name, &action.State, &action.HardwareID, &action.ExeFile, &action.Eject,
-          &action.Ex_RunVolumeChk, &action.Ex_RunVolume, &action.Ex_RunPathChk, &action.Ex_RunPath,
-          &action.Ex_RunWaitChk, &action.Ex_RunWait, &action.Ex_RmvWaitChk, &action.Ex_RmvWait,
-          &action.Ex_RmvRetryChk, &action.Ex_RmvRetryWait, &action.Ex_RmvRetryCount})
-      *text = tag + std::to_string(&action - list.data()) + "." + std::to_string(field++);
-  }
+  for (std::size_t i = 0; i < list.size(); ++i)
+    for (std::string* text : fake::TextFields(list[i])) *text = tag + std::to_string(i) + *text;
   return list;
 }
 
@@ -158,26 +151,24 @@ TEST(FaultInjection, WhenTheEndMarkerCannotBeRemovedTheActionBehindItStaysWhole)
 // A volume Action that checks the new drive, runs a program and removes the
 // device with a retry; one without checks; one disabled; one for a stick.
 ActionList DispatchedActions() {
-  Action checked;
-  checked.Name = "写真の取り込み";
-  checked.HardwareID = kGenericVolumeId;
-  checked.ExeFile = "C:\\TOOLS\\IMPORT.EXE %_newdrv_%:\\DCIM";
-  checked.Eject = checked.Ex_RunVolumeChk = checked.Ex_RunPathChk = checked.Ex_RmvRetryChk = "1";
-  checked.Ex_RunVolume = "PHOTOS";
-  checked.Ex_RunPath = "DCIM";
-  checked.Ex_RmvRetryCount = "2";
-  Action plain;
-  plain.Name = "Plain";
-  plain.HardwareID = kGenericVolumeId;
-  plain.ExeFile = "%WINDIR%\\EXPLORER.EXE %_newdrv_%:\\";
-  Action disabled = plain;
-  disabled.State = "1";
-  Action stick = checked;
-  stick.Name = "Stick";
-  stick.HardwareID = kStick;
-  stick.ExeFile = "C:\\TOOLS\\BACKUP.EXE";
-  stick.Ex_RmvWaitChk = "1";
-  return {checked, plain, disabled, stick};
+  const std::map<std::string, std::string> checks = {{"Eject", "1"},
+                                                     {"Ex_RunVolumeChk", "1"},
+                                                     {"Ex_RunVolume", "PHOTOS"},
+                                                     {"Ex_RunPathChk", "1"},
+                                                     {"Ex_RunPath", "DCIM"},
+                                                     {"Ex_RmvRetryChk", "1"},
+                                                     {"Ex_RmvRetryCount", "2"},
+                                                     {"Ex_RmvWaitChk", "1"}};
+  std::map<std::string, std::string> checked = checks, stick = checks;
+  checked.insert(
+      {{"HardwareID", kGenericVolumeId}, {"ExeFile", "C:\\TOOLS\\IMPORT.EXE %_newdrv_%:\\DCIM"}});
+  stick.insert({{"HardwareID", kStick}, {"ExeFile", "C:\\TOOLS\\BACKUP.EXE"}});
+  const std::map<std::string, std::string> plain = {
+      {"HardwareID", kGenericVolumeId}, {"ExeFile", "%WINDIR%\\EXPLORER.EXE %_newdrv_%:\\"}};
+  std::map<std::string, std::string> disabled = plain;
+  disabled["State"] = "1";
+  return {fake::MakeAction(checked), fake::MakeAction(plain), fake::MakeAction(disabled),
+          fake::MakeAction(stick)};
 }
 
 void PrepareDispatch(Stage& stage, bool with_stick) {

