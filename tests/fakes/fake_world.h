@@ -91,7 +91,11 @@ class FakeWorld : public RegistryPort,
                   public ThreadPort,
                   public FileSystemPort,
                   public DeviceSetupPort {
-  using Lock = std::lock_guard<std::recursive_mutex>;
+  template <class F>
+  auto Locked(F&& f) {
+    std::lock_guard<std::recursive_mutex> lock(guard_);
+    return f();
+  }
 
  public:
   using Window = DesktopPort::Window;
@@ -123,13 +127,12 @@ class FakeWorld : public RegistryPort,
     const std::string key = Fold(path);
     for (std::size_t at = key.find('\\'); at != std::string::npos; at = key.find('\\', at + 1))
       keys_[key.substr(0, at)];
-    changes_ += keys_.try_emplace(key).second;
+    keys_[key];
   }
   void PutValue(const std::string& path, const std::string& name, FakeValue value) {
     PutKey(path);
     // An existing value keeps the spelling of its name, as in the real registry.
     keys_[Fold(path)].try_emplace(Fold(name), name, value).first->second.second = value;
-    ++changes_;
   }
   void PutString(const std::string& path, const std::string& name, const std::string& text) {
     PutValue(path, name, {reg::kSz, {text.c_str(), text.c_str() + text.size() + 1}});
@@ -154,7 +157,6 @@ class FakeWorld : public RegistryPort,
     return names;
   }
   std::size_t open_keys() const { return handles_.size(); }
-  std::size_t open_events() const { return events_.size(); }
 
   // Processes and the shell.
   std::map<std::string, std::string> environment;      // name (upper case) -> value
@@ -166,10 +168,11 @@ class FakeWorld : public RegistryPort,
   std::vector<std::uint32_t> timed_waits;
   int open_processes = 0;
   std::vector<std::string> StartedCommands() {
-    Lock lock(guard_);
-    std::vector<std::string> commands;
-    for (const Started& process : started) commands.push_back(process.command_line);
-    return commands;
+    return Locked([&] {
+      std::vector<std::string> commands;
+      for (const Started& process : started) commands.push_back(process.command_line);
+      return commands;
+    });
   }
 
   // Desktop and message boxes.
@@ -190,17 +193,12 @@ class FakeWorld : public RegistryPort,
   std::size_t threads_started = 0;
   std::vector<std::uint32_t> sleeps;
   bool MutexHeld() {
-    Lock lock(guard_);
-    return held_ > 0;
+    return Locked([&] { return held_ > 0; });
   }
   static void SetLastError(std::uint32_t code) { last_error_ = code; }
   void JoinAll() {
     for (;;) {
-      std::vector<std::thread> threads;
-      {
-        Lock lock(guard_);
-        threads.swap(threads_);
-      }
+      std::vector<std::thread> threads = Locked([&] { return std::exchange(threads_, {}); });
       if (threads.empty()) return;
       for (std::thread& thread : threads) thread.join();
     }
@@ -264,31 +262,18 @@ class FakeWorld : public RegistryPort,
   }
   long DeleteValue(Key key, const std::string& name) override {
     if (long code = Check(key, "DeleteValue", name)) return code;
-    if (keys_[handles_[key]].erase(Fold(name)) == 0) return reg::kFileNotFound;
-    return ++changes_, reg::kSuccess;
+    return keys_[handles_[key]].erase(Fold(name)) ? reg::kSuccess : reg::kFileNotFound;
   }
   long DeleteKey(Key key, const std::string& subkey) override {
     if (long code = Check(key, "DeleteKey", subkey)) return code;
-    if (keys_.erase(Fold(handles_[key] + "\\" + subkey)) == 0) return reg::kFileNotFound;
-    return ++changes_, reg::kSuccess;
+    return keys_.erase(Fold(handles_[key] + "\\" + subkey)) ? reg::kSuccess : reg::kFileNotFound;
   }
   void CloseKey(Key key) override { handles_.erase(key); }
-  long CreateChangeEvent(Event* event) override {
-    if (long code = Fault("CreateChangeEvent")) return code;
-    events_[*event = next_handle_++] = kUnarmed;
-    return reg::kSuccess;
-  }
-  long NotifyChangeKeyValue(Key key, bool, std::uint32_t, Event event) override {
-    if (long code = Check(key, "NotifyChangeKeyValue", "")) return code;
-    events_.at(event) = changes_;  // any later change signals it, once
-    return reg::kSuccess;
-  }
-  std::uint32_t WaitForEvent(Event event, std::uint32_t) override {
-    if (Fault("WaitForEvent")) return 0xFFFFFFFF;  // WAIT_FAILED
-    if (events_.at(event) >= changes_) return reg::kWaitTimeout;
-    return events_[event] = kUnarmed, 0;
-  }
-  void CloseEvent(Event event) override { events_.erase(event); }
+  // No change notification: the program then reads the settings at every use.
+  long CreateChangeEvent(Event*) override { return 5; }
+  long NotifyChangeKeyValue(Key, bool, std::uint32_t, Event) override { return 6; }
+  std::uint32_t WaitForEvent(Event, std::uint32_t) override { return 0xFFFFFFFF; }
+  void CloseEvent(Event) override {}
 
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override {
@@ -313,27 +298,23 @@ class FakeWorld : public RegistryPort,
   }
   bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
                     std::uint32_t* error) override {
-    {
-      Lock lock(guard_);
-      if ((*error = static_cast<std::uint32_t>(Fault("StartProcess", command_line)))) return false;
-      started.push_back({command_line, false, window});
-      *process = started.size();
-      ++open_processes;
-    }
+    *error = static_cast<std::uint32_t>(Fault("StartProcess", command_line));
+    if (*error) return false;
+    *process = Locked([&] {
+      return started.push_back({command_line, false, window}), ++open_processes, started.size();
+    });
     if (on_start) on_start();
     return true;
   }
   void WaitForProcess(Process process) override {
-    Lock lock(guard_);
-    started.at(process - 1).waited = true;
+    Locked([&] { started.at(process - 1).waited = true; });
   }
   bool WaitForProcessEnd(Process, std::uint32_t milliseconds) override {
     timed_waits.push_back(milliseconds);
     return !Fault("WaitForProcessEnd");
   }
   void CloseProcess(Process) override {
-    Lock lock(guard_);
-    --open_processes;
+    Locked([&] { --open_processes; });
   }
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override {
     shell_calls.emplace_back(file, parameters ? *parameters : "<none>");
@@ -370,42 +351,29 @@ class FakeWorld : public RegistryPort,
   }
 
   // Every name stands for one mutex: the program has one.
-  Mutex CreateNamedMutex(const std::string&, bool initially_owned, bool* already_existed) override {
-    {
-      Lock lock(guard_);
-      *already_existed = mutex_handles_++ > 0;
-    }
-    if (initially_owned && !*already_existed) WaitMutex(1);
+  Mutex CreateNamedMutex(const std::string&, bool owned, bool* already_existed) override {
+    if (!(*already_existed = Locked([&] { return mutex_handles_++ > 0; })) && owned) WaitMutex(1);
     return 1;
   }
   void WaitMutex(Mutex) override {
-    named_.lock();  // never while holding the world's lock
-    Lock lock(guard_);
-    ++held_;
-  }
+    named_.lock(), Locked([&] { ++held_; });
+  }  // not while locked
   void ReleaseMutex(Mutex) override {
-    Lock lock(guard_);
-    --held_;
-    named_.unlock();
+    Locked([&] { --held_, named_.unlock(); });
   }
   void CloseMutex(Mutex) override {
-    Lock lock(guard_);
-    --mutex_handles_;
+    Locked([&] { --mutex_handles_; });
   }
   bool StartDetachedThread(ThreadRoutine routine, void* parameter, std::uint32_t* error) override {
-    Lock lock(guard_);
-    if ((*error = static_cast<std::uint32_t>(Fault("StartDetachedThread")))) return false;
+    *error = static_cast<std::uint32_t>(Fault("StartDetachedThread"));
+    if (*error) return false;
     ++threads_started;
-    if (run_threads_inline)
-      routine(parameter);
-    else
-      threads_.emplace_back(routine, parameter);
-    return true;
+    if (run_threads_inline) return routine(parameter), true;
+    return Locked([&] { return threads_.emplace_back(routine, parameter), true; });
   }
   std::uint32_t LastError() override { return last_error_; }
   void Sleep(std::uint32_t milliseconds) override {
-    Lock lock(guard_);
-    sleeps.push_back(milliseconds);
+    Locked([&] { sleeps.push_back(milliseconds); });
   }
 
   bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t size) override {
@@ -482,12 +450,9 @@ class FakeWorld : public RegistryPort,
 
  private:
   using Values = std::map<std::string, std::pair<std::string, FakeValue>>;  // folded -> entry
-  static constexpr std::size_t kUnarmed = ~std::size_t{0};
 
   long Fault(const std::string& call, const std::string& what = {}) {
-    Lock lock(guard_);
-    ++calls;
-    return fault ? fault(call, what) : 0;
+    return Locked([&] { return ++calls, fault ? fault(call, what) : 0; });
   }
   // A call on a key: ERROR_INVALID_HANDLE for a closed one, else its fault.
   long Check(Key key, const std::string& call, const std::string& what) {
@@ -498,8 +463,6 @@ class FakeWorld : public RegistryPort,
   }
   std::map<std::string, Values> keys_;  // folded full path
   std::map<Key, std::string> handles_;
-  std::map<Event, std::size_t> events_;  // -> changes_ when armed
-  std::size_t changes_ = 0;
   std::recursive_mutex named_;
   int mutex_handles_ = 0, held_ = 0;
   std::map<DeviceSet, std::vector<std::size_t>> sets_;  // -> device positions
