@@ -26,11 +26,10 @@ std::vector<unsigned char> Volume(std::uint32_t mask, std::uint16_t flags = 0,
   return bytes;
 }
 
-Action Bound(const std::string& name, const std::string& hardware_id, const char* state = "0") {
-  return fake::MakeAction({{"Name", name},
-                           {"HardwareID", hardware_id},
-                           {"State", state},
-                           {"ExeFile", "C:\\" + name + ".EXE %_newdrv_%"}});
+Action Bound(const std::string& name, const std::string& hardware_id,
+             const std::string& state = "0") {
+  return fake::MakeAction("Name=" + name + ";HardwareID=" + hardware_id + ";State=" + state +
+                          ";ExeFile=C:\\" + name + ".EXE %_newdrv_%");
 }
 
 fake::FakeDevice Device(const std::string& hardware_id) {

@@ -80,8 +80,7 @@ void ExpectOldOrNewPerField(const ActionList& loaded, const ActionList& old_list
                             const ActionList& new_list) {
   EXPECT_GE(loaded.size(), std::min(old_list.size(), new_list.size()));
   EXPECT_LE(loaded.size(), std::max(old_list.size(), new_list.size()));
-  const Action unstored =
-      fake::MakeAction({{"State", ""}, {"Eject", ""}});  // as loaded when missing
+  const Action unstored = fake::MakeAction("State=;Eject=");  // as loaded when missing
   int new_values_missing = 0;
   for (std::size_t i = 0; i < loaded.size(); ++i) {
     const std::vector<std::string> got = Fields(loaded[i]);
@@ -122,26 +121,15 @@ TEST(FaultInjection, ASaveThatFailsOneCallKeepsTheStoredList) {
 // device with a retry; one without checks; one disabled; and the first again
 // for a stick.
 ActionList DispatchedActions() {
-  std::map<std::string, std::string> checked = {
-      {"Eject", "1"},
-      {"Ex_RunVolumeChk", "1"},
-      {"Ex_RunVolume", "PHOTOS"},
-      {"Ex_RunPathChk", "1"},
-      {"Ex_RunPath", "DCIM"},
-      {"Ex_RmvRetryChk", "1"},
-      {"Ex_RmvWaitChk", "1"},
-      {"Ex_RmvRetryCount", "2"},
-      {"HardwareID", kGenericVolumeId},
-      {"ExeFile", "C:\\TOOLS\\IMPORT.EXE %_newdrv_%:\\DCIM"}};
-  std::map<std::string, std::string> plain = {{"HardwareID", kGenericVolumeId},
-                                              {"ExeFile", "%WINDIR%\\EXPLORER.EXE %_newdrv_%:\\"}};
-  ActionList actions = {fake::MakeAction(checked), fake::MakeAction(plain)};
-  plain["State"] = "1";
-  checked["HardwareID"] = "USB\\STICK";
-  checked["ExeFile"] = "C:\\TOOLS\\BACKUP.EXE";
-  actions.push_back(fake::MakeAction(plain));
-  actions.push_back(fake::MakeAction(checked));
-  return actions;
+  const std::string checks =
+      "Eject=1;Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS;Ex_RunPathChk=1;Ex_RunPath=DCIM;"
+      "Ex_RmvRetryChk=1;Ex_RmvWaitChk=1;Ex_RmvRetryCount=2;";
+  const std::string plain = std::string("HardwareID=") + kGenericVolumeId +
+                            ";ExeFile=%WINDIR%\\EXPLORER.EXE %_newdrv_%:\\";
+  return {fake::MakeAction(checks + "HardwareID=" + kGenericVolumeId +
+                           ";ExeFile=C:\\TOOLS\\IMPORT.EXE %_newdrv_%:\\DCIM"),
+          fake::MakeAction(plain), fake::MakeAction(plain + ";State=1"),
+          fake::MakeAction(checks + "HardwareID=USB\\STICK;ExeFile=C:\\TOOLS\\BACKUP.EXE")};
 }
 
 // The failed call's own notice exactly once, or none for what is read again

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
 #include "ui/action_form.h"
@@ -11,135 +13,105 @@
 namespace mw {
 namespace {
 
+using fake::Fields;
+using fake::MakeAction;
 constexpr UserNoticePort::Window kDialog = 0x4242;
-const std::string kActionsKey = "HKCU\\software\\Quillory\\Mountwick\\1.0\\Actions";
 
-DeviceRecord Device(std::string name, std::string hardware_id, std::string service,
-                    bool present = true) {
-  DeviceRecord record;
-  record.DisplayName = std::move(name);
-  record.HardwareID = std::move(hardware_id);
-  record.Service = std::move(service);
-  record.Present = present;
-  return record;
-}
-
-// Connected mode over a reader, a stick that is only known, and a generic entry.
+// A reader, a stick that is only known, a generic entry, a hub and a lower-case storage service.
 DevicePicker Picker(bool all_known = false) {
   DevicePicker picker;
   picker.mode = all_known ? IDX_SHOW_ALL_KNOWN : IDX_SHOW_CONNECTED;
-  picker.devices = {Device("Disk/Maker", "USB\\VID_1&PID_2", "USBSTOR"),
-                    Device("Stick", "USB\\VID_3&PID_4", "USBSTOR", false),
-                    Device("【汎用：任意のドライブ追加時】", kGenericVolumeId, "QL_ANY_DRV"),
-                    Device("Hub", "USB\\HUB", "usbhub"), Device("Lower", "USB\\LOW", "usbstor")};
+  for (const auto& [name, id, service] : std::vector<std::array<std::string, 3>>{
+           {"Disk/Maker", "USB\\VID_1&PID_2", "USBSTOR"},
+           {"Stick", "USB\\VID_3&PID_4", "USBSTOR"},
+           {"【汎用：任意のドライブ追加時】", kGenericVolumeId, "QL_ANY_DRV"},
+           {"Hub", "USB\\HUB", "usbhub"},
+           {"Lower", "USB\\LOW", "usbstor"}})
+    picker.devices.push_back(
+        DeviceRecord{name, name != "Stick", "", "", "", id, "", "", "", service});
   picker.shown = ShownDevices(picker.devices, all_known);
   return picker;
 }
 
-TEST(GenerateActionName, DeviceBeforeTheFirstSlashArrowCommandAfterTheLastBackslash) {
-  const std::vector<std::vector<std::string>> cases = {
-      {"Disk/Maker", "C:\\Tools\\app.exe", "Disk⇒app.exe"},
-      {"A/B/C", "x\\y\\z", "A⇒z"},
-      {"/Maker", "\\", "⇒"},
-      // The second bytes of ソ, 表 and 能 are 0x5C: no backslash.
-      {"ソフト/表", "C:\\ソフト\\表示能力.exe", "ソフト⇒表示能力.exe"},
-      {"能", "D:\\ソ", "能⇒ソ"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(GenerateActionName(c[0], c[1]), c[2]) << c[0] << c[1];
+TEST(ActionForm, GeneratesTheNameFromTheDeviceBeforeSlashAndTheCommandAfterBackslash) {
+  for (const auto& c : std::vector<std::array<std::string, 3>>{
+           {"Disk/Maker", "C:\\Tools\\app.exe", "Disk⇒app.exe"},
+           {"/Maker", "\\", "⇒"},
+           // The second bytes of ソ, 表 and 能 are 0x5C: no backslash.
+           {"ソフト/表", "C:\\ソフト\\表示能力.exe", "ソフト⇒表示能力.exe"},
+           {"能", "D:\\ソ", "能⇒ソ"}})
+    EXPECT_EQ(GenerateActionName(c[0], c[1]), c[2]) << c[0] << c[1];
 }
 
-TEST(ValidateForm, ChecksDeviceCommandLineThenANameNoOtherActionHas) {
-  const DevicePicker picker = Picker();
-  ActionList actions(2);
-  actions[0].Name = "Reader";
-  actions[1].Name = "Disk⇒app.exe";
-  struct Case {
-    int device;
-    std::string command_line, name;
-    int selection;
-    const char* message;
-    std::string registered;
-  };
-  const std::vector<Case> cases = {
-      {-1, "", "Reader", -1, kNoDeviceMessage, ""},
-      {0, "", "Reader", -1, kNoCommandMessage, ""},
-      {0, "x.exe", "Reader", -1, kDuplicateNameMessage, "Reader"},
-      {0, "x.exe", "Reader", 1, kDuplicateNameMessage, "Reader"},
-      {0, "x.exe", "Reader", 0, nullptr, "Reader"},  // renamed to its own name
-      {0, "x.exe", "reader", -1, nullptr, "reader"},
-      {0, "x.exe", " ", -1, nullptr, " "},
-      // An empty or untouched name is generated, and kept even when taken.
-      {2, "\"C:\\P F\\view.exe\" %_newdrv_%:\\", "", -1, nullptr,
-       "【汎用：任意のドライブ追加時】⇒"},
-      {0, "C:\\Tools\\app.exe", kNewActionName, -1, kDuplicateNameMessage, "Disk⇒app.exe"},
-      {0, std::string(1100, 'x'), "", -1, nullptr, "Disk⇒" + std::string(1016, 'x')},
-  };
-  for (const Case& c : cases) {
-    ActionForm form;
-    form.device = c.device;
-    form.command_line = c.command_line;
-    form.name = c.name;
-    const FormCheck check = ValidateForm(form, picker, actions, c.selection);
-    EXPECT_STREQ(check.message, c.message) << c.name << " " << c.selection;
-    if (c.message == nullptr || c.message == kDuplicateNameMessage) {
-      EXPECT_EQ(check.name, c.registered);
-    }
+TEST(ActionForm, ChecksDeviceCommandLineThenANameNoOtherActionHas) {
+  const ActionList actions = {MakeAction("Name=Reader"), MakeAction("Name=Disk⇒app.exe")};
+  const std::vector<std::tuple<int, std::string, std::string, int, const char*, std::string>>
+      cases = {
+          {-1, "", "Reader", -1, kNoDeviceMessage, "Reader"},
+          {0, "", "Reader", -1, kNoCommandMessage, "Reader"},
+          {0, "x.exe", "Reader", 1, kDuplicateNameMessage, "Reader"},
+          {0, "x.exe", "Reader", 0, nullptr, "Reader"},  // renamed to its own name
+          {0, "x.exe", "reader", -1, nullptr, "reader"},
+          // An empty or untouched name is generated, and kept even when taken.
+          {2, "\"C:\\P F\\view.exe\" x", "", -1, nullptr,
+           "【汎用：任意のドライブ追加時】⇒view.exe\" x"},
+          {0, "C:\\Tools\\app.exe", kNewActionName, -1, kDuplicateNameMessage, "Disk⇒app.exe"},
+          {0, std::string(1100, 'x'), "", -1, nullptr, "Disk⇒" + std::string(1016, 'x')},
+      };
+  for (const auto& [device, command_line, name, selection, message, registered] : cases) {
+    const FormCheck check =
+        ValidateForm({name, false, device, command_line}, Picker(), actions, selection);
+    EXPECT_STREQ(check.message, message) << name << " " << selection;
+    EXPECT_EQ(check.name, registered) << name << " " << selection;
   }
 }
 
-TEST(ActionFormFill, RoundTripsAnActionAndWritesChecksAsOneOrZero) {
+TEST(ActionForm, RoundTripsAnActionAndWritesChecksAsOneOrZero) {
   for (const std::string flag : {"0", "1", "", "false"}) {
-    Action stored = fake::MakeAction({{"Name", "Reader"},
-                                      {"State", flag},
-                                      {"Eject", flag},
-                                      {"HardwareID", "USB\\VID_1&PID_2"},
-                                      {"Ex_RunVolume", "CARD"}});
+    Action stored = MakeAction("Name=R;HardwareID=USB\\VID_1&PID_2;Ex_RunVolume=V;State=" + flag +
+                               ";Eject=" + flag);
     ActionForm form;
     Action work_copy, registered;
     FillFormFromAction(stored, Picker(), form, work_copy);
-    EXPECT_EQ(form.disabled, flag != "0") << flag;
-    EXPECT_EQ(form.eject_checked, flag != "0") << flag;
-    EXPECT_EQ(form.device, 0);
+    EXPECT_EQ(std::make_tuple(form.disabled, form.eject_checked, form.device),
+              std::make_tuple(flag != "0", flag != "0", 0));
     work_copy.Ex_RunPath = stored.Ex_RunPath = "DCIM";  // as the extended dialog stores it
     registered.DriveLetter = stored.DriveLetter = 'E';
     FillActionFromForm(form, Picker(), work_copy, registered);
     stored.State = stored.Eject = flag != "0" ? "1" : "0";
-    EXPECT_EQ(fake::Fields(registered), fake::Fields(stored)) << flag;
+    EXPECT_EQ(Fields(registered), Fields(stored)) << flag;
   }
 }
 
-TEST(ActionFormFill, SelectsOnlyOfferedDevicesAndOffersRemovalOnlyForUsbStorage) {
-  for (const auto& [hardware_id, connected, all_known] :
-       std::vector<std::tuple<std::string, int, int>>{
+TEST(ActionForm, SelectsOnlyOfferedDevicesAndOffersRemovalOnlyForUsbStorage) {
+  for (const auto& [id, connected, all_known] : std::vector<std::tuple<std::string, int, int>>{
            {"USB\\VID_1&PID_2", 0, 0}, {"USB\\VID_3&PID_4", -1, 1}, {"usb\\vid_1&pid_2", -1, -1}}) {
-    Action action;
-    action.HardwareID = hardware_id;
     ActionForm form;
     Action work_copy;
-    FillFormFromAction(action, Picker(false), form, work_copy);
-    EXPECT_EQ(form.device, connected) << hardware_id;
-    FillFormFromAction(action, Picker(true), form, work_copy);
-    EXPECT_EQ(form.device, all_known) << hardware_id;
+    FillFormFromAction(MakeAction("HardwareID=" + id), Picker(false), form, work_copy);
+    EXPECT_EQ(form.device, connected) << id;
+    FillFormFromAction(MakeAction("HardwareID=" + id), Picker(true), form, work_copy);
+    EXPECT_EQ(form.device, all_known) << id;
   }
   for (const auto& [device, allowed] : std::vector<std::pair<int, bool>>{
            {0, true}, {1, true}, {2, false}, {3, false}, {4, false}, {-1, false}, {99, false}}) {
-    ActionForm form;
-    form.device = device;
-    form.eject_checked = true;
+    ActionForm form{"", false, device, "", true, false};
     RefreshEjectOption(Picker(), form);
-    EXPECT_EQ(form.eject_enabled, allowed) << device;
-    EXPECT_EQ(form.eject_checked, allowed) << device;  // kept when allowed
+    EXPECT_EQ(std::make_pair(form.eject_enabled, form.eject_checked),
+              std::make_pair(allowed, allowed))
+        << device;
   }
+  EXPECT_EQ(ChooserStartName("\"C:\\My Tools\\app.exe\" /x"), "");
+  EXPECT_EQ(ChooserStartName("C:\\" + std::string(600, 'a') + "\"x\""),
+            "C:\\" + std::string(507, 'a'));
 }
 
-TEST(DevicePickerMode, EnumeratesOnlyWhenTheModeChangesAndConnectedShowsOnlyAttached) {
+TEST(DevicePicker, EnumeratesOnlyWhenTheModeChangesAndConnectedShowsOnlyAttached) {
   fake::FakeWorld world;
   world.Add(fake::FakeDevice{}
                 .Multi(setup::kSpdrpHardwareId, {"USB\\ATTACHED"})
-                .Text(setup::kSpdrpPhysicalDeviceObjectName, "\\Device\\USBPDO-1"));
-  fake::FakeDevice known;
-  known.present = false;
-  world.Add(known.Multi(setup::kSpdrpHardwareId, {"USB\\KNOWN"}));
+                .Text(setup::kSpdrpPhysicalDeviceObjectName, "x"));
+  world.Add(fake::FakeDevice{false, 0, {}, {}}.Multi(setup::kSpdrpHardwareId, {"USB\\KNOWN"}));
   DevicePicker picker;
   for (const int mode : {IDX_SHOW_CONNECTED, IDX_SHOW_ALL_KNOWN}) {
     ASSERT_TRUE(SetPickerMode(world.platform(), picker, mode));
@@ -152,24 +124,15 @@ TEST(DevicePickerMode, EnumeratesOnlyWhenTheModeChangesAndConnectedShowsOnlyAtta
     EXPECT_EQ(ids, expected);
   }
   EXPECT_EQ(world.open_flags.size(), 2u);
-  // Connected mode keeps the positions of what it skips.
-  const DevicePicker connected = Picker();
+  const DevicePicker connected = Picker();  // keeps the positions of what it skips
   EXPECT_EQ(connected.shown, (std::vector<int>{0, 2, 3, 4}));
-  EXPECT_EQ(EntryOfDevice(connected, 1), -1);
-  EXPECT_EQ(DeviceOfEntry(connected, 1), 2);
-  EXPECT_EQ(ChooserStartName("\"C:\\My Tools\\app.exe\" /x"), "");
-  EXPECT_EQ(ChooserStartName("C:\\" + std::string(600, 'a') + "\"x\""),
-            "C:\\" + std::string(507, 'a'));
+  EXPECT_EQ(std::make_pair(EntryOfDevice(connected, 1), DeviceOfEntry(connected, 1)),
+            std::make_pair(-1, 2));
 }
 
 TEST(ExtendedForm, EachControlShowsAndStoresItsOwnFieldGreyedOutOrNot) {
-  const Action stored = fake::MakeAction({{"Ex_RunWaitChk", "1"},
-                                          {"Ex_RunWait", "11"},
-                                          {"Ex_RunVolumeChk", ""},
-                                          {"Ex_RunVolume", "LABEL"},
-                                          {"Ex_RmvWaitChk", "yes"},
-                                          {"Ex_RmvRetryCount", "25"}});
-  ExtendedForm form = ExtendedFormFromAction(stored);
+  ExtendedForm form = ExtendedFormFromAction(MakeAction(
+      "Ex_RunWaitChk=1;Ex_RunWait=11;Ex_RunVolumeChk=;Ex_RunVolume=L;Ex_RmvWaitChk=yes"));
   EXPECT_EQ(form.checked, (std::map<int, bool>{{IDX_RUN_WAIT, true},
                                                {IDX_RUN_VOLUME, true},
                                                {IDX_RUN_PATH, false},
@@ -177,88 +140,57 @@ TEST(ExtendedForm, EachControlShowsAndStoresItsOwnFieldGreyedOutOrNot) {
                                                {IDX_RMV_RETRY, false}}));
   form.checked[IDX_RMV_WAIT] = false;
   form.texts[IDE_RUN_WAIT] = "";
-  Action work_copy = fake::MakeAction({{"Name", "kept"}});
+  form.texts[IDE_RMV_RETRY_COUNT] = "25";  // as typed, beyond the arrows' range
+  Action work_copy = MakeAction("Name=kept");
   StoreExtendedForm(form, work_copy);
-  EXPECT_EQ(fake::Fields(work_copy), fake::Fields(fake::MakeAction({{"Name", "kept"},
-                                                                    {"Ex_RunWaitChk", "1"},
-                                                                    {"Ex_RunWait", ""},
-                                                                    {"Ex_RunVolumeChk", "1"},
-                                                                    {"Ex_RunVolume", "LABEL"},
-                                                                    {"Ex_RmvRetryCount", "25"}})));
+  EXPECT_EQ(Fields(work_copy),
+            Fields(MakeAction("Name=kept;Ex_RunWaitChk=1;Ex_RunWait=;Ex_RunVolumeChk=1;"
+                              "Ex_RunVolume=L;Ex_RmvRetryCount=25")));
 }
 
-class SettingsList : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* name : {"A", "B", "C"}) {
-      actions_.emplace_back();
-      actions_.back().Name = name;
-      actions_.back().HardwareID = std::string("USB\\") + name;
-    }
-    SaveActions(world_.platform(), actions_);
-  }
-  std::vector<std::string> StoredNames() {
-    ActionList stored;
-    (void)LoadActions(world_.platform(), stored);
-    std::vector<std::string> names;
-    for (const Action& action : stored) names.push_back(action.Name);
-    return names;
-  }
-  fake::FakeWorld world_;
-  ActionList actions_;
-};
+TEST(SettingsList, DeletesOnlyASelectedRowOnYesAndRegistersIntoTheSelectedRowOrAppends) {
+  fake::FakeWorld world;
+  const Platform platform = world.platform();
+  ActionList actions = {MakeAction("Name=A"), MakeAction("Name=B"), MakeAction("Name=C")};
+  EXPECT_FALSE(DeleteSelectedAction(platform, kDialog, actions, -1));
+  EXPECT_FALSE(RequireSelection(platform, -1));
+  EXPECT_TRUE(RequireSelection(platform, 0));
+  world.answers = {mb::kIdNo, mb::kIdYes};
+  EXPECT_FALSE(DeleteSelectedAction(platform, kDialog, actions, 1));
+  EXPECT_TRUE(DeleteSelectedAction(platform, kDialog, actions, 1));
+  EXPECT_EQ(world.Texts(), (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage,
+                                                     kDeleteQuestion, kDeleteQuestion}));
+  EXPECT_EQ(world.shown[2].owner, kDialog);
+  EXPECT_EQ(world.shown[2].style, mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2);
 
-TEST_F(SettingsList, DeleteNeedsASelectionAndAYes) {
-  EXPECT_FALSE(DeleteSelectedAction(world_.platform(), kDialog, actions_, -1));
-  EXPECT_FALSE(RequireSelection(world_.platform(), -1));
-  EXPECT_TRUE(RequireSelection(world_.platform(), 0));
-  world_.answers = {mb::kIdNo, mb::kIdYes};
-  EXPECT_FALSE(DeleteSelectedAction(world_.platform(), kDialog, actions_, 1));
-  EXPECT_EQ(actions_.size(), 3u);
-  EXPECT_TRUE(DeleteSelectedAction(world_.platform(), kDialog, actions_, 1));
-  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"A", "C"}));
-  EXPECT_EQ(world_.Texts(), (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage,
-                                                      kDeleteQuestion, kDeleteQuestion}));
-  EXPECT_EQ(world_.shown[2].owner, kDialog);
-  EXPECT_EQ(world_.shown[2].style, mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2);
-}
-
-TEST_F(SettingsList, RegisterAppendsWithoutASelectionAndOverwritesTheSelectedRow) {
-  DevicePicker picker = Picker();
-  ActionForm form;
-  form.device = 0;
-  form.command_line = "C:\\Tools\\app.exe";
-  Action work_copy;
-  work_copy.Ex_RmvRetryCount = "5";
-  form.name = "D";
-  EXPECT_EQ(RegisterForm(world_.platform(), form, picker, work_copy, actions_, -1), 3);
-  form.name = "B2";
-  EXPECT_EQ(RegisterForm(world_.platform(), form, picker, work_copy, actions_, 1), 1);
-  EXPECT_EQ(StoredNames(), (std::vector<std::string>{"A", "B2", "C", "D"}));
-  EXPECT_EQ(world_.GetString(kActionsKey, "3_HardwareID"), "USB\\VID_1&PID_2");
-  EXPECT_EQ(world_.GetString(kActionsKey, "3_Ex_RmvRetryCount"), "5");
-  EXPECT_EQ(world_.GetString(kActionsKey, "1_ExeFile"), "C:\\Tools\\app.exe");
-  EXPECT_EQ(ExpandBuildNumber("%BUILD_NUMBER%/%BUILD_NUMBER%", 7), "7/%BUILD_NUMBER%");
+  const Action work_copy = MakeAction("Ex_RmvRetryCount=5");
+  EXPECT_EQ(RegisterForm(platform, {"D", false, 0, "x.exe"}, Picker(), work_copy, actions, -1), 2);
+  EXPECT_EQ(RegisterForm(platform, {"A2", false, 0, "y.exe"}, Picker(), work_copy, actions, 0), 0);
+  ActionList stored;
+  (void)LoadActions(platform, stored);
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(
+      Fields(stored[0]),
+      Fields(MakeAction("Name=A2;HardwareID=USB\\VID_1&PID_2;ExeFile=y.exe;Ex_RmvRetryCount=5")));
+  EXPECT_EQ(stored[1].Name + stored[2].Name + stored[2].ExeFile, "CDx.exe");
 }
 
 TEST(TestRun, StartsTheCutLineAndTellsTheEndOfAWaitedRun) {
   fake::FakeWorld world;
-  RunTestCommand(world.platform(), kDialog, "", true);
-  EXPECT_TRUE(world.started.empty());
   const std::string line = "C:\\TOOLS\\APP.EXE " + std::string(600, 'x');
+  RunTestCommand(world.platform(), kDialog, "", true);
   RunTestCommand(world.platform(), kDialog, line, false);
   EXPECT_TRUE(world.shown.empty());
   RunTestCommand(world.platform(), kDialog, "C:\\TOOLS\\APP.EXE", true);
-  ASSERT_EQ(world.started.size(), 2u);
-  EXPECT_EQ(world.started[0].command_line, line.substr(0, 510));
-  EXPECT_FALSE(world.started[0].waited);
-  EXPECT_TRUE(world.started[1].waited);
-  ASSERT_EQ(world.shown.size(), 1u);
-  EXPECT_EQ(world.shown[0].owner, kDialog);
-  EXPECT_EQ(world.shown[0].style, mb::kIconInformation | mb::kTopmost);
   world.FailAlways("StartProcess", 2);
   RunTestCommand(world.platform(), kDialog, "C:\\TOOLS\\APP.EXE", true);
-  ASSERT_EQ(world.shown.size(), 2u);  // the launcher's notice only
+  ASSERT_EQ(world.started.size(), 2u);
+  EXPECT_EQ(world.started[0].command_line, line.substr(0, 510));
+  EXPECT_EQ(std::make_pair(world.started[0].waited, world.started[1].waited),
+            std::make_pair(false, true));
+  ASSERT_EQ(world.shown.size(), 2u);  // the end of the waited run, then the launcher's notice only
+  EXPECT_EQ(world.shown[0].owner, kDialog);
+  EXPECT_EQ(world.shown[0].style, mb::kIconInformation | mb::kTopmost);
   EXPECT_EQ(world.shown[1].style & mb::kIconError, mb::kIconError);
 }
 
