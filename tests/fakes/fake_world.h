@@ -180,8 +180,6 @@ class FakeWorld : public RegistryPort,
   }
 
   // Desktop and message boxes.
-  Window foreground = 0;
-  std::map<Window, std::string> titles;
   std::vector<Shown> shown;
   std::deque<int> answers;  // answered in order; IDOK once they run out
   std::map<std::uint32_t, std::string> system_texts;
@@ -335,10 +333,9 @@ class FakeWorld : public RegistryPort,
   }
 
   Window DesktopWindow() override { return kDesktop; }
-  Window ForegroundWindow() override { return foreground; }
-  std::string WindowTitle(Window window, int size) override {
-    return titles[window].substr(0, static_cast<std::size_t>(size - 1));
-  }
+  Window ForegroundWindow() override { return 0; }  // no window in front
+  std::string WindowTitle(Window, int) override { return {}; }
+
   void ToUpper(std::string& text) override { UpperCaseSjis(text.data(), text.size()); }
   int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
                      std::uint32_t style) override {

@@ -90,20 +90,18 @@ TEST(EnumerateDevices, ReadsEveryPropertyIntoItsFieldAndDetailsInOrder) {
                 .Text(s::kSpdrpPhysicalDeviceObjectName, "\\Device\\USBPDO-7"));
   DeviceList list;
   EnumerateDevices(world.platform(), list, false);
-  ASSERT_EQ(list.size(), 3u);
+  ASSERT_EQ(list.size(), 3u);  // and the generic entries
   const DeviceRecord& r = list[0];
-  EXPECT_EQ(std::vector<std::string>({r.HardwareID, r.FriendlyName, r.DeviceDesc, r.Mfg,
-                                      r.LocationInformation, r.Service, r.PhysicalDeviceObjectName,
-                                      r.DisplayName, list[1].HardwareID, list[2].HardwareID}),
-            std::vector<std::string>({"USB\\VID_0411&PID_01EE&REV_0100USB\\VID_0411&PID_01EE", "",
-                                      "USB 大容量記憶装置", "(標準)", "Port_#0002", "USBSTOR",
-                                      "\\Device\\USBPDO-7", "USB 大容量記憶装置/(標準)/Port_#0002",
-                                      kGenericVolumeId, kGenericMediaId}));
-  EXPECT_EQ(
-      r.Details,
-      "HARDWAREID = USB\\VID_0411&PID_01EE&REV_0100USB\\VID_0411&PID_01EE\r\nFRIENDLYNAME = \r\n"
-      "DEVICEDESC = USB 大容量記憶装置\r\nMFG = (標準)\r\nLOCATION_INFORMATION = Port_#0002\r\n"
-      "SERVICE = USBSTOR\r\nPHYSICAL_DEVICE_OBJECT_NAME = \\Device\\USBPDO-7");
+  EXPECT_EQ(r.FriendlyName + "|" + r.DeviceDesc + "|" + r.Mfg + "|" + r.LocationInformation + "|" +
+                r.Service + "|" + r.PhysicalDeviceObjectName + "|" + r.DisplayName,
+            "|USB 大容量記憶装置|(標準)|Port_#0002|USBSTOR|\\Device\\USBPDO-7|USB "
+            "大容量記憶装置/(標準)/Port_#0002");
+  EXPECT_EQ(r.Details,
+            "HARDWAREID = " + r.HardwareID +
+                "\r\nFRIENDLYNAME = \r\nDEVICEDESC = USB 大容量記憶装置\r\nMFG = (標準)\r\n"
+                "LOCATION_INFORMATION = Port_#0002\r\nSERVICE = USBSTOR\r\n"
+                "PHYSICAL_DEVICE_OBJECT_NAME = \\Device\\USBPDO-7");
+  EXPECT_EQ(r.HardwareID, "USB\\VID_0411&PID_01EE&REV_0100USB\\VID_0411&PID_01EE");
 }
 
 TEST(EnumerateDevices, OneRecordPerHardwareIdAndPresenceFromTheObjectName) {
@@ -167,18 +165,15 @@ TEST(EjectDevice, RequestsOnlyTheFirstAttachedDeviceWithTheExactId) {
   };
   for (const auto& [hardware_id, requests] : cases) {
     fake::FakeWorld world;
-    for (const auto& [ids, dev_inst] :
-         std::vector<std::pair<std::vector<std::string>, std::uint32_t>>{
-             {{"OTHER"}, 10},
-             {{"USB\\VID_1&PID_2", "USB\\VID_1"}, 20},
-             {{"GONE"}, 25},
-             {{"SAME"}, 30},
-             {{"SAME"}, 40}}) {
-      FakeDevice device;
-      device.dev_inst = dev_inst;
-      device.present = dev_inst != 25;
-      device.eject_answers = {dev_inst};  // tells which device answered
-      world.Add(device.Multi(kId, ids));
+    for (const std::uint32_t dev_inst : {10, 20, 25, 30, 40}) {  // 25 is only known
+      const std::map<std::uint32_t, std::vector<std::string>> ids = {
+          {10, {"OTHER"}},
+          {20, {"USB\\VID_1&PID_2", "USB\\VID_1"}},
+          {25, {"GONE"}},
+          {30, {"SAME"}},
+          {40, {"SAME"}}};
+      // Each answers with its own number, to tell which one did.
+      world.Add(FakeDevice{dev_inst != 25, dev_inst, {}, {dev_inst}}.Multi(kId, ids.at(dev_inst)));
     }
     EXPECT_EQ(EjectDevice(world.platform(), hardware_id),
               requests.empty() ? 0 : static_cast<int>(requests[0]));

@@ -111,18 +111,6 @@ TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
   EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Stick.EXE %_newdrv_%"});
 }
 
-TEST_F(Dispatching, NothingIsDispatchedWhileSettingsAreAbsent) {
-  Start({Bound("Stick", kStick), Bound("Volume", kGenericVolumeId)}, {});
-  dispatcher_->SetSettingsAbsent(true);
-  Plug(kStick);
-  Broadcast(kNodesChanged);
-  Broadcast(kArrival, Volume(1u << 4));
-  EXPECT_TRUE(Started().empty());
-  dispatcher_->SetSettingsAbsent(false);  // the device attached meanwhile counts as new
-  Broadcast(kNodesChanged);
-  EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Stick.EXE %_newdrv_%"});
-}
-
 TEST_F(Dispatching, ABroadcastDuringANoticeIsHandledRightAfterNotNested) {
   Start({Bound("Volume", kGenericVolumeId)}, {});
   world_.FailAlways("OpenUsbDeviceSet", 5);

@@ -117,17 +117,6 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
   EXPECT_TRUE(world_.started.empty());
 }
 
-TEST_F(Launcher, ShellOpenReportsTheShellResultAsASystemError) {
-  world_.shell_result = 2;
-  EXPECT_FALSE(ShellOpen(world_.platform(), "Mountwick.chm"));
-  EXPECT_EQ(world_.Texts(),
-            std::vector<std::string>{"Mountwickからのエラー通知：\n" + std::string(kStartFailed) +
-                                     "Mountwick.chm\n\nSysErr(2) 見つかりません。\r\n"});
-  world_.shell_result = 33;
-  EXPECT_TRUE(ShellOpen(world_.platform(), "regedit.exe", "/e \"x\""));
-  EXPECT_EQ(world_.shell_calls.back().second, "/e \"x\"");
-}
-
 TEST_F(Launcher, FindAssociatedProgramCutsTheRegisteredCommandToItsProgram) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"\"C:\\Prog\\Viewer.exe\" \"%1\"", "\"C:\\PROG\\VIEWER.EXE\""},

@@ -31,19 +31,5 @@ TEST(Notices, AreFormattedAsTheSystemWouldAndCutAt1023BytesNeverInsideACharacter
   EXPECT_EQ(world.shown[0].style, mb::kIconError);
 }
 
-TEST(Notices, TheOwnerIsTheForegroundWindowOnlyWhenItIsOurs) {
-  for (const auto& [title, owned] : std::vector<std::pair<std::string, bool>>{
-           {"Mountwick Ver1.0 (Build102)  アクションの設定", true},
-           {"Mountwick", true},
-           {"Mountwic", false},
-           {"Notepad - Mountwick", false}}) {
-    fake::FakeWorld world;
-    world.foreground = 0x55;
-    world.titles[0x55] = title;
-    ShowNotice(world.platform(), "x");
-    EXPECT_EQ(world.shown.at(0).owner, owned ? 0x55u : 0u) << title;
-  }
-}
-
 }  // namespace
 }  // namespace mw

@@ -63,32 +63,28 @@ TEST_F(Store, ValuesOfAnyTypeReadAsTextUpToTheFirstNulAndMissingOnesQuietly) {
   EXPECT_TRUE(world.shown.empty());
 }
 
-TEST_F(Store, EachFailingCallShowsItsNoticeWithCodeAndSystemText) {
-  std::string value = "left over";
-  std::vector<std::string> names;
-  const std::vector<std::tuple<std::string, std::function<bool()>, std::string>> cases = {
-      {"CreateKey", [&] { return WriteSetting(platform, "Actions", "w", "x"); }, "RegCreateKeyEx"},
-      {"QueryValue", [&] { return ReadSetting(platform, "Actions", "v", value) || value != ""; },
-       "RegQueryValueEx"},
-      {"SetValue", [&] { return WriteSetting(platform, "Actions", "w", "x"); }, "RegSetValueEx"},
-      {"EnumValueName", [&] { return ListSettingNames(platform, "Actions", names); },
-       "RegEnumValue"},
-      {"DeleteValue", [&] { return DeleteSetting(platform, "Actions", "v"); }, "RegDeleteValue"},
-      {"DeleteKey", [&] { return DeleteVersionSubkey(platform, "Actions"), false; },
-       "DeleteRegKey"},
-      {"", [&] { return DeleteVersionSubkey(platform, "Absent"), false; }, "DeleteRegKey"},
-  };
-  world.system_texts = {{2, "ありません。\r\n"}, {5, "拒否されました。\r\n"}};
-  world.PutString(kActionsKey, "v", "stored");
-  for (const auto& [call, run, function] : cases) {
-    world.shown.clear();
+TEST(StoreFailures, EachFailingCallShowsItsNoticeWithCodeAndSystemText) {
+  for (const auto& [call, function] :
+       std::vector<std::pair<std::string, std::string>>{{"CreateKey", "RegCreateKeyEx"},
+                                                        {"SetValue", "RegSetValueEx"},
+                                                        {"EnumValueName", "RegEnumValue"},
+                                                        {"DeleteValue", "RegDeleteValue"},
+                                                        {"QueryValue", "RegQueryValueEx"},
+                                                        {"DeleteKey", "DeleteRegKey"}}) {
+    fake::FakeWorld world;
+    world.system_texts[5] = "拒否されました。\r\n";
+    SaveActions(world.platform(), Distinct(2));
     world.FailAlways(call, 5);
-    EXPECT_FALSE(run()) << call;
-    const std::string system =
-        call.empty() ? "SysErr(2) ありません。\r\n" : "SysErr(5) 拒否されました。\r\n";
-    EXPECT_EQ(world.Texts(), std::vector<std::string>{function + "に失敗しました。\n" + system});
-    EXPECT_EQ(world.Find(kActionsKey, "w"), nullptr);
+    SaveActions(world.platform(), Distinct(1));
+    ActionList loaded;
+    (void)LoadActions(world.platform(), loaded);
+    SaveActions(world.platform(), {});
+    EXPECT_EQ(world.Texts().at(0), function + "に失敗しました。\nSysErr(5) 拒否されました。\r\n");
+    EXPECT_EQ(world.open_keys(), 0u);
   }
+  fake::FakeWorld world;
+  DeleteVersionSubkey(world.platform(), "Absent");
+  EXPECT_EQ(world.Texts(), std::vector<std::string>{"DeleteRegKeyに失敗しました。\nSysErr(2) "});
 }
 
 TEST_F(Store, AValueChangingBetweenItsQueriesIsReadAtItsNewSizeOrGivenUp) {

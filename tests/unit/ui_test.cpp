@@ -8,7 +8,6 @@
 #include "ui/control_ids.h"
 #include "ui/extended_form.h"
 #include "ui/settings_list.h"
-#include "ui/test_run.h"
 
 namespace mw {
 namespace {
@@ -148,7 +147,7 @@ TEST(ExtendedForm, EachControlShowsAndStoresItsOwnFieldGreyedOutOrNot) {
                               "Ex_RunVolume=L;Ex_RmvRetryCount=25")));
 }
 
-TEST(SettingsList, DeletesOnlyASelectedRowOnYesAndRegistersIntoTheSelectedRowOrAppends) {
+TEST(SettingsList, DeletesOnlyASelectedRowAndOnlyOnYes) {
   fake::FakeWorld world;
   const Platform platform = world.platform();
   ActionList actions = {MakeAction("Name=A"), MakeAction("Name=B"), MakeAction("Name=C")};
@@ -158,40 +157,14 @@ TEST(SettingsList, DeletesOnlyASelectedRowOnYesAndRegistersIntoTheSelectedRowOrA
   world.answers = {mb::kIdNo, mb::kIdYes};
   EXPECT_FALSE(DeleteSelectedAction(platform, kDialog, actions, 1));
   EXPECT_TRUE(DeleteSelectedAction(platform, kDialog, actions, 1));
+  ActionList stored;  // and saved
+  (void)LoadActions(platform, stored);
+  EXPECT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[1].Name + actions[1].Name, "CC");
   EXPECT_EQ(world.Texts(), (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage,
                                                      kDeleteQuestion, kDeleteQuestion}));
   EXPECT_EQ(world.shown[2].owner, kDialog);
   EXPECT_EQ(world.shown[2].style, mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2);
-
-  const Action work_copy = MakeAction("Ex_RmvRetryCount=5");
-  EXPECT_EQ(RegisterForm(platform, {"D", false, 0, "x.exe"}, Picker(), work_copy, actions, -1), 2);
-  EXPECT_EQ(RegisterForm(platform, {"A2", false, 0, "y.exe"}, Picker(), work_copy, actions, 0), 0);
-  ActionList stored;
-  (void)LoadActions(platform, stored);
-  ASSERT_EQ(stored.size(), 3u);
-  EXPECT_EQ(
-      Fields(stored[0]),
-      Fields(MakeAction("Name=A2;HardwareID=USB\\VID_1&PID_2;ExeFile=y.exe;Ex_RmvRetryCount=5")));
-  EXPECT_EQ(stored[1].Name + stored[2].Name + stored[2].ExeFile, "CDx.exe");
-}
-
-TEST(TestRun, StartsTheCutLineAndTellsTheEndOfAWaitedRun) {
-  fake::FakeWorld world;
-  const std::string line = "C:\\TOOLS\\APP.EXE " + std::string(600, 'x');
-  RunTestCommand(world.platform(), kDialog, "", true);
-  RunTestCommand(world.platform(), kDialog, line, false);
-  EXPECT_TRUE(world.shown.empty());
-  RunTestCommand(world.platform(), kDialog, "C:\\TOOLS\\APP.EXE", true);
-  world.FailAlways("StartProcess", 2);
-  RunTestCommand(world.platform(), kDialog, "C:\\TOOLS\\APP.EXE", true);
-  ASSERT_EQ(world.started.size(), 2u);
-  EXPECT_EQ(world.started[0].command_line, line.substr(0, 510));
-  EXPECT_EQ(std::make_pair(world.started[0].waited, world.started[1].waited),
-            std::make_pair(false, true));
-  ASSERT_EQ(world.shown.size(), 2u);  // the end of the waited run, then the launcher's notice only
-  EXPECT_EQ(world.shown[0].owner, kDialog);
-  EXPECT_EQ(world.shown[0].style, mb::kIconInformation | mb::kTopmost);
-  EXPECT_EQ(world.shown[1].style & mb::kIconError, mb::kIconError);
 }
 
 }  // namespace
