@@ -29,6 +29,17 @@ inline std::vector<std::string*> TextFields(Action& a) {
           &a.Ex_RunPath, &a.Ex_RunWaitChk,   &a.Ex_RunWait,      &a.Ex_RmvWaitChk,
           &a.Ex_RmvWait, &a.Ex_RmvRetryChk,  &a.Ex_RmvRetryWait, &a.Ex_RmvRetryCount};
 }
+// count Actions whose every field differs from its default, from the other
+// fields and from the same field of the other Actions and other tags.
+inline std::vector<Action> Tagged(const std::string& tag, int count) {
+  std::vector<Action> actions(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    int field = 0;
+    for (std::string* text : TextFields(actions[i]))
+      *text = tag + std::to_string(i) + "." + std::to_string(field++);
+  }
+  return actions;
+}
 // Its texts and its drive letter, for comparing whole Actions.
 inline std::vector<std::string> Fields(Action a) {
   std::vector<std::string> fields;

@@ -14,6 +14,7 @@ namespace mw {
 namespace {
 
 using fake::Fields;
+using fake::Tagged;
 constexpr long kCode = 5;  // ERROR_ACCESS_DENIED, whatever the call
 
 struct Stage {
@@ -62,14 +63,6 @@ void ReplayFailingEachCall(const Step& prepare, const Step& act,
 
 bool Shows(const std::string& text, long code) {
   return text.find("SysErr(" + std::to_string(code) + ")") != std::string::npos;
-}
-
-// Every field differs from the defaults and from the same field of another Action.
-ActionList Tagged(const std::string& tag, int count) {
-  ActionList list(static_cast<std::size_t>(count));
-  for (std::size_t i = 0; i < list.size(); ++i)
-    for (std::string* text : fake::TextFields(list[i])) *text = tag + std::to_string(i) + *text;
-  return list;
 }
 
 // What a save that failed one call leaves: within the new list the new

@@ -13,15 +13,8 @@ using fake::Fields;
 const std::string kVersionKey = "HKCU\\software\\Quillory\\Mountwick\\1.0";
 const std::string kActionsKey = kVersionKey + "\\Actions";
 
-// Every field differs from its default, from the other fields and from the other Actions.
 ActionList Distinct(int count, const std::string& tag = "") {
-  ActionList actions(static_cast<std::size_t>(count));
-  for (std::size_t i = 0; i < actions.size(); ++i) {
-    int field = 0;
-    for (std::string* text : fake::TextFields(actions[i]))
-      *text = tag + std::to_string(i) + "." + std::to_string(field++);
-  }
-  return actions;
+  return fake::Tagged(tag, count);
 }
 
 class Store : public ::testing::Test {
