@@ -90,11 +90,10 @@ TEST_F(Store, AValueChangingBetweenItsQueriesIsReadAtItsNewSizeOrGivenUp) {
     std::string text = "short";
     world.PutString(kActionsKey, "v", text);
     world.shown.clear();
-    world.fault = [&, n = 0](const std::string& call, const std::string&) mutable {
+    world.fault = [&, at = changes_at, n = 0](const std::string& call, const std::string&) mutable {
       if (call != "QueryValue") return 0L;
-      if (changes_at == 0 || ++n == changes_at)
-        world.PutString(kActionsKey, "v", text += std::string(5000, 'g'));
-      return changes_at < 0 && n == 2 ? reg::kFileNotFound : 0L;
+      if (at == 0 || ++n == at) world.PutString(kActionsKey, "v", text += std::string(5000, 'g'));
+      return at < 0 && n == 2 ? reg::kFileNotFound : 0L;
     };
     std::string read = "left over";
     EXPECT_EQ(ReadSettingOrDefault(platform, "Actions", "v", read, "default"), value != "default");
