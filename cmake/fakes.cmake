@@ -1,10 +1,8 @@
 # The fake platform and the portable unit tests, shared by the host and the
 # Windows builds. Windows-only tests end in _win_test.cpp.
-file(GLOB MOUNTWICK_FAKE_SOURCES CONFIGURE_DEPENDS tests/fakes/*.cpp)
-add_library(mountwick_fakes STATIC ${MOUNTWICK_FAKE_SOURCES})
-target_include_directories(mountwick_fakes PUBLIC tests)
-target_link_libraries(mountwick_fakes PUBLIC mountwick_core)
-mountwick_warnings(mountwick_fakes)
+add_library(mountwick_fakes INTERFACE)
+target_include_directories(mountwick_fakes INTERFACE tests)
+target_link_libraries(mountwick_fakes INTERFACE mountwick_core)
 
 file(GLOB MOUNTWICK_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*_test.cpp)
 list(FILTER MOUNTWICK_UNIT_TESTS EXCLUDE REGEX "_win_test\\.cpp$")

@@ -19,10 +19,11 @@ namespace reg = mw::reg;
 constexpr long kAccessDenied = 5;
 
 // Keys and values the launcher asks for come into being, fail or stay absent
-// as the input says, and a value may change between the size query and the read.
-class AnsweringRegistry : public mw::fake::FakeRegistry {
+// as the input says, and a value may change between the size query and the
+// read; FindExecutable and the expansion answer from the input too.
+class AnsweringWorld : public mw::fake::FakeWorld {
  public:
-  explicit AnsweringRegistry(FuzzedDataProvider& input) : input_(input) {}
+  explicit AnsweringWorld(FuzzedDataProvider& input) : input_(input) {}
 
   long OpenKey(RegistryRoot root, const std::string& path, std::uint32_t access,
                Key* key) override {
@@ -37,7 +38,7 @@ class AnsweringRegistry : public mw::fake::FakeRegistry {
           PutKey(full);
       }
     }
-    const long result = FakeRegistry::OpenKey(root, path, access, key);
+    const long result = FakeWorld::OpenKey(root, path, access, key);
     if (result == reg::kSuccess) paths_[*key] = full;
     return result;
   }
@@ -46,7 +47,7 @@ class AnsweringRegistry : public mw::fake::FakeRegistry {
                   std::uint32_t* size) override {
     auto path = paths_.find(key);
     if (path != paths_.end()) {
-      const bool present = HasValue(path->second, name);
+      const bool present = Find(path->second, name) != nullptr;
       switch (input_.ConsumeIntegralInRange(0, 4)) {
         case 0:
           if (!present) return reg::kFileNotFound;
@@ -60,17 +61,31 @@ class AnsweringRegistry : public mw::fake::FakeRegistry {
           if (!present) PutValue(path->second, name, NewValue());
       }
     }
-    return FakeRegistry::QueryValue(key, name, type, data, size);
+    return FakeWorld::QueryValue(key, name, type, data, size);
   }
 
   void CloseKey(Key key) override {
     paths_.erase(key);
-    FakeRegistry::CloseKey(key);
+    FakeWorld::CloseKey(key);
+  }
+
+  std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
+                                  std::uint32_t buffer_size) override {
+    if (input_.ConsumeIntegralInRange(0, 15) == 0) return 0;
+    return FakeWorld::ExpandEnvironment(source, buffer, buffer_size);
+  }
+
+  std::intptr_t FindExecutableFor(const std::string&, char* buffer,
+                                  std::uint32_t buffer_size) override {
+    // The system fills at most MAX_PATH bytes and terminates them, whatever it found.
+    const std::string answer = input_.ConsumeRandomLengthString(buffer_size - 1);
+    std::memcpy(buffer, answer.c_str(), answer.size() + 1);
+    return input_.ConsumeIntegralInRange<std::intptr_t>(0, 64);
   }
 
  private:
-  Value NewValue() {
-    Value value;
+  mw::fake::FakeValue NewValue() {
+    mw::fake::FakeValue value;
     value.type = input_.ConsumeIntegralInRange<std::uint32_t>(0, 11);
     const std::string bytes = input_.ConsumeRandomLengthString(600);
     value.data.assign(bytes.begin(), bytes.end());
@@ -81,30 +96,6 @@ class AnsweringRegistry : public mw::fake::FakeRegistry {
   std::map<Key, std::string> paths_;
 };
 
-// FindExecutable and the expansion answer from the input whatever they are asked.
-class AnsweringProcesses : public mw::fake::FakeProcesses {
- public:
-  explicit AnsweringProcesses(FuzzedDataProvider& input) : input_(input) {}
-
-  std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
-                                  std::uint32_t buffer_size) override {
-    if (input_.ConsumeIntegralInRange(0, 15) == 0) return 0;
-    return FakeProcesses::ExpandEnvironment(source, buffer, buffer_size);
-  }
-
-  std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
-                                  std::uint32_t buffer_size) override {
-    find_executable_calls.push_back(file);
-    // The system fills at most MAX_PATH bytes and terminates them, whatever it found.
-    const std::string answer = input_.ConsumeRandomLengthString(buffer_size - 1);
-    std::memcpy(buffer, answer.c_str(), answer.size() + 1);
-    return input_.ConsumeIntegralInRange<std::intptr_t>(0, 64);
-  }
-
- private:
-  FuzzedDataProvider& input_;
-};
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -112,31 +103,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string command_line = input.ConsumeRandomLengthString(1000);
   const bool wait = input.ConsumeBool();
 
-  mw::fake::FakeWorld world;
-  AnsweringRegistry registry(input);
-  AnsweringProcesses processes(input);
+  AnsweringWorld world(input);
   for (int count = input.ConsumeIntegralInRange(0, 3); count > 0; --count) {
     std::string name = input.ConsumeRandomLengthString(12);
     for (char& c : name)
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    processes.environment[name] = input.ConsumeRandomLengthString(600);
+    world.environment[name] = input.ConsumeRandomLengthString(600);
   }
-  processes.create_fails = input.ConsumeIntegralInRange(0, 7) == 0;
-  processes.shell_result = input.ConsumeIntegralInRange<std::intptr_t>(0, 64);
+  if (input.ConsumeIntegralInRange(0, 7) == 0) world.FailAlways("StartProcess", 2);
+  world.shell_result = input.ConsumeIntegralInRange<std::intptr_t>(0, 64);
 
-  const mw::Platform platform{registry,      processes,   world.desktop,   world.notices,
-                              world.threads, world.files, world.devices};
-  const bool started = mw::LaunchProgram(platform, command_line, wait);
+  const bool started = mw::LaunchProgram(world.platform(), command_line, wait);
 
   // Whatever was opened is closed again.
-  FUZZ_CHECK(registry.OpenKeyCount() == 0);
-  FUZZ_CHECK(processes.open_processes == 0);
+  FUZZ_CHECK(world.open_keys() == 0);
+  FUZZ_CHECK(world.open_processes == 0);
   // A false start always reaches the user; a true one really started something.
   if (started) {
-    FUZZ_CHECK(!processes.started.empty() || !processes.shell_calls.empty());
+    FUZZ_CHECK(!world.started.empty() || !world.shell_calls.empty());
   } else {
-    FUZZ_CHECK(!world.notices.shown.empty());
+    FUZZ_CHECK(!world.shown.empty());
   }
-  for (const auto& notice : world.notices.shown) FUZZ_CHECK(notice.text.size() < 1024);
+  for (const auto& notice : world.shown) FUZZ_CHECK(notice.text.size() < 1024);
   return 0;
 }

@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The way every notice is put together: the formatted text, the system's
   // text for the code, one message box.
   mw::fake::FakeWorld world;
-  mw::fake::FakeNotices& notices = world.notices;
+  mw::fake::FakeWorld& notices = world;
   notices.system_texts[5] = input.ConsumeRandomLengthString(1024);
   const std::string argument = input.ConsumeRandomLengthString(2048);
   mw::ShowSystemErrorNotice(world.platform(), input.ConsumeBool() ? 5u : 6u, format, argument);

@@ -15,27 +15,27 @@ namespace {
 using mw::RegistryRoot;
 namespace reg = mw::reg;
 
-class ChangingRegistry : public mw::fake::FakeRegistry {
+class ChangingRegistry : public mw::fake::FakeWorld {
  public:
   explicit ChangingRegistry(FuzzedDataProvider& input) : input_(input) {}
 
   long CreateKey(RegistryRoot root, const std::string& path, std::uint32_t access,
                  Key* key) override {
-    const long result = FakeRegistry::CreateKey(root, path, access, key);
+    const long result = FakeWorld::CreateKey(root, path, access, key);
     if (result == reg::kSuccess) paths_[*key] = "HKCU\\" + path;
     return result;
   }
 
   long QueryValue(Key key, const std::string& name, std::uint32_t* type, unsigned char* data,
                   std::uint32_t* size) override {
-    const long result = FakeRegistry::QueryValue(key, name, type, data, size);
+    const long result = FakeWorld::QueryValue(key, name, type, data, size);
     const std::string& path = paths_.at(key);
     if (data != nullptr && result == reg::kSuccess) {
-      const Value* value = Find(path, name);
+      const mw::fake::FakeValue* value = Find(path, name);
       last_read = value ? value->data : std::vector<unsigned char>{};
     }
     if (input_.ConsumeIntegralInRange(0, 3) == 0) {
-      Value changed;
+      mw::fake::FakeValue changed;
       changed.type = input_.ConsumeIntegral<std::uint32_t>();
       changed.data = input_.ConsumeBytes<unsigned char>(input_.ConsumeIntegralInRange(0, 2048));
       PutValue(path, name, std::move(changed));
@@ -45,7 +45,7 @@ class ChangingRegistry : public mw::fake::FakeRegistry {
 
   void CloseKey(Key key) override {
     paths_.erase(key);
-    FakeRegistry::CloseKey(key);
+    FakeWorld::CloseKey(key);
   }
 
   std::vector<unsigned char> last_read;  // the data the last successful read returned
@@ -59,7 +59,6 @@ class ChangingRegistry : public mw::fake::FakeRegistry {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
-  mw::fake::FakeWorld world;
   ChangingRegistry registry(input);
 
   // Mostly the Actions subkey; sometimes one long enough to overflow the path buffer.
@@ -68,30 +67,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string name = input.ConsumeRandomLengthString(40);
   const bool stored = input.ConsumeIntegralInRange(0, 7) != 0;
   if (stored) {
-    mw::fake::FakeRegistry::Value value;
+    mw::fake::FakeValue value;
     value.type = input.ConsumeIntegral<std::uint32_t>();
     value.data = input.ConsumeBytes<unsigned char>(input.ConsumeIntegralInRange(0, 4096));
     registry.PutValue(std::string("HKCU\\") + mw::kVersionKeyPath + subkey, name, value);
   }
   // Each call fails or not as the input says, with a code it picks.
-  registry.SetFault([&input](mw::fake::FakeRegistry::Op, const std::string&, const std::string&) {
+  registry.fault = [&input](const std::string&, const std::string&) {
     if (input.ConsumeIntegralInRange(0, 5) != 0) return 0L;
     static constexpr long kCodes[] = {2, 5, 6, 87, 234, 1018, 1021};
     return input.PickValueInArray(kCodes);
-  });
+  };
 
-  const mw::Platform platform{registry,      world.processes, world.desktop,   world.notices,
-                              world.threads, world.files,     world.devices};
+  const mw::Platform platform = registry.platform();
   std::string value = "stale";
   const bool read = mw::ReadSetting(platform, subkey, name, value);
 
-  FUZZ_CHECK(registry.OpenKeyCount() == 0);
-  FUZZ_CHECK(world.notices.shown.size() <= 1);
+  FUZZ_CHECK(registry.open_keys() == 0);
+  FUZZ_CHECK(registry.shown.size() <= 1);
   if (read) {
     // The bytes up to the first NUL, never more than were stored.
     const auto end = std::find(registry.last_read.begin(), registry.last_read.end(), 0);
     FUZZ_CHECK(value == std::string(registry.last_read.begin(), end));
-    FUZZ_CHECK(world.notices.shown.empty());
+    FUZZ_CHECK(registry.shown.empty());
   } else {
     FUZZ_CHECK(value.empty());
   }

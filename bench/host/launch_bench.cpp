@@ -31,22 +31,20 @@ const std::vector<Line> kLines = {
 
 // A world that can start every line above without a notice.
 void Prepare(fake::FakeWorld& world) {
-  world.processes.environment = {{"WINDIR", "C:\\WINDOWS"}, {"SYSTEMROOT", "C:\\WINDOWS"}};
-  world.registry.PutString("HKCR\\.html", "", "htmlfile");
-  world.registry.PutString("HKCR\\htmlfile\\shell\\open\\command", "",
-                           "\"C:\\Program Files\\Browser\\browser.exe\" -url \"%1\"");
-  world.registry.PutString("HKCR\\.txt", "", "txtfile");
-  world.registry.PutString("HKCR\\txtfile\\shell\\open\\command", "",
-                           "%SystemRoot%\\system32\\notepad.exe %1");
-  world.processes.find_executable = {{"E:\\Photo.jpg", "C:\\Viewer\\view.exe"},
-                                     {"E:\\notes.txt", "\"%1\""}};
+  world.environment = {{"WINDIR", "C:\\WINDOWS"}, {"SYSTEMROOT", "C:\\WINDOWS"}};
+  world.PutString("HKCR\\.html", "", "htmlfile");
+  world.PutString("HKCR\\htmlfile\\shell\\open\\command", "",
+                  "\"C:\\Program Files\\Browser\\browser.exe\" -url \"%1\"");
+  world.PutString("HKCR\\.txt", "", "txtfile");
+  world.PutString("HKCR\\txtfile\\shell\\open\\command", "",
+                  "%SystemRoot%\\system32\\notepad.exe %1");
+  world.find_executable = {{"E:\\Photo.jpg", "C:\\Viewer\\view.exe"}, {"E:\\notes.txt", "\"%1\""}};
 }
 
 // Keeps the fakes' records from growing without bound over millions of runs.
 void Forget(fake::FakeWorld& world) {
-  world.processes.started.clear();
-  world.processes.shell_calls.clear();
-  world.processes.find_executable_calls.clear();
+  world.started.clear();
+  world.shell_calls.clear();
 }
 
 void RunLaunches(benchmark::State& state, const std::vector<Line>& lines) {
@@ -60,8 +58,7 @@ void RunLaunches(benchmark::State& state, const std::vector<Line>& lines) {
     launches += lines.size();
     if ((launches & 0xFFF) < lines.size()) Forget(world);
   }
-  if (!all_started || !world.notices.shown.empty())
-    state.SkipWithError("a command line did not start");
+  if (!all_started || !world.shown.empty()) state.SkipWithError("a command line did not start");
   state.SetItemsProcessed(static_cast<std::int64_t>(launches));
 }
 

@@ -26,16 +26,15 @@ void BM_LoadActions(benchmark::State& state) {
   SaveActions(platform, MakeActions(static_cast<int>(state.range(0))));
 
   ActionList loaded;
-  const std::size_t calls_before = world.registry.calls();
+  const std::size_t calls_before = world.calls;
   for (auto _ : state) {
     (void)LoadActions(platform, loaded);
     benchmark::DoNotOptimize(loaded.data());
   }
-  if (loaded.size() != static_cast<std::size_t>(state.range(0)) || !world.notices.shown.empty())
+  if (loaded.size() != static_cast<std::size_t>(state.range(0)) || !world.shown.empty())
     state.SkipWithError("the stored list did not load whole");
-  state.counters["registry_calls"] =
-      benchmark::Counter(static_cast<double>(world.registry.calls() - calls_before),
-                         benchmark::Counter::kAvgIterations);
+  state.counters["registry_calls"] = benchmark::Counter(
+      static_cast<double>(world.calls - calls_before), benchmark::Counter::kAvgIterations);
   state.counters["actions"] = static_cast<double>(loaded.size());
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -1,27 +1,487 @@
 #pragma once
-// A fresh world of fakes per test case, and the Platform that runs on it.
-#include "fakes/fake_devices.h"
-#include "fakes/fake_files.h"
-#include "fakes/fake_notices.h"
-#include "fakes/fake_processes.h"
-#include "fakes/fake_registry.h"
-#include "fakes/fake_threads.h"
+// One fake world behind every port: an in-memory registry, recorded process
+// starts and message boxes, named mutexes that really exclude, drives and a
+// USB device table. Any fallible call can be made to fail through `fault`.
+// Runner threads may start processes, sleep and take mutexes concurrently;
+// everything else is called from one thread at a time.
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "model/action.h"
 #include "platform/platform.h"
+#include "platform/sjis.h"
 
 namespace mw::fake {
 
-struct FakeWorld {
-  FakeRegistry registry;
-  FakeProcesses processes;
-  FakeDesktop desktop;
-  FakeNotices notices;
-  FakeThreads threads;
-  FakeFiles files;
-  FakeDevices devices;
-
-  Platform platform() {
-    return Platform{registry, processes, desktop, notices, threads, files, devices};
+// The sixteen stored texts of an Action in declaration order.
+inline std::vector<std::string*> TextFields(Action& a) {
+  return {&a.Name,       &a.State,           &a.HardwareID,      &a.ExeFile,
+          &a.Eject,      &a.Ex_RunVolumeChk, &a.Ex_RunVolume,    &a.Ex_RunPathChk,
+          &a.Ex_RunPath, &a.Ex_RunWaitChk,   &a.Ex_RunWait,      &a.Ex_RmvWaitChk,
+          &a.Ex_RmvWait, &a.Ex_RmvRetryChk,  &a.Ex_RmvRetryWait, &a.Ex_RmvRetryCount};
+}
+// count Actions whose every field differs from its default, from the other
+// fields and from the same field of the other Actions and other tags.
+inline std::vector<Action> Tagged(const std::string& tag, int count) {
+  std::vector<Action> actions(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < actions.size(); ++i) {
+    int field = 0;
+    for (std::string* text : TextFields(actions[i]))
+      *text = tag + std::to_string(i) + "." + std::to_string(field++);
   }
+  return actions;
+}
+// Its texts and its drive letter, for comparing whole Actions.
+inline std::vector<std::string> Fields(Action a) {
+  std::vector<std::string> fields;
+  for (const std::string* text : TextFields(a)) fields.push_back(*text);
+  return fields.push_back(std::string(1, a.DriveLetter)), fields;
+}
+// An Action with the fields of `spec` set, e.g. "Eject=1;ExeFile=C:\\A.EXE".
+inline Action MakeAction(const std::string& spec) {
+  static const std::vector<std::string> kNames = {
+      "Name",       "State",           "HardwareID",      "ExeFile",
+      "Eject",      "Ex_RunVolumeChk", "Ex_RunVolume",    "Ex_RunPathChk",
+      "Ex_RunPath", "Ex_RunWaitChk",   "Ex_RunWait",      "Ex_RmvWaitChk",
+      "Ex_RmvWait", "Ex_RmvRetryChk",  "Ex_RmvRetryWait", "Ex_RmvRetryCount"};
+  Action a;
+  for (std::size_t at = 0, end = 0; at < spec.size(); at = end + 1) {
+    end = std::min(spec.find(';', at), spec.size());
+    const std::size_t eq = spec.find('=', at);
+    const auto field =
+        std::find(kNames.begin(), kNames.end(), spec.substr(at, eq - at)) - kNames.begin();
+    *TextFields(a).at(static_cast<std::size_t>(field)) = spec.substr(eq + 1, end - eq - 1);
+  }
+  return a;
+}
+
+// Upper case, without doubled or trailing backslashes (a drive root keeps its own).
+inline std::string Fold(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (c != '\\' || out.empty() || out.back() != '\\')
+      out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  while (!out.empty() && out.back() == '\\' && !(out.size() == 3 && out[1] == ':')) out.pop_back();
+  return out;
+}
+
+struct FakeValue {
+  std::uint32_t type = reg::kSz;
+  std::vector<unsigned char> data;
+};
+
+struct FakeDevice {
+  bool present = true;
+  std::uint32_t dev_inst = 0;                       // assigned when 0
+  std::map<std::uint32_t, std::string> properties;  // exactly the bytes the system returns
+  std::deque<std::uint32_t> eject_answers;          // the last one repeats; none: kCrSuccess
+
+  FakeDevice& Raw(std::uint32_t property, const std::string& bytes) {
+    properties[property] = bytes;
+    return *this;
+  }
+  FakeDevice& Text(std::uint32_t property, const std::string& text) {
+    return Raw(property, text + '\0');
+  }
+  FakeDevice& Multi(std::uint32_t property, const std::vector<std::string>& strings) {
+    std::string bytes;
+    for (const std::string& text : strings) bytes += text + '\0';
+    return Raw(property, bytes + '\0');
+  }
+};
+
+class FakeWorld : public RegistryPort,
+                  public ProcessPort,
+                  public DesktopPort,
+                  public UserNoticePort,
+                  public ThreadPort,
+                  public FileSystemPort,
+                  public DeviceSetupPort {
+  template <class F>
+  auto Locked(F&& f) {
+    std::lock_guard<std::recursive_mutex> lock(guard_);
+    return f();
+  }
+
+ public:
+  using Window = DesktopPort::Window;
+  struct Started {
+    std::string command_line;
+    bool waited = false;
+    ProcessWindow window = ProcessWindow::NewConsole;
+  };
+  struct Shown {
+    Window owner;
+    std::string text, caption;
+    std::uint32_t style;
+  };
+  static constexpr Window kDesktop = 0xDE5C;
+
+  ~FakeWorld() override { JoinAll(); }
+  Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+
+  // The error a call fails with, or 0 to let it run: `call` is the port
+  // method's name, `what` the registry value name or key path, or the property.
+  std::function<long(const std::string& call, const std::string& what)> fault;
+  std::size_t calls = 0;  // fallible calls so far
+  void FailAlways(const std::string& call, long code) {
+    fault = [call, code](const std::string& c, const std::string&) { return c == call ? code : 0; };
+  }
+
+  // Registry: paths are "HKCU\\..." or "HKCR\\...", compared case-insensitively.
+  void PutKey(const std::string& path) {
+    const std::string key = Fold(path);
+    for (std::size_t at = key.find('\\'); at != std::string::npos; at = key.find('\\', at + 1))
+      keys_[key.substr(0, at)];
+    keys_[key];
+  }
+  void PutValue(const std::string& path, const std::string& name, FakeValue value) {
+    PutKey(path);
+    // An existing value keeps the spelling of its name, as in the real registry.
+    keys_[Fold(path)].try_emplace(Fold(name), name, value).first->second.second = value;
+  }
+  void PutString(const std::string& path, const std::string& name, const std::string& text) {
+    PutValue(path, name, {reg::kSz, {text.c_str(), text.c_str() + text.size() + 1}});
+  }
+  bool HasKey(const std::string& path) { return keys_.count(Fold(path)) != 0; }
+  const FakeValue* Find(const std::string& path, const std::string& name) {
+    auto key = keys_.find(Fold(path));
+    auto value = key == keys_.end() ? Values::iterator() : key->second.find(Fold(name));
+    return key == keys_.end() || value == key->second.end() ? nullptr : &value->second.second;
+  }
+  std::string GetString(const std::string& path, const std::string& name) {
+    const FakeValue* value = Find(path, name);
+    return value ? std::string(value->data.begin(),
+                               std::find(value->data.begin(), value->data.end(), 0))
+                 : "<none>";
+  }
+  std::vector<std::string> ValueNames(const std::string& path) {
+    std::vector<std::string> names;
+    auto key = keys_.find(Fold(path));
+    if (key != keys_.end())
+      for (const auto& [folded, entry] : key->second) names.push_back(entry.first);
+    return names;
+  }
+  std::size_t open_keys() const { return handles_.size(); }
+
+  // Processes and the shell.
+  std::map<std::string, std::string> environment;      // name (upper case) -> value
+  std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
+  std::intptr_t shell_result = 42;
+  std::function<void()> on_start;  // what the started program does
+  std::vector<Started> started;
+  std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
+  std::vector<std::uint32_t> timed_waits;
+  int open_processes = 0;
+  std::vector<std::string> StartedCommands() {
+    return Locked([&] {
+      std::vector<std::string> commands;
+      for (const Started& process : started) commands.push_back(process.command_line);
+      return commands;
+    });
+  }
+
+  // Desktop and message boxes.
+  std::vector<Shown> shown;
+  std::deque<int> answers;  // answered in order; IDOK once they run out
+  std::map<std::uint32_t, std::string> system_texts;
+  std::function<void()> while_shown;  // what the message loop of the next box runs
+  std::vector<std::string> Texts() {
+    std::vector<std::string> texts;
+    for (const Shown& notice : shown) texts.push_back(notice.text);
+    return texts;
+  }
+
+  // Threads.
+  bool run_threads_inline = false;  // a thread runs before StartDetachedThread returns
+  std::size_t threads_started = 0;
+  std::vector<std::uint32_t> sleeps;
+  bool MutexHeld() {
+    return Locked([&] { return held_ > 0; });
+  }
+  static void SetLastError(std::uint32_t code) { last_error_ = code; }
+  void JoinAll() {
+    for (;;) {
+      std::vector<std::thread> threads = Locked([&] { return std::exchange(threads_, {}); });
+      if (threads.empty()) return;
+      for (std::thread& thread : threads) thread.join();
+    }
+  }
+
+  // Drives: root ("E:\\") -> label; a missing root fails every query.
+  std::map<std::string, std::string> volumes;
+  std::set<std::string> existing_paths;  // compared case-insensitively
+  std::string current_directory = "C:\\work";
+
+  // USB devices.
+  std::vector<FakeDevice> devices;
+  std::vector<std::uint32_t> open_flags, eject_requests;
+  std::size_t property_queries = 0;
+  void Add(FakeDevice device) {
+    if (device.dev_inst == 0) device.dev_inst = static_cast<std::uint32_t>(devices.size() + 1);
+    devices.push_back(std::move(device));
+  }
+  std::size_t open_sets() const { return sets_.size(); }
+
+  // --- the ports -----------------------------------------------------------
+
+  long OpenKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) override {
+    const std::string full = Join(root, path);
+    if (long code = Fault("OpenKey", full)) return code;
+    if (!keys_.count(full)) return reg::kFileNotFound;
+    handles_[*key = next_handle_++] = full;
+    return reg::kSuccess;
+  }
+  long CreateKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) override {
+    const std::string full = Join(root, path);
+    if (long code = Fault("CreateKey", full)) return code;
+    PutKey(full);
+    handles_[*key = next_handle_++] = full;
+    return reg::kSuccess;
+  }
+  long QueryValue(Key key, const std::string& name, std::uint32_t* type, unsigned char* data,
+                  std::uint32_t* size) override {
+    if (long code = Check(key, "QueryValue", name)) return code;
+    const FakeValue* value = Find(handles_[key], name);
+    if (!value) return reg::kFileNotFound;
+    if (type) *type = value->type;
+    const auto stored = static_cast<std::uint32_t>(value->data.size());
+    const bool fits = !data || *size >= stored;
+    if (fits && data) std::copy(value->data.begin(), value->data.end(), data);
+    if (size) *size = stored;
+    return fits ? reg::kSuccess : reg::kMoreData;
+  }
+  long SetValue(Key key, const std::string& name, std::uint32_t type, const unsigned char* data,
+                std::uint32_t size) override {
+    if (long code = Check(key, "SetValue", name)) return code;
+    PutValue(handles_[key], name, {type, {data, data + size}});
+    return reg::kSuccess;
+  }
+  long EnumValueName(Key key, std::uint32_t index, std::string* name) override {
+    if (long code = Check(key, "EnumValueName", "")) return code;
+    const std::vector<std::string> names = ValueNames(handles_[key]);
+    if (index >= names.size()) return reg::kNoMoreItems;
+    *name = names[index];
+    return reg::kSuccess;
+  }
+  long DeleteValue(Key key, const std::string& name) override {
+    if (long code = Check(key, "DeleteValue", name)) return code;
+    return keys_[handles_[key]].erase(Fold(name)) ? reg::kSuccess : reg::kFileNotFound;
+  }
+  long DeleteKey(Key key, const std::string& subkey) override {
+    if (long code = Check(key, "DeleteKey", subkey)) return code;
+    return keys_.erase(Fold(handles_[key] + "\\" + subkey)) ? reg::kSuccess : reg::kFileNotFound;
+  }
+  void CloseKey(Key key) override { handles_.erase(key); }
+  // No change notification: the program then reads the settings at every use.
+  long CreateChangeEvent(Event*) override { return 5; }
+  long NotifyChangeKeyValue(Key, bool, std::uint32_t, Event) override { return 6; }
+  std::uint32_t WaitForEvent(Event, std::uint32_t) override { return 0xFFFFFFFF; }
+  void CloseEvent(Event) override {}
+
+  std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
+                                  std::uint32_t buffer_size) override {
+    if (Fault("ExpandEnvironment")) return 0;
+    std::string out;
+    for (std::size_t i = 0; i < source.size();) {
+      const std::size_t close = source[i] == '%' ? source.find('%', i + 1) : std::string::npos;
+      auto it = close == std::string::npos
+                    ? environment.end()
+                    : environment.find(Fold(source.substr(i + 1, close - i - 1)));
+      // An undefined name stays as written; its closing % may open the next one.
+      if (it != environment.end())
+        out += it->second, i = close + 1;
+      else if (close != std::string::npos)
+        out += source.substr(i, close - i), i = close;
+      else
+        out += source[i++];
+    }
+    const auto needed = static_cast<std::uint32_t>(out.size() + 1);
+    if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);
+    return needed;
+  }
+  bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
+                    std::uint32_t* error) override {
+    *error = static_cast<std::uint32_t>(Fault("StartProcess", command_line));
+    if (*error) return false;
+    *process = Locked([&] {
+      return started.push_back({command_line, false, window}), ++open_processes, started.size();
+    });
+    if (on_start) on_start();
+    return true;
+  }
+  void WaitForProcess(Process process) override {
+    Locked([&] { started.at(process - 1).waited = true; });
+  }
+  bool WaitForProcessEnd(Process, std::uint32_t milliseconds) override {
+    timed_waits.push_back(milliseconds);
+    return !Fault("WaitForProcessEnd");
+  }
+  void CloseProcess(Process) override {
+    Locked([&] { --open_processes; });
+  }
+  std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override {
+    shell_calls.emplace_back(file, parameters ? *parameters : "<none>");
+    if (long code = Fault("ShellExecuteOpen", file)) return code;
+    return shell_result;
+  }
+  std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
+                                  std::uint32_t size) override {
+    auto it = find_executable.find(file);
+    if (Fault("FindExecutableFor", file) || it == find_executable.end())
+      return 31;  // SE_ERR_NOASSOC
+    std::strncpy(buffer, it->second.c_str(), size - 1);
+    return 42;
+  }
+
+  Window DesktopWindow() override { return kDesktop; }
+  Window ForegroundWindow() override { return 0; }  // no window in front
+  std::string WindowTitle(Window, int) override { return {}; }
+
+  void ToUpper(std::string& text) override { UpperCaseSjis(text.data(), text.size()); }
+  int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
+                     std::uint32_t style) override {
+    shown.push_back({owner, text, caption, style});
+    if (while_shown) std::exchange(while_shown, nullptr)();
+    const int answer = answers.empty() ? mb::kIdOk : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return answer;
+  }
+  std::uint32_t FormatSystemMessage(std::uint32_t code, char* buffer, std::uint32_t size) override {
+    const std::string text = system_texts[code].substr(0, size - 1);
+    std::memcpy(buffer, text.data(), text.size());
+    return static_cast<std::uint32_t>(text.size());
+  }
+
+  // Every name stands for one mutex: the program has one.
+  Mutex CreateNamedMutex(const std::string&, bool owned, bool* already_existed) override {
+    if (!(*already_existed = Locked([&] { return mutex_handles_++ > 0; })) && owned) WaitMutex(1);
+    return 1;
+  }
+  void WaitMutex(Mutex) override {
+    named_.lock(), Locked([&] { ++held_; });
+  }  // not while locked
+  void ReleaseMutex(Mutex) override {
+    Locked([&] { --held_, named_.unlock(); });
+  }
+  void CloseMutex(Mutex) override {
+    Locked([&] { --mutex_handles_; });
+  }
+  bool StartDetachedThread(ThreadRoutine routine, void* parameter, std::uint32_t* error) override {
+    *error = static_cast<std::uint32_t>(Fault("StartDetachedThread"));
+    if (*error) return false;
+    ++threads_started;
+    if (run_threads_inline) return routine(parameter), true;
+    return Locked([&] { return threads_.emplace_back(routine, parameter), true; });
+  }
+  std::uint32_t LastError() override { return last_error_; }
+  void Sleep(std::uint32_t milliseconds) override {
+    Locked([&] { sleeps.push_back(milliseconds); });
+  }
+
+  bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t size) override {
+    auto it = volumes.find(root);
+    if (Fault("GetVolumeLabel", root) || it == volumes.end()) return false;
+    std::strncpy(label, it->second.c_str(), size - 1);
+    return true;
+  }
+  std::uint32_t FileAttributes(const std::string& path) override {
+    if (Fault("FileAttributes", path)) return kInvalidFileAttributes;
+    for (const auto& [root, label] : volumes)
+      if (Fold(root) == Fold(path)) return 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+    for (const std::string& existing : existing_paths)
+      if (Fold(existing) == Fold(path)) return 0x10;
+    return kInvalidFileAttributes;
+  }
+  std::string CurrentDirectory(std::uint32_t size) override {
+    return Fault("CurrentDirectory") || current_directory.size() >= size ? "" : current_directory;
+  }
+  std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
+  std::string ProgramFile() override { return "C:\\Program Files\\Mountwick\\Mountwick.exe"; }
+
+  bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* error) override {
+    open_flags.push_back(flags);
+    if ((*error = static_cast<std::uint32_t>(Fault("OpenUsbDeviceSet")))) return false;
+    std::vector<std::size_t>& members = sets_[*set = next_handle_++];
+    for (std::size_t i = 0; i < devices.size(); ++i)
+      if (devices[i].present || (flags & setup::kDigcfPresent) == 0) members.push_back(i);
+    return true;
+  }
+  bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) override {
+    const std::vector<std::size_t>& members = sets_.at(set);
+    if (Fault("EnumDevice") || index >= members.size()) return false;
+    *element = DeviceElement{};
+    std::memcpy(element->data, &members[index], sizeof(std::size_t));
+    element->dev_inst = devices[members[index]].dev_inst;
+    return true;
+  }
+  bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
+                   unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
+                   std::uint32_t* error) override {
+    sets_.at(set);  // a destroyed set has no properties
+    ++property_queries;
+    std::size_t position = 0;
+    std::memcpy(&position, element.data, sizeof position);
+    const FakeDevice& device = devices.at(position);
+    auto it = device.properties.find(property);
+    *error = static_cast<std::uint32_t>(Fault("GetProperty", std::to_string(property)));
+    // Without a device object there is no physical device object name.
+    if (!*error && (it == device.properties.end() ||
+                    (property == setup::kSpdrpPhysicalDeviceObjectName && !device.present)))
+      *error = setup::kErrorInvalidData;
+    if (*error) return false;
+    if (required) *required = static_cast<std::uint32_t>(it->second.size());
+    if (!buffer || size < it->second.size()) {
+      *error = setup::kErrorInsufficientBuffer;
+      return false;
+    }
+    std::memcpy(buffer, it->second.data(), it->second.size());
+    return true;
+  }
+  void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set); }
+  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) override {
+    eject_requests.push_back(dev_inst);
+    if (Fault("RequestDeviceEject")) return 0x13;  // CR_FAILURE
+    for (FakeDevice& device : devices) {
+      if (device.dev_inst != dev_inst || device.eject_answers.empty()) continue;
+      const std::uint32_t answer = device.eject_answers.front();
+      if (device.eject_answers.size() > 1) device.eject_answers.pop_front();
+      return answer;
+    }
+    return setup::kCrSuccess;
+  }
+
+ private:
+  using Values = std::map<std::string, std::pair<std::string, FakeValue>>;  // folded -> entry
+
+  long Fault(const std::string& call, const std::string& what = {}) {
+    return Locked([&] { return ++calls, fault ? fault(call, what) : 0; });
+  }
+  // A call on a key: ERROR_INVALID_HANDLE for a closed one, else its fault.
+  long Check(Key key, const std::string& call, const std::string& what) {
+    return handles_.count(key) ? Fault(call, what) : 6;
+  }
+  static std::string Join(RegistryRoot root, const std::string& path) {
+    return Fold((root == RegistryRoot::CurrentUser ? "HKCU\\" : "HKCR\\") + path);
+  }
+  std::map<std::string, Values> keys_;  // folded full path
+  std::map<Key, std::string> handles_;
+  std::recursive_mutex named_;
+  int mutex_handles_ = 0, held_ = 0;
+  std::map<DeviceSet, std::vector<std::size_t>> sets_;  // -> device positions
+  std::uintptr_t next_handle_ = 0x100;
+  std::vector<std::thread> threads_;
+  std::recursive_mutex guard_;
+  static inline thread_local std::uint32_t last_error_ = 0;
 };
 
 }  // namespace mw::fake

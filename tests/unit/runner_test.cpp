@@ -2,214 +2,138 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
+#include "engine/decimal.h"
 #include "fakes/fake_world.h"
 
 namespace mw {
 namespace {
 
-constexpr char kCardReader[] = "USB\\VID_0BDA&PID_0158";
-
-class Runner : public ::testing::Test {
- protected:
-  void SetUp() override {
-    world_.devices.Add(fake::FakeDevice{}
-                           .Multi(setup::kSpdrpHardwareId, {"USB\\VID_0BDA&PID_0158"})
-                           .Text(setup::kSpdrpService, "USBSTOR"));
-    run_.ExeFile = "C:\\APP.EXE";
-    run_.HardwareID = kCardReader;
-  }
-
-  std::uint32_t Execute() { return ExecuteRun(world_.platform(), run_); }
-  std::vector<std::string> Started() const { return world_.processes.StartedCommands(); }
-
-  fake::FakeWorld world_;
-  Action run_;
-};
-
-TEST_F(Runner, ReplacesEveryDriveTokenOnlyInRunsWithALetter) {
-  run_.ExeFile = "%_newdrv_%:\\run.exe %_newdrv_% %_NEWDRV_%";
-  run_.DriveLetter = 'E';
-  Execute();
-  run_.DriveLetter = '\0';
-  Execute();
-  EXPECT_EQ(Started(), (std::vector<std::string>{"E:\\run.exe E %_NEWDRV_%",
-                                                 "%_newdrv_%:\\run.exe %_newdrv_% %_NEWDRV_%"}));
+// A run of C:\APP.EXE for the card reader with the fields of `spec` and a letter.
+Action MakeRun(const std::string& spec, char letter = '\0') {
+  Action run = fake::MakeAction("ExeFile=C:\\APP.EXE;HardwareID=USB\\READER;" + spec);
+  run.DriveLetter = letter;
+  return run;
 }
 
-TEST_F(Runner, WaitsBeforeRunningByTheLeadingDigits) {
-  struct Case {
-    std::string check;
-    std::string wait;
-    std::vector<std::uint32_t> sleeps;
+TEST(Runner, ReplacesEveryDriveTokenOnlyInRunsWithALetter) {
+  fake::FakeWorld world;
+  for (const char letter : {'E', '\0'})
+    ExecuteRun(world.platform(),
+               MakeRun("ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", letter));
+  EXPECT_EQ(world.StartedCommands(),
+            (std::vector<std::string>{"E:\\a.exe E %_NEWDRV_%",
+                                      "%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%"}));
+}
+
+TEST(Runner, WaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
+  const std::vector<std::tuple<std::string, char, bool, std::vector<std::uint32_t>>> cases = {
+      {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', true, {1500}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', true, {0}},  // never an endless wait
+      {"Ex_RunWaitChk=0;Ex_RunWait=1500", 'E', true, {}},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', true, {}},  // the label upper-cased
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=Photos", 'E', false, {}},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'E', false, {}},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F', true, {}},  // an unlabelled drive
+      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim", 'E', true, {}},
+      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', false, {}},
+      {"Ex_RunPathChk=1;Ex_RunPath=", 'E', true, {}},  // the root
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=X;Ex_RunPathChk=1", 'E', false, {}},
+      {"Ex_RunVolume=X;Ex_RunPath=X", 'E', true, {}},  // checks off
+      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0', true, {}},
+      {"Ex_RunPathChk=1", 'H', false, std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
   };
-  for (const Case& c : std::vector<Case>{{"1", "1500ms", {1500}},
-                                         {"1", "letters", {0}},
-                                         {"1", "-1", {0}},  // never an endless wait
-                                         {"0", "1500", {}},
-                                         {"", "1500", {}}}) {
+  for (const auto& [spec, letter, starts, sleeps] : cases) {
     fake::FakeWorld world;
-    Action run = run_;
-    run.Ex_RunWaitChk = c.check;
-    run.Ex_RunWait = c.wait;
-    ExecuteRun(world.platform(), run);
-    EXPECT_EQ(world.threads.Sleeps(), c.sleeps) << c.check << " " << c.wait;
-    EXPECT_EQ(world.processes.StartedCommands().size(), 1u);
+    world.volumes = {{"E:\\", "Photos"}, {"F:\\", ""}};
+    world.existing_paths = {"E:\\DCIM"};
+    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(spec, letter)), 0u);
+    EXPECT_EQ(world.started.size(), starts ? 1u : 0u) << spec << letter;
+    EXPECT_EQ(world.sleeps, sleeps) << spec << letter;
+    EXPECT_TRUE(world.shown.empty());  // a failed check ends silently
   }
 }
 
-TEST_F(Runner, NewDriveChecksDecideWhetherTheProgramStarts) {
-  struct Case {
-    std::string name;
-    std::string volume_check, volume, path_check, path;
-    bool starts;
+TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
+  const std::vector<std::tuple<std::string, std::deque<std::uint32_t>, std::size_t>> cases = {
+      // the run, the configuration manager's answers in turn, the requests
+      {"Eject=0;Ex_RmvRetryChk=1", {23}, 0},
+      {"Eject=1;Ex_RmvRetryChk=0", {23}, 1},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=1", {23, 23, 0}, 2},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=2", {23, 0}, 2},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0", {23, 23, 23, 0}, 4},  // as long as refused
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=none", {23, 23, 0}, 3},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=-3", {23}, 1},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=-99", {23, 23, 0}, 3},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=5", {5, 23}, 1},  // only a veto is repeated
   };
-  const std::vector<Case> cases = {
-      {"label matches upper-cased", "1", "PHOTOS", "0", "", true},
-      {"label is compared as typed", "1", "Photos", "0", "", false},
-      {"empty label only for unlabelled drives", "1", "", "0", "", false},
-      {"folder exists", "0", "", "1", "DCIM", true},
-      {"leading backslash still finds it", "0", "", "1", "\\DCIM", true},
-      {"missing folder", "0", "", "1", "MISSING", false},
-      {"empty path tests the root", "0", "", "1", "", true},
-      {"both pass", "1", "PHOTOS", "1", "dcim", true},
-      {"label fails first", "1", "OTHER", "1", "DCIM", false},
-      {"checks off", "0", "NOPE", "0", "NOPE", true},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [spec, answers, requests] : cases) {
     fake::FakeWorld world;
-    world.files.volumes["E:\\"] = "Photos";
-    world.files.existing_paths = {"E:\\DCIM"};
-    Action run = run_;
-    run.DriveLetter = 'E';
-    run.Ex_RunVolumeChk = c.volume_check;
-    run.Ex_RunVolume = c.volume;
-    run.Ex_RunPathChk = c.path_check;
-    run.Ex_RunPath = c.path;
-    EXPECT_EQ(ExecuteRun(world.platform(), run), 0u);
-    EXPECT_EQ(world.processes.StartedCommands().size(), c.starts ? 1u : 0u) << c.name;
-    EXPECT_TRUE(world.notices.shown.empty()) << c.name;  // a failed check ends silently
+    world.Add(fake::FakeDevice{
+        true, 0, {{setup::kSpdrpHardwareId, std::string("USB\\READER\0\0", 12)}}, answers});
+    ExecuteRun(world.platform(),
+               MakeRun(spec + ";Ex_RmvWaitChk=1;Ex_RmvWait=1000;Ex_RmvRetryWait=3000"));
+    EXPECT_EQ(world.eject_requests.size(), requests) << spec;
+    // The program is waited for, then the removal wait, then a pause before each repetition.
+    EXPECT_EQ(world.started.at(0).waited, requests > 0) << spec;
+    std::vector<std::uint32_t> sleeps(requests, 3000);
+    if (requests > 0) sleeps[0] = 1000;
+    EXPECT_EQ(world.sleeps, sleeps) << spec;
   }
 }
 
-TEST_F(Runner, AnUnlabelledDrivePassesAnEmptyLabel) {
-  world_.files.volumes["F:\\"] = "";
-  run_.DriveLetter = 'F';
-  run_.Ex_RunVolumeChk = "1";
-  Execute();
-  EXPECT_EQ(Started().size(), 1u);
+TEST(Runner, AFailedLaunchRequestsNoRemovalAndReturnsTheLastError) {
+  fake::FakeWorld world;
+  world.FailAlways("StartProcess", 2);
+  fake::FakeWorld::SetLastError(1234);
+  EXPECT_EQ(ExecuteRun(world.platform(), MakeRun("Eject=1")), 1234u);
+  EXPECT_TRUE(world.eject_requests.empty());
+  EXPECT_EQ(world.shown.size(), 1u);
 }
 
-TEST_F(Runner, ADriveThatNeverAnswersCosts27QueriesAndEndsSilently) {
-  run_.DriveLetter = 'G';
-  run_.Ex_RunPathChk = "1";
-  EXPECT_EQ(Execute(), 0u);
-  EXPECT_EQ(world_.files.VolumeQueries(), std::vector<std::string>(27, "G:\\"));
-  EXPECT_EQ(world_.threads.Sleeps(), std::vector<std::uint32_t>(27, 300));
-  EXPECT_TRUE(Started().empty());
-  EXPECT_TRUE(world_.notices.shown.empty());
-}
-
-TEST_F(Runner, ADriveThatBecomesReadyIsWaitedFor) {
-  world_.files.volumes["E:\\"] = "CARD";
-  world_.files.failures_before_ready["E:\\"] = 4;
-  run_.DriveLetter = 'E';
-  run_.Ex_RunVolumeChk = "1";
-  run_.Ex_RunVolume = "CARD";
-  Execute();
-  EXPECT_EQ(world_.threads.Sleeps(), std::vector<std::uint32_t>(4, 300));
-  EXPECT_EQ(Started().size(), 1u);
-}
-
-TEST_F(Runner, NoLetterMeansNoVolumeQueryAndNoChecks) {
-  run_.Ex_RunVolumeChk = "1";
-  run_.Ex_RunVolume = "X";
-  run_.Ex_RunPathChk = "1";
-  run_.Ex_RunPath = "NOWHERE";
-  Execute();
-  EXPECT_TRUE(world_.files.VolumeQueries().empty());
-  EXPECT_TRUE(world_.files.AttributeQueries().empty());
-  EXPECT_EQ(Started().size(), 1u);
-}
-
-TEST_F(Runner, RemovalRetriesFollowTheRetryCount) {
-  struct Case {
-    std::string name;
-    std::string retry_check;
-    std::string count;
-    std::vector<std::uint32_t> answers;  // the configuration manager's answers in turn
-    std::size_t requests;
-  };
-  const std::vector<Case> cases = {
-      {"retries off: one request", "0", "5", {23}, 1},
-      {"count 1: one repetition", "1", "1", {23, 23, 23}, 2},
-      {"count 2, granted at the second", "1", "2", {23, 0}, 2},
-      {"count 0: for as long as refused", "1", "0", {23, 23, 23, 23, 23, 0}, 6},
-      {"no digits: no limit", "1", "none", {23, 23, 0}, 3},
-      {"negative: no repetition", "1", "-3", {23, 23}, 1},
-      {"-99: no limit", "1", "-99", {23, 23, 23, 0}, 4},
-      {"other refusal never repeated", "1", "5", {5, 23}, 1},
-      {"granted at once", "1", "5", {0}, 1},
-  };
-  for (const Case& c : cases) {
-    fake::FakeWorld world;
-    const fake::FakeDevice& device = world.devices.Add(
-        fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\VID_0BDA&PID_0158"}));
-    world.devices.eject_answers[device.dev_inst] = {c.answers.begin(), c.answers.end()};
-    Action run = run_;
-    run.Eject = "1";
-    run.Ex_RmvRetryChk = c.retry_check;
-    run.Ex_RmvRetryCount = c.count;
-    run.Ex_RmvRetryWait = "3000";
-    ExecuteRun(world.platform(), run);
-    EXPECT_EQ(world.devices.EjectRequests().size(), c.requests) << c.name;
-    EXPECT_EQ(world.threads.Sleeps(), std::vector<std::uint32_t>(c.requests - 1, 3000)) << c.name;
-  }
-}
-
-TEST_F(Runner, RemovalComesAfterTheProgramEndedAndTheRemovalWait) {
-  run_.Eject = "1";
-  run_.Ex_RmvWaitChk = "1";
-  run_.Ex_RmvWait = "1000";
-  Execute();
-  ASSERT_EQ(world_.processes.started.size(), 1u);
-  EXPECT_TRUE(world_.processes.started[0].waited);
-  EXPECT_EQ(world_.threads.Sleeps(), std::vector<std::uint32_t>{1000});
-  EXPECT_EQ(world_.devices.EjectRequests().size(), 1u);
-
-  fake::FakeWorld plain;
-  run_.Eject = "0";
-  ExecuteRun(plain.platform(), run_);
-  EXPECT_FALSE(plain.processes.started.at(0).waited);
-  EXPECT_TRUE(plain.devices.EjectRequests().empty());
-  EXPECT_TRUE(plain.threads.Sleeps().empty());
-}
-
-TEST_F(Runner, AFailedLaunchRequestsNoRemovalAndReturnsTheLastError) {
-  world_.processes.create_fails = true;
-  run_.Eject = "1";
-  fake::FakeThreads::SetLastError(1234);
-  EXPECT_EQ(Execute(), 1234u);
-  EXPECT_TRUE(world_.devices.EjectRequests().empty());
-  EXPECT_EQ(world_.notices.shown.size(), 1u);
-}
-
-TEST_F(Runner, ThreadTakesTheLastPendingRun) {
-  DeviceDiffMutex mutex(world_.threads);
+TEST(PendingRuns, EachTakerGetsTheLastRunOnceUnderTheNamedMutex) {
+  fake::FakeWorld world;
+  DeviceDiffMutex mutex(world);
   PendingRuns pending(mutex);
-  RunnerContext context{world_.platform(), pending};
-  Action first = run_, second = run_;
-  first.ExeFile = "C:\\FIRST.EXE";
-  second.ExeFile = "C:\\SECOND.EXE";
   {
     DeviceDiffLock lock(mutex);
-    pending.AppendLocked(first);
-    pending.AppendLocked(second);
+    EXPECT_TRUE(world.MutexHeld());
+    for (int i = 0; i < 200; ++i) pending.AppendLocked(MakeRun("Name=" + std::to_string(i)));
   }
-  EXPECT_EQ(RunnerThread(&context), 0u);
-  EXPECT_EQ(Started(), std::vector<std::string>{"C:\\SECOND.EXE "});
-  EXPECT_EQ(RunnerThread(&context), 0u);
-  EXPECT_EQ(RunnerThread(&context), 0u);  // nothing left: ends at once
-  EXPECT_EQ(Started().size(), 2u);
+  EXPECT_FALSE(world.MutexHeld());
+  RunnerContext context{world.platform(), pending};
+  EXPECT_EQ(RunnerThread(&context), 0u);  // takes "199"
+  std::mutex guard;
+  std::set<std::string> taken;  // by runner threads, concurrently
+  std::vector<std::thread> takers;
+  for (int i = 0; i < 199; ++i)
+    takers.emplace_back([&] {
+      const std::string name = pending.Take().value_or(Action{}).Name;
+      std::lock_guard lock(guard);
+      taken.insert(name);
+    });
+  for (auto& taker : takers) taker.join();
+  EXPECT_EQ(taken.size(), 199u);
+  EXPECT_EQ(taken.count("199"), 0u);
+  EXPECT_EQ(RunnerThread(&context), 0u);  // none left: ends at once
+  EXPECT_EQ(world.StartedCommands(), std::vector<std::string>{"C:\\APP.EXE "});
+}
+
+TEST(ActionFields, OnlyExactTextsCountAndNumbersTakeTheLeadingDigits) {
+  for (const auto& [state, dispatched, checked] : std::vector<std::tuple<std::string, bool, bool>>{
+           {"0", true, false}, {"1", false, true}, {"", true, true}, {" 1", true, true}}) {
+    EXPECT_EQ(IsDispatched(fake::MakeAction("State=" + state)), dispatched) << state;
+    EXPECT_EQ(IsShownChecked(state), checked) << state;
+  }
+  for (const auto& [text, value] :
+       std::vector<std::pair<std::string, std::int32_t>>{{"1500ms", 1500},
+                                                         {"abc", 0},
+                                                         {"  \t+42", 42},
+                                                         {"-3", -3},
+                                                         {"99999999999", 2147483647},
+                                                         {"-99999999999", -2147483647 - 1}})
+    EXPECT_EQ(DecimalToInt(text), value) << text;
 }
 
 }  // namespace

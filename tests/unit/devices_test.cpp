@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include "devices/device_eject.h"
+#include "devices/device_enumeration.h"
+#include "devices/device_property.h"
+#include "devices/display_name.h"
+#include "fakes/fake_world.h"
+
+namespace mw {
+namespace {
+
+using fake::FakeDevice;
+namespace s = setup;
+constexpr std::uint32_t kId = s::kSpdrpHardwareId;
+
+FakeDevice Usb(const std::string& hardware_id, bool present = true) {
+  FakeDevice device;
+  device.present = present;
+  device.Multi(kId, {hardware_id}).Text(s::kSpdrpPhysicalDeviceObjectName, "\\Device\\USBPDO-1");
+  return device;
+}
+
+TEST(DeviceProperty, ReadsTheValueAndItsDetailsLineOrGivesUp) {
+  struct Case {
+    std::string bytes;         // "-": not stored
+    std::vector<long> errors;  // what the n-th query fails with (0: it runs); the last repeats
+    int failed_allocations;
+    std::string value;  // "-": no details line
+    std::size_t queries;
+  };
+  const std::vector<Case> cases = {
+      {std::string("USB\\VID_0411\0", 13), {}, 0, "USB\\VID_0411", 2},
+      {std::string("A\0B\0\0", 5), {}, 0, "AB", 2},   // strings joined without separator
+      {std::string("A\0\0B\0\0", 6), {}, 0, "A", 2},  // strings after an empty one ignored
+      {std::string(1, '\0'), {}, 0, "", 2},
+      {"ソ表能", {}, 0, "ソ表能", 2},  // trail bytes kept, no NUL at all
+      {std::string("A\0B", 3), {}, 0, "AB", 2},
+      {"-", {}, 0, "-", 1},
+      {"ABC", {0, s::kErrorInvalidData}, 0, "-", 2},  // gone after the size query
+      {"ABC", {0, 31, 0}, 0, "ABC", 3},               // another error keeps the buffer
+      {"ABC", {1784}, 0, "-", 1 + 11},
+      {"ABC", {s::kErrorInsufficientBuffer}, 0, "-", 1 + 11},
+      {"ABC", {}, 10, "ABC", 2 + 10},  // each failed allocation costs a query
+      {"ABC", {}, 11, "-", 1 + 11},
+  };
+  for (const Case& c : cases) {
+    fake::FakeWorld world;
+    world.Add(c.bytes == "-" ? FakeDevice{} : FakeDevice{}.Raw(kId, c.bytes));
+    world.fault = [&c, n = std::size_t{0}](const std::string& call, const std::string&) mutable {
+      return call != "GetProperty" || c.errors.empty()
+                 ? 0
+                 : c.errors[std::min(n++, c.errors.size() - 1)];
+    };
+    std::string value = "stale";
+    DeviceRecord record;
+    record.Details = "MFG = M";
+    {
+      ScopedDeviceSet set(world);
+      std::uint32_t error = 0;
+      DeviceElement element;
+      ASSERT_TRUE(world.OpenUsbDeviceSet(s::kDigcfDeviceInterface, set.receive(), &error));
+      ASSERT_TRUE(world.EnumDevice(set.get(), 0, &element));
+      // Zeroed like the real buffers, then bytes that are not NUL, so that a
+      // walk past the end of the data shows in the value.
+      ReadDeviceProperty(
+          world, set.get(), element, kId, value, "HARDWAREID", record,
+          [&, failures = c.failed_allocations](std::uint32_t size) mutable {
+            PropertyBuffer buffer(failures-- > 0 ? nullptr : new unsigned char[size + 8]);
+            if (buffer) std::fill_n(std::fill_n(buffer.get(), size, 0), 8, 'Z');
+            return buffer;
+          });
+    }
+    SCOPED_TRACE(testing::PrintToString(c.bytes) + " " + c.value);
+    EXPECT_EQ(value, c.value == "-" ? "" : c.value);
+    EXPECT_EQ(record.Details, c.value == "-" ? "MFG = M" : "MFG = M\r\nHARDWAREID = " + c.value);
+    EXPECT_EQ(world.property_queries, c.queries);
+    EXPECT_EQ(world.open_sets(), 0u);
+  }
+}
+
+TEST(EnumerateDevices, ReadsEveryPropertyIntoItsFieldAndDetailsInOrder) {
+  fake::FakeWorld world;
+  world.Add(FakeDevice{}
+                .Multi(kId, {"USB\\VID_0411&PID_01EE&REV_0100", "USB\\VID_0411&PID_01EE"})
+                .Text(s::kSpdrpFriendlyName, "")
+                .Text(s::kSpdrpDeviceDesc, "USB 大容量記憶装置")
+                .Text(s::kSpdrpMfg, "(標準)")
+                .Text(s::kSpdrpLocationInformation, "Port_#0002")
+                .Text(s::kSpdrpService, "USBSTOR")
+                .Text(s::kSpdrpPhysicalDeviceObjectName, "\\Device\\USBPDO-7"));
+  DeviceList list;
+  EnumerateDevices(world.platform(), list, false);
+  ASSERT_EQ(list.size(), 3u);  // and the generic entries
+  const DeviceRecord& r = list[0];
+  EXPECT_EQ(r.FriendlyName + "|" + r.DeviceDesc + "|" + r.Mfg + "|" + r.LocationInformation + "|" +
+                r.Service + "|" + r.PhysicalDeviceObjectName + "|" + r.DisplayName,
+            "|USB 大容量記憶装置|(標準)|Port_#0002|USBSTOR|\\Device\\USBPDO-7|USB "
+            "大容量記憶装置/(標準)/Port_#0002");
+  EXPECT_EQ(r.Details,
+            "HARDWAREID = " + r.HardwareID +
+                "\r\nFRIENDLYNAME = \r\nDEVICEDESC = USB 大容量記憶装置\r\nMFG = (標準)\r\n"
+                "LOCATION_INFORMATION = Port_#0002\r\nSERVICE = USBSTOR\r\n"
+                "PHYSICAL_DEVICE_OBJECT_NAME = \\Device\\USBPDO-7");
+  EXPECT_EQ(r.HardwareID, "USB\\VID_0411&PID_01EE&REV_0100USB\\VID_0411&PID_01EE");
+}
+
+TEST(EnumerateDevices, OneRecordPerHardwareIdAndPresenceFromTheObjectName) {
+  for (const bool all_known : {false, true}) {
+    fake::FakeWorld world;
+    world.Add(Usb("X").Text(s::kSpdrpDeviceDesc, "first"));
+    world.Add(Usb("KNOWN", false));
+    world.Add(Usb("X").Text(s::kSpdrpDeviceDesc, "second"));
+    world.Add(Usb("x"));                               // case matters
+    world.Add(FakeDevice{}.Multi(kId, {"NAMELESS"}));  // no object name to read
+    DeviceList list;
+    EnumerateDevices(world.platform(), list, all_known);
+    std::vector<std::string> ids;
+    for (const DeviceRecord& record : list)
+      ids.push_back(record.HardwareID + (record.Present ? "" : "?"));
+    std::vector<std::string> expected = {"X",         "KNOWN?",         "x",
+                                         "NAMELESS?", kGenericVolumeId, kGenericMediaId};
+    if (!all_known) expected.erase(expected.begin() + 1);
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(list[0].DisplayName, "first");
+    EXPECT_EQ(world.open_flags, std::vector<std::uint32_t>{all_known ? 0x10u : 0x12u});
+  }
+  fake::FakeWorld world;
+  world.FailAlways("OpenUsbDeviceSet", 5);
+  DeviceList list(2);
+  EnumerateDevices(world.platform(), list, true);
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(world.Texts(),
+            std::vector<std::string>{"Mountwickからのエラー通知：\n"
+                                     "デバイス情報の取得に失敗しました。\n\n\nSysErr(5) "});
+}
+
+TEST(DisplayName, ComposedFromTheFourSources) {
+  const std::vector<std::vector<std::string>> cases = {
+      // friendly name, description, maker, location, composed
+      {"", "D", "M", "L", "D/M/L"},
+      {"F", "D", "M", "L", "F/D/M/L"},
+      {"USB Disk Pro", "USB Disk", "M", "", "USB Disk Pro/M"},
+      {"F", "Dx", "x", "F/D", "F/Dx"},  // the maker found across a joint
+      {"Reader  ", "", "", "", "Reader"},
+      {"Reader  ", "D", "", "", "Reader  /D"},
+      {"", "", "", "L", "L"},
+  };
+  for (const std::vector<std::string>& c : cases) {
+    DeviceRecord record;
+    record.FriendlyName = c[0];
+    record.DeviceDesc = c[1];
+    record.Mfg = c[2];
+    record.LocationInformation = c[3];
+    EXPECT_EQ(ComposeDisplayName(record), c[4]) << testing::PrintToString(c);
+  }
+}
+
+TEST(EjectDevice, RequestsOnlyTheFirstAttachedDeviceWithTheExactId) {
+  const std::vector<std::pair<std::string, std::vector<std::uint32_t>>> cases = {
+      {"USB\\VID_1&PID_2USB\\VID_1", {20}},  // the joined identifiers
+      {"SAME", {30}},                        // two of one model: the first only
+      {"USB\\VID_1&PID_2", {}},              // one string of a list is not the device
+      {"same", {}},
+      {"GONE", {}},  // known, not attached
+  };
+  for (const auto& [hardware_id, requests] : cases) {
+    fake::FakeWorld world;
+    for (const std::uint32_t dev_inst : {10, 20, 25, 30, 40}) {  // 25 is only known
+      const std::map<std::uint32_t, std::vector<std::string>> ids = {
+          {10, {"OTHER"}},
+          {20, {"USB\\VID_1&PID_2", "USB\\VID_1"}},
+          {25, {"GONE"}},
+          {30, {"SAME"}},
+          {40, {"SAME"}}};
+      // Each answers with its own number, to tell which one did.
+      world.Add(FakeDevice{dev_inst != 25, dev_inst, {}, {dev_inst}}.Multi(kId, ids.at(dev_inst)));
+    }
+    EXPECT_EQ(EjectDevice(world.platform(), hardware_id),
+              requests.empty() ? 0 : static_cast<int>(requests[0]));
+    EXPECT_EQ(world.eject_requests, requests) << hardware_id;
+    EXPECT_EQ(world.open_flags, std::vector<std::uint32_t>{0x12});
+    EXPECT_EQ(world.open_sets(), 0u);
+  }
+}
+
+}  // namespace
+}  // namespace mw

@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fakes/fake_world.h"
+#include "store/action_store.h"
+#include "store/registry_settings.h"
+
+namespace mw {
+namespace {
+
+using fake::Fields;
+const std::string kVersionKey = "HKCU\\software\\Quillory\\Mountwick\\1.0";
+const std::string kActionsKey = kVersionKey + "\\Actions";
+
+ActionList Distinct(int count, const std::string& tag = "") {
+  return fake::Tagged(tag, count);
+}
+
+class Store : public ::testing::Test {
+ protected:
+  // No operation keeps a key open past its return, whatever happened in it.
+  void TearDown() override { EXPECT_EQ(world.open_keys(), 0u); }
+  ActionList Load() {
+    ActionList actions = Distinct(1, "left over");
+    (void)LoadActions(platform, actions);
+    return actions;
+  }
+  std::size_t StoredValues() { return world.ValueNames(kActionsKey).size(); }
+
+  fake::FakeWorld world;
+  Platform platform = world.platform();
+};
+
+TEST_F(Store, ValuesOfAnyTypeReadAsTextUpToTheFirstNulAndMissingOnesQuietly) {
+  std::string value = "left over";
+  EXPECT_FALSE(ReadSettingOrDefault(platform, "Actions", "0_Ex_RunWait", value, "2000"));
+  EXPECT_EQ(value, "2000");
+  for (const auto& [type, bytes, text] :
+       std::vector<std::tuple<std::uint32_t, std::string, std::string>>{
+           {reg::kDword, std::string("A\0\0\0", 4), "A"},
+           {reg::kSz, "abc", "abc"},  // without its NUL
+           {reg::kSz, std::string("ab\0cd\0", 6), "ab"},
+           {3, "", ""},
+           {reg::kSz, std::string(1 << 20, 'x'), std::string(1 << 20, 'x')}}) {
+    world.PutValue(kActionsKey, "v", {type, {bytes.begin(), bytes.end()}});
+    // Read, so the default must not replace even an empty text.
+    EXPECT_TRUE(ReadSettingOrDefault(platform, "Actions", "v", value, "default"));
+    EXPECT_EQ(value, text);
+  }
+  for (const std::string text : {"", "ソ表能\\"}) {
+    EXPECT_TRUE(WriteSetting(platform, "Actions", "w", text));
+    EXPECT_EQ(world.Find(kActionsKey, "w")->data.size(), text.size() + 1);  // REG_SZ with its NUL
+    EXPECT_EQ(world.GetString(kActionsKey, "w"), text);
+  }
+  EXPECT_TRUE(world.shown.empty());
+}
+
+TEST(StoreFailures, EachFailingCallShowsItsNoticeWithCodeAndSystemText) {
+  for (const auto& [call, function] :
+       std::vector<std::pair<std::string, std::string>>{{"CreateKey", "RegCreateKeyEx"},
+                                                        {"SetValue", "RegSetValueEx"},
+                                                        {"EnumValueName", "RegEnumValue"},
+                                                        {"DeleteValue", "RegDeleteValue"},
+                                                        {"QueryValue", "RegQueryValueEx"},
+                                                        {"DeleteKey", "DeleteRegKey"}}) {
+    fake::FakeWorld world;
+    world.system_texts[5] = "拒否されました。\r\n";
+    SaveActions(world.platform(), Distinct(2));
+    world.FailAlways(call, 5);
+    SaveActions(world.platform(), Distinct(1));
+    ActionList loaded;
+    (void)LoadActions(world.platform(), loaded);
+    SaveActions(world.platform(), {});
+    EXPECT_EQ(world.Texts().at(0), function + "に失敗しました。\nSysErr(5) 拒否されました。\r\n");
+    EXPECT_EQ(world.open_keys(), 0u);
+  }
+  fake::FakeWorld world;
+  DeleteVersionSubkey(world.platform(), "Absent");
+  EXPECT_EQ(world.Texts(), std::vector<std::string>{"DeleteRegKeyに失敗しました。\nSysErr(2) "});
+}
+
+TEST_F(Store, AValueChangingBetweenItsQueriesIsReadAtItsNewSizeOrGivenUp) {
+  // The query before which the value grows (0: every one) or, with -1, after which it is gone.
+  for (const auto& [changes_at, value, notices] :
+       std::vector<std::tuple<int, std::string, std::vector<std::string>>>{
+           {2, "short" + std::string(5000, 'g'), {}},
+           {0, "default", {"RegQueryValueExに失敗しました。\nSysErr(234) "}},
+           {-1, "default", {}}}) {
+    std::string text = "short";
+    world.PutString(kActionsKey, "v", text);
+    world.shown.clear();
+    world.fault = [&, at = changes_at, n = 0](const std::string& call, const std::string&) mutable {
+      if (call != "QueryValue") return 0L;
+      if (at == 0 || ++n == at) world.PutString(kActionsKey, "v", text += std::string(5000, 'g'));
+      return at < 0 && n == 2 ? reg::kFileNotFound : 0L;
+    };
+    std::string read = "left over";
+    EXPECT_EQ(ReadSettingOrDefault(platform, "Actions", "v", read, "default"), value != "default");
+    EXPECT_EQ(read, value);
+    EXPECT_EQ(world.Texts(), notices);
+  }
+}
+
+TEST_F(Store, PathsMustFitTheirBuffer) {
+  // The version key path is 32 bytes: a 991-byte subkey fills 1023 bytes and the NUL the last.
+  EXPECT_TRUE(WriteSetting(platform, std::string(991, 'k'), "v", "1"));
+  EXPECT_TRUE(world.shown.empty());
+  EXPECT_FALSE(WriteSetting(platform, std::string(992, 'k'), "v", "1"));
+  EXPECT_EQ(world.Texts(),
+            std::vector<std::string>{"RegCreateKeyExに失敗しました。\nSysErr(206) "});
+  // "software\Quillory\" is 18 bytes. The test never shows a notice.
+  world.PutKey("HKCU\\software\\Quillory\\" + std::string(1005, 'm'));
+  world.PutKey("HKCU\\software\\Quillory\\" + std::string(1006, 'm'));
+  EXPECT_TRUE(MakerSubkeyExists(platform, std::string(1005, 'm')));
+  EXPECT_FALSE(MakerSubkeyExists(platform, std::string(1006, 'm')));
+  EXPECT_EQ(world.shown.size(), 1u);
+}
+
+TEST_F(Store, ActionsRoundTripByteForByteAndMissingFieldsTakeTheirDefaults) {
+  ActionList saved = Distinct(2, "ソ表能\\");
+  saved[1].Name = "";
+  saved.emplace_back();
+  SaveActions(platform, saved);
+  EXPECT_EQ(StoredValues(), 48u);
+  EXPECT_EQ(world.Find(kActionsKey, "2_Ex_RmvRetryCount")->type, reg::kSz);
+  const ActionList loaded = Load();
+  ASSERT_EQ(loaded.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(Fields(loaded[i]), Fields(saved[i])) << i;
+
+  EXPECT_TRUE(world.shown.empty());
+}
+
+TEST_F(Store, LoadingStopsAtTheFirstMissingNameAndMissingFieldsTakeTheirDefaults) {
+  world.PutString(kActionsKey, "0_Name", "zero");
+  world.PutString(kActionsKey, "0_EX_RMVWAIT", "9");  // the same value as "0_Ex_RmvWait"
+  world.PutString(kActionsKey, "1_State", "0");
+  world.PutString(kActionsKey, "2_Name", "two");
+  world.PutString(kActionsKey, "stray", "x");
+  const ActionList loaded = Load();
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(Fields(loaded[0]),
+            (std::vector<std::string>{"zero", "", "", "", "", "0", "", "0", "", "0", "2000", "0",
+                                      "9", "0", "3000", "1", std::string(1, '\0')}));
+  // The next save leaves exactly the values of what it saved.
+  SaveActions(platform, loaded);
+  EXPECT_EQ(StoredValues(), 16u);
+  EXPECT_TRUE(world.shown.empty());
+}
+
+TEST_F(Store, ASaveRemovesTheValuesBeyondTheNewListFromItsEndUnlessAWriteFailed) {
+  SaveActions(platform, Distinct(5));
+  std::vector<std::string> deleted;
+  world.fault = [&](const std::string& call, const std::string& name) {
+    if (call == "DeleteValue") deleted.push_back(name);
+    return 0L;
+  };
+  SaveActions(platform, Distinct(2, "new"));
+  EXPECT_EQ(StoredValues(), 32u);
+  // The end of the list goes first, so that a save cut short still loads two.
+  EXPECT_EQ(deleted.size(), 48u);
+  EXPECT_EQ(deleted.front(), "2_Name");
+  EXPECT_EQ(Fields(Load()[1]), Fields(Distinct(2, "new")[1]));
+
+  SaveActions(platform, Distinct(5));
+  world.fault = [](const std::string& call, const std::string& name) {
+    return call == "SetValue" && name == "1_ExeFile" ? 5L : 0L;
+  };
+  SaveActions(platform, Distinct(2, "new"));
+  world.fault = nullptr;
+  EXPECT_EQ(Load().size(), 5u);
+  EXPECT_EQ(world.shown.size(), 1u);
+}
+
+TEST_F(Store, AnEmptyListRemovesTheSubkeyAndAnAbsentOneQuietly) {
+  EXPECT_TRUE(Load().empty());
+  SaveActions(platform, Distinct(2));
+  for (int i = 0; i < 2; ++i) SaveActions(platform, {});
+  EXPECT_FALSE(world.HasKey(kActionsKey));
+  EXPECT_TRUE(world.shown.empty());
+}
+
+}  // namespace
+}  // namespace mw

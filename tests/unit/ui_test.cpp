@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "fakes/fake_world.h"
+#include "store/action_store.h"
+#include "ui/action_form.h"
+#include "ui/control_ids.h"
+#include "ui/extended_form.h"
+#include "ui/settings_list.h"
+
+namespace mw {
+namespace {
+
+using fake::Fields;
+using fake::MakeAction;
+constexpr UserNoticePort::Window kDialog = 0x4242;
+
+// A reader, a stick that is only known, a generic entry, a hub and a lower-case storage service.
+DevicePicker Picker(bool all_known = false) {
+  DevicePicker picker;
+  picker.mode = all_known ? IDX_SHOW_ALL_KNOWN : IDX_SHOW_CONNECTED;
+  for (const auto& [name, id, service] : std::vector<std::array<std::string, 3>>{
+           {"Disk/Maker", "USB\\VID_1&PID_2", "USBSTOR"},
+           {"Stick", "USB\\VID_3&PID_4", "USBSTOR"},
+           {"【汎用：任意のドライブ追加時】", kGenericVolumeId, "QL_ANY_DRV"},
+           {"Hub", "USB\\HUB", "usbhub"},
+           {"Lower", "USB\\LOW", "usbstor"}})
+    picker.devices.push_back(
+        DeviceRecord{name, name != "Stick", "", "", "", id, "", "", "", service});
+  picker.shown = ShownDevices(picker.devices, all_known);
+  return picker;
+}
+
+TEST(ActionForm, GeneratesTheNameFromTheDeviceBeforeSlashAndTheCommandAfterBackslash) {
+  for (const auto& c : std::vector<std::array<std::string, 3>>{
+           {"Disk/Maker", "C:\\Tools\\app.exe", "Disk⇒app.exe"},
+           {"/Maker", "\\", "⇒"},
+           // The second bytes of ソ, 表 and 能 are 0x5C: no backslash.
+           {"ソフト/表", "C:\\ソフト\\表示能力.exe", "ソフト⇒表示能力.exe"},
+           {"能", "D:\\ソ", "能⇒ソ"}})
+    EXPECT_EQ(GenerateActionName(c[0], c[1]), c[2]) << c[0] << c[1];
+}
+
+TEST(ActionForm, ChecksDeviceCommandLineThenANameNoOtherActionHas) {
+  const ActionList actions = {MakeAction("Name=Reader"), MakeAction("Name=Disk⇒app.exe")};
+  const std::vector<std::tuple<int, std::string, std::string, int, const char*, std::string>>
+      cases = {
+          {-1, "", "Reader", -1, kNoDeviceMessage, "Reader"},
+          {0, "", "Reader", -1, kNoCommandMessage, "Reader"},
+          {0, "x.exe", "Reader", 1, kDuplicateNameMessage, "Reader"},
+          {0, "x.exe", "Reader", 0, nullptr, "Reader"},  // renamed to its own name
+          {0, "x.exe", "reader", -1, nullptr, "reader"},
+          // An empty or untouched name is generated, and kept even when taken.
+          {2, "\"C:\\P F\\view.exe\" x", "", -1, nullptr,
+           "【汎用：任意のドライブ追加時】⇒view.exe\" x"},
+          {0, "C:\\Tools\\app.exe", kNewActionName, -1, kDuplicateNameMessage, "Disk⇒app.exe"},
+          {0, std::string(1100, 'x'), "", -1, nullptr, "Disk⇒" + std::string(1016, 'x')},
+      };
+  for (const auto& [device, command_line, name, selection, message, registered] : cases) {
+    const FormCheck check =
+        ValidateForm({name, false, device, command_line}, Picker(), actions, selection);
+    EXPECT_STREQ(check.message, message) << name << " " << selection;
+    EXPECT_EQ(check.name, registered) << name << " " << selection;
+  }
+}
+
+TEST(ActionForm, RoundTripsAnActionAndWritesChecksAsOneOrZero) {
+  for (const std::string flag : {"0", "1", "", "false"}) {
+    Action stored = MakeAction("Name=R;HardwareID=USB\\VID_1&PID_2;Ex_RunVolume=V;State=" + flag +
+                               ";Eject=" + flag);
+    ActionForm form;
+    Action work_copy, registered;
+    FillFormFromAction(stored, Picker(), form, work_copy);
+    EXPECT_EQ(std::make_tuple(form.disabled, form.eject_checked, form.device),
+              std::make_tuple(flag != "0", flag != "0", 0));
+    work_copy.Ex_RunPath = stored.Ex_RunPath = "DCIM";  // as the extended dialog stores it
+    registered.DriveLetter = stored.DriveLetter = 'E';
+    FillActionFromForm(form, Picker(), work_copy, registered);
+    stored.State = stored.Eject = flag != "0" ? "1" : "0";
+    EXPECT_EQ(Fields(registered), Fields(stored)) << flag;
+  }
+}
+
+TEST(ActionForm, SelectsOnlyOfferedDevicesAndOffersRemovalOnlyForUsbStorage) {
+  for (const auto& [id, connected, all_known] : std::vector<std::tuple<std::string, int, int>>{
+           {"USB\\VID_1&PID_2", 0, 0}, {"USB\\VID_3&PID_4", -1, 1}, {"usb\\vid_1&pid_2", -1, -1}}) {
+    ActionForm form;
+    Action work_copy;
+    FillFormFromAction(MakeAction("HardwareID=" + id), Picker(false), form, work_copy);
+    EXPECT_EQ(form.device, connected) << id;
+    FillFormFromAction(MakeAction("HardwareID=" + id), Picker(true), form, work_copy);
+    EXPECT_EQ(form.device, all_known) << id;
+  }
+  for (const auto& [device, allowed] : std::vector<std::pair<int, bool>>{
+           {0, true}, {1, true}, {2, false}, {3, false}, {4, false}, {-1, false}, {99, false}}) {
+    ActionForm form{"", false, device, "", true, false};
+    RefreshEjectOption(Picker(), form);
+    EXPECT_EQ(std::make_pair(form.eject_enabled, form.eject_checked),
+              std::make_pair(allowed, allowed))
+        << device;
+  }
+  EXPECT_EQ(ChooserStartName("\"C:\\My Tools\\app.exe\" /x"), "");
+  EXPECT_EQ(ChooserStartName("C:\\" + std::string(600, 'a') + "\"x\""),
+            "C:\\" + std::string(507, 'a'));
+}
+
+TEST(DevicePicker, EnumeratesOnlyWhenTheModeChangesAndConnectedShowsOnlyAttached) {
+  fake::FakeWorld world;
+  world.Add(fake::FakeDevice{}
+                .Multi(setup::kSpdrpHardwareId, {"USB\\ATTACHED"})
+                .Text(setup::kSpdrpPhysicalDeviceObjectName, "x"));
+  world.Add(fake::FakeDevice{false, 0, {}, {}}.Multi(setup::kSpdrpHardwareId, {"USB\\KNOWN"}));
+  DevicePicker picker;
+  for (const int mode : {IDX_SHOW_CONNECTED, IDX_SHOW_ALL_KNOWN}) {
+    ASSERT_TRUE(SetPickerMode(world.platform(), picker, mode));
+    EXPECT_FALSE(SetPickerMode(world.platform(), picker, mode));
+    std::vector<std::string> ids;
+    for (int device : picker.shown) ids.push_back(picker.devices.at(device).HardwareID);
+    std::vector<std::string> expected = {"USB\\ATTACHED", "USB\\KNOWN", kGenericVolumeId,
+                                         kGenericMediaId};
+    if (mode == IDX_SHOW_CONNECTED) expected.erase(expected.begin() + 1);
+    EXPECT_EQ(ids, expected);
+  }
+  EXPECT_EQ(world.open_flags.size(), 2u);
+  const DevicePicker connected = Picker();  // keeps the positions of what it skips
+  EXPECT_EQ(connected.shown, (std::vector<int>{0, 2, 3, 4}));
+  EXPECT_EQ(std::make_pair(EntryOfDevice(connected, 1), DeviceOfEntry(connected, 1)),
+            std::make_pair(-1, 2));
+}
+
+TEST(ExtendedForm, EachControlShowsAndStoresItsOwnFieldGreyedOutOrNot) {
+  ExtendedForm form = ExtendedFormFromAction(MakeAction(
+      "Ex_RunWaitChk=1;Ex_RunWait=11;Ex_RunVolumeChk=;Ex_RunVolume=L;Ex_RmvWaitChk=yes"));
+  EXPECT_EQ(form.checked, (std::map<int, bool>{{IDX_RUN_WAIT, true},
+                                               {IDX_RUN_VOLUME, true},
+                                               {IDX_RUN_PATH, false},
+                                               {IDX_RMV_WAIT, true},
+                                               {IDX_RMV_RETRY, false}}));
+  form.checked[IDX_RMV_WAIT] = false;
+  form.texts[IDE_RUN_WAIT] = "";
+  form.texts[IDE_RMV_RETRY_COUNT] = "25";  // as typed, beyond the arrows' range
+  Action work_copy = MakeAction("Name=kept");
+  StoreExtendedForm(form, work_copy);
+  EXPECT_EQ(Fields(work_copy),
+            Fields(MakeAction("Name=kept;Ex_RunWaitChk=1;Ex_RunWait=;Ex_RunVolumeChk=1;"
+                              "Ex_RunVolume=L;Ex_RmvRetryCount=25")));
+}
+
+TEST(SettingsList, DeletesOnlyASelectedRowAndOnlyOnYes) {
+  fake::FakeWorld world;
+  const Platform platform = world.platform();
+  ActionList actions = {MakeAction("Name=A"), MakeAction("Name=B"), MakeAction("Name=C")};
+  EXPECT_FALSE(DeleteSelectedAction(platform, kDialog, actions, -1));
+  EXPECT_FALSE(RequireSelection(platform, -1));
+  EXPECT_TRUE(RequireSelection(platform, 0));
+  world.answers = {mb::kIdNo, mb::kIdYes};
+  EXPECT_FALSE(DeleteSelectedAction(platform, kDialog, actions, 1));
+  EXPECT_TRUE(DeleteSelectedAction(platform, kDialog, actions, 1));
+  ActionList stored;  // and saved
+  (void)LoadActions(platform, stored);
+  EXPECT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[1].Name + actions[1].Name, "CC");
+  EXPECT_EQ(world.Texts(), (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage,
+                                                     kDeleteQuestion, kDeleteQuestion}));
+  EXPECT_EQ(world.shown[2].owner, kDialog);
+  EXPECT_EQ(world.shown[2].style, mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2);
+}
+
+}  // namespace
+}  // namespace mw
