@@ -40,7 +40,7 @@ src/engine/launcher.cpp @@ if (!placeholder && associated_upper != split.program
 src/engine/launcher.cpp @@ class_name = extension; @@ return false; @@ an extension without a class fails instead of standing for itself
 src/engine/launcher.cpp @@ command.resize(exe + 4); @@ command.resize(exe); @@ the associated program loses its ".EXE"
 src/engine/runner.cpp @@ for (int attempt = 0; attempt < kVolumeQueryAttempts; ++attempt) { @@ for (int attempt = 0; attempt < kVolumeQueryAttempts - 1; ++attempt) { @@ one volume query too few
-src/engine/runner.cpp @@ platform.text.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
+src/engine/runner.cpp @@ platform.desktop.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
 src/engine/runner.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries; @@ if (retries_left == 1) retries_left = kUnlimitedRetries; @@ a count of 0 no longer means unlimited
 src/engine/runner.cpp @@ if (retries_left > 0) { @@ if (retries_left > 1) { @@ one retry too few
 src/engine/runner.cpp @@ } else if (retries_left != kUnlimitedRetries) { @@ } else { @@ unlimited retries stop after the first

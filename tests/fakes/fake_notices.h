@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes that record what they show and answer as told, system error
 // texts from a table, and a desktop whose windows and titles are set by the test.
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <map>
@@ -8,10 +9,32 @@
 #include <string>
 #include <vector>
 
+#include "platform/activity_port.h"
 #include "platform/desktop_port.h"
 #include "platform/user_notice_port.h"
 
 namespace mw::fake {
+
+// The activity log as its lines, in the order they were written.
+class FakeActivity : public ActivityPort {
+ public:
+  void Write(const std::string& text) override {
+    std::lock_guard lock(guard_);
+    for (std::size_t from = 0; from <= text.size();) {
+      const std::size_t end = std::min(text.find('\n', from), text.size());
+      lines_.push_back(text.substr(from, end - from));
+      from = end + 1;
+    }
+  }
+  std::vector<std::string> Lines() const {
+    std::lock_guard lock(guard_);
+    return lines_;
+  }
+
+ private:
+  mutable std::mutex guard_;
+  std::vector<std::string> lines_;
+};
 
 class FakeNotices : public UserNoticePort {
  public:

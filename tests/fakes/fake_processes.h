@@ -55,6 +55,12 @@ class FakeProcesses : public ProcessPort {
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                   std::uint32_t buffer_size) override;
+  std::uint32_t ProcessId(Process process) override { return static_cast<std::uint32_t>(process); }
+  bool ExitCode(Process, std::uint32_t* code) override {
+    *code = exit_code;
+    return true;
+  }
+  std::uint32_t exit_code = 0;
 
  private:
   mutable std::mutex guard_;  // runner threads start processes concurrently

@@ -127,6 +127,13 @@ void FakeThreads::Sleep(std::uint32_t milliseconds) {
   sleeps_.push_back(milliseconds);
 }
 
+std::uint64_t FakeThreads::Milliseconds() {
+  std::lock_guard lock(guard_);
+  std::uint64_t now = 0;
+  for (const std::uint32_t slept : sleeps_) now += slept;
+  return now;
+}
+
 std::vector<std::uint32_t> FakeThreads::Sleeps() const {
   std::lock_guard lock(guard_);
   return sleeps_;

@@ -32,6 +32,8 @@ class FakeThreads : public ThreadPort {
                            std::uint32_t* last_error) override;
   std::uint32_t LastError() override;
   void Sleep(std::uint32_t milliseconds) override;
+  // The clock moves only by the sleeps.
+  std::uint64_t Milliseconds() override;
 
   // Waits for every thread started so far (and those they start).
   void JoinAll();

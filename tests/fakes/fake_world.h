@@ -18,9 +18,10 @@ struct FakeWorld {
   FakeThreads threads;
   FakeFiles files;
   FakeDevices devices;
+  FakeActivity activity;
 
   Platform platform() {
-    return Platform{registry, processes, desktop, notices, threads, files, devices};
+    return Platform{registry, processes, desktop, notices, threads, files, devices, activity};
   }
 };
 

@@ -86,7 +86,7 @@ class DevicesOnWindows : public ::testing::Test {
   Platform platform() {
     win32::Win32World& real = world_.real;
     return Platform{real.registry, real.processes, real.desktop, world_.notices,
-                    real.threads,  real.files,     devices_};
+                    real.threads,  real.files,     devices_,     world_.activity};
   }
 
   static const DeviceRecord* Find(const DeviceList& list, const std::string& hardware_id) {

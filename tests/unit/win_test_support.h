@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_notices.h"
 #include "platform/win32/win32_ports.h"
 
 namespace mw::wintest {
@@ -23,9 +24,10 @@ class RecordingNotices : public win32::Win32UserNotices {
 struct World {
   win32::Win32World real;
   RecordingNotices notices;
+  fake::FakeActivity activity;
   Platform platform() {
-    return Platform{real.registry, real.processes, real.desktop,   notices,
-                    real.threads,  real.files,     real.devices};
+    return Platform{real.registry, real.processes, real.desktop, notices,
+                    real.threads,  real.files,     real.devices, activity};
   }
 };
 
