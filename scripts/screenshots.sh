@@ -23,6 +23,10 @@ base="$root/build/screenshots"
 rm -rf "$base"
 wine_env_start "$base"
 trap wine_env_stop EXIT
+# The dialogs ask for "ＭＳ Ｐゴシック". IPAPGothic has its metrics, so every
+# label is laid out as on Windows and none is cut.
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f \
+  >/dev/null 2>&1
 
 key='HKCU\software\Quillory\Mountwick\1.0\Actions'
 add() { wine reg add "$key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }

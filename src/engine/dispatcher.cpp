@@ -11,19 +11,6 @@ constexpr char kThreadStartFailed[] =
     "アクション = %s\n";
 }  // namespace
 
-// Starts the Action when it is enabled and bound to id, and says why not otherwise.
-void Dispatcher::Consider(ActivityBatch& said, const Action& action, const std::string& id,
-                          char letter, std::vector<FailedStart>& failures) {
-  if (!IsDispatched(action)) {
-    said.Add("アクション「%s」: 無効なので実行しません", action.Name);
-  } else if (!BindsDevice(action, id)) {
-    said.Add("アクション「%s」: このデバイスまたはエントリのアクションではありません", action.Name);
-  } else {
-    said.Add("アクション「%s」: 実行を始めます", action.Name);
-    StartRun(action, letter, failures);
-  }
-}
-
 Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending)
     : platform_(platform),
       pending_(pending),
@@ -33,6 +20,29 @@ Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending)
   EnumerateDevices(platform_, last_device_list_, false);
   // A failed enumeration holds nothing, not even the generic entries.
   has_baseline_ = !last_device_list_.empty();
+}
+
+// Starts the enabled Actions bound to id. The log tells each of them, each
+// disabled one, and the Actions of other devices together on one line.
+void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
+                            char letter, std::vector<FailedStart>& failures) {
+  std::string others;
+  unsigned other_count = 0;
+  for (const Action& action : actions) {
+    if (!BindsDevice(action, id)) {
+      // The line is cut at its buffer anyway; a thousand names need not be joined.
+      if (others.size() < kActivityLineBufferSize)
+        others += (other_count ? "、" : "") + action.Name;
+      ++other_count;
+    } else if (!IsDispatched(action)) {
+      said.Add("アクション「%s」: 無効なので実行しません", action.Name);
+    } else {
+      said.Add("アクション「%s」: 実行を始めます", action.Name);
+      StartRun(action, letter, failures);
+    }
+  }
+  if (other_count != 0)
+    said.Add("ほかのデバイスまたはエントリのアクション %u 件: %s", other_count, others);
 }
 
 void Dispatcher::OnDeviceChange(std::uintptr_t wparam, const void* broadcast) {
@@ -85,8 +95,7 @@ void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char
     // Said before the lock is released, so that the runners' lines come after.
     ActivityBatch said(platform_);
     said.Add(event, letter);
-    for (const Action& action : actions_.Current())
-      Consider(said, action, generic_id, letter, failures);
+    StartBound(said, actions_.Current(), generic_id, letter, failures);
   }
   ReportFailedStarts(failures);
 }
@@ -120,8 +129,7 @@ void Dispatcher::DispatchDeviceListChange() {
       for (const DeviceRecord& device : fresh) {
         if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue;
         said.Add("新しいデバイス: %s", device.DisplayName);
-        for (const Action& action : actions)
-          Consider(said, action, device.HardwareID, '\0', failures);
+        StartBound(said, actions, device.HardwareID, '\0', failures);
       }
     } else if (new_count < old_count) {
       // The list shrank: the Actions are brought up to date, as every changed count

@@ -45,8 +45,8 @@ class Dispatcher {
   };
   void DispatchNow(const RoutedDeviceChange& change);
   void DispatchGeneric(const char* generic_id, const char* event, char letter);
-  void Consider(ActivityBatch& said, const Action& action, const std::string& id, char letter,
-                std::vector<FailedStart>& failures);
+  void StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
+                  char letter, std::vector<FailedStart>& failures);
   void StartRun(const Action& action, char letter, std::vector<FailedStart>& failures);
   void ReportFailedStarts(const std::vector<FailedStart>& failures);
 

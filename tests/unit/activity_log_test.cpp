@@ -167,8 +167,7 @@ TEST(ActivityLog, SaysWhichActionsAnArrivalPassedOver) {
   dispatcher.DispatchVolumeArrival('F');
   EXPECT_TRUE(Said(world, "ボリュームの到着: F:"));
   EXPECT_TRUE(Said(world, "アクション「Off」: 無効"));
-  EXPECT_TRUE(
-      Said(world, "アクション「Other」: このデバイスまたはエントリのアクションではありません"));
+  EXPECT_TRUE(Said(world, "ほかのデバイスまたはエントリのアクション 1 件: Other"));
   const std::uint16_t net = 2;
   const std::uint32_t broadcast[] = {20, 2, 0, 1u << 3, net};
   dispatcher.OnDeviceChange(0x8000, broadcast);
