@@ -28,7 +28,7 @@ std::string SystemText(const Platform& platform, std::uint32_t code) {
 }
 
 const char* RemovalResultText(int result) {
-  if (result == 0) return "受け付けられました（デバイスがないときも同じです）";
+  if (result == 0) return "受け付けられました";
   if (result == static_cast<int>(setup::kCrRemoveVetoed)) return "拒否されました";
   return "失敗しました";
 }
