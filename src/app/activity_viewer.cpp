@@ -17,6 +17,11 @@ bool ShowActivityLog(const Platform& platform, LogFilePort& file) {
     (void)file.CreateFolder(path.substr(0, path.rfind('\\')));
     (void)file.AppendToFile(path, kUtf8ByteOrderMark);
   }
+  constexpr std::intptr_t kNoAssociation = 31;  // SE_ERR_NOASSOC
+  const std::intptr_t opened = platform.processes.ShellExecuteOpen(path, nullptr);
+  if (opened > 32) return true;
+  // With no editor chosen for ".log" files, Notepad, which every system has.
+  if (opened == kNoAssociation) return ShellOpen(platform, "notepad.exe", "\"" + path + "\"");
   return ShellOpen(platform, path);
 }
 

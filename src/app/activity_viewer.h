@@ -5,8 +5,9 @@
 
 namespace mw {
 
-// Opens the log with the shell, making an empty one first, so that there is
-// always something to open; false after a notice.
+// Opens the log with the shell (Notepad when ".log" files have no editor),
+// making an empty one first, so that there is always something to open;
+// false after a notice.
 bool ShowActivityLog(const Platform& platform, LogFilePort& file);
 
 }  // namespace mw
