@@ -21,7 +21,8 @@ def read_series(report):
         arrival = re.match(
             r"arrival_to_start_ms actions=(\d+)(?: (\S+))? median ([\d.]+) p95 ([\d.]+)", line)
         if arrival:
-            label = {"after_change": f"{arrival[1]}, changed", "steady": f"{arrival[1]}, steady"}.get(
+            label = {"after_change": f"{arrival[1]}, changed", "steady": f"{arrival[1]}, steady",
+                     "log_off": f"{arrival[1]}, log off", "log_on": f"{arrival[1]}, log on"}.get(
                 arrival[2], f"{arrival[1]} Action(s)")
             series.append((label, float(arrival[3]), float(arrival[4])))
     return series

@@ -40,7 +40,7 @@ src/engine/launcher.cpp @@ if (!placeholder && associated_upper != split.program
 src/engine/launcher.cpp @@ class_name = extension; @@ return false; @@ an extension without a class fails instead of standing for itself
 src/engine/launcher.cpp @@ command.resize(exe + 4); @@ command.resize(exe); @@ the associated program loses its ".EXE"
 src/engine/runner.cpp @@ for (int attempt = 0; attempt < kVolumeQueryAttempts; ++attempt) { @@ for (int attempt = 0; attempt < kVolumeQueryAttempts - 1; ++attempt) { @@ one volume query too few
-src/engine/runner.cpp @@ platform.text.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
+src/engine/runner.cpp @@ platform.desktop.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
 src/engine/runner.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries; @@ if (retries_left == 1) retries_left = kUnlimitedRetries; @@ a count of 0 no longer means unlimited
 src/engine/runner.cpp @@ if (retries_left > 0) { @@ if (retries_left > 1) { @@ one retry too few
 src/engine/runner.cpp @@ } else if (retries_left != kUnlimitedRetries) { @@ } else { @@ unlimited retries stop after the first
@@ -48,11 +48,11 @@ src/engine/runner.cpp @@ if (IsFlagOn(run.Eject)) RemoveDevice(platform, run); @
 src/engine/runner.cpp @@ command_line.replace(at, token_length, 1, letter); @@ command_line.replace(at, token_length - 1, 1, letter); @@ the token is replaced one byte short
 src/engine/runner.cpp @@ if (has_letter && !NewDrivePasses(platform, run)) return 0; @@ if (!NewDrivePasses(platform, run)) return 0; @@ runs without a drive letter are checked too
 src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ for (int drive = 1; drive < 26; ++drive) { @@ drive A is never reported
-src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return {}; @@ if (flags == dbt::kFlagNet) return {}; @@ a network drive with the media flag is dispatched
+src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return @@ if (flags == dbt::kFlagNet) return @@ a network drive with the media flag is dispatched
 src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
 src/engine/dispatcher.cpp @@ if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue; @@ if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) == -1) continue; @@ old devices count as new and new ones as old
 src/engine/dispatcher.cpp @@ if (new_count > old_count) { @@ if (new_count >= old_count) { @@ an unchanged count starts runs
-src/engine/dispatcher.cpp @@ if (fresh.empty()) return; @@ if (false) return; @@ a failed enumeration replaces the last list
+src/engine/dispatcher.cpp @@ if (fresh.empty()) { @@ if (false) { @@ a failed enumeration replaces the last list
 src/engine/dispatcher.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
 src/engine/pending_runs.cpp @@ runs_.pop_back(); @@ (void)0; @@ a taken run stays in the list
 src/engine/decimal.cpp @@ if (negative) value = -value; @@ (void)negative; @@ negative numbers lose their sign

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev libbenchmark-dev
   wine wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-  xvfb x11-utils fonts-noto-cjk imagemagick locales fp-utils nsis zip
+  xvfb x11-utils fonts-noto-cjk fonts-ipafont-gothic imagemagick locales fp-utils nsis zip
 )
 
 missing=()

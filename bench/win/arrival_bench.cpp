@@ -48,10 +48,16 @@ void SetString(HKEY key, const std::string& name, const std::string& text) {
                  static_cast<DWORD>(text.size() + 1));
 }
 
-// count Actions, the last of which is bound to the generic drive entry.
-void StoreActions(int count, const std::string& child, const std::string& record) {
+// count Actions, the last of which is bound to the generic drive entry; the
+// activity log on or off.
+void StoreActions(int count, const std::string& child, const std::string& record, bool log) {
   RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Quillory");
   HKEY key = nullptr;
+  if (!log && RegCreateKeyExA(HKEY_CURRENT_USER, "software\\Quillory\\Mountwick\\1.0", 0, nullptr,
+                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    SetString(key, "ActivityLog", "0");
+    RegCloseKey(key);
+  }
   RegCreateKeyExA(HKEY_CURRENT_USER, kActionsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                   nullptr);
   for (int i = 0; i < count; ++i) {
@@ -164,8 +170,8 @@ struct Latencies {
 // With actions stored: after one arrival that reads the list at start, the
 // arrivals that each follow a change (when asked for), then those without.
 Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals, bool changes,
-                           const std::string& child, const std::string& record) {
-  StoreActions(actions, child, record);
+                           const std::string& child, const std::string& record, bool log = true) {
+  StoreActions(actions, child, record, log);
   DeleteFileA(record.c_str());
   Running running = StartMountwick(folder);
   Latencies latencies;
@@ -273,7 +279,7 @@ HWND WaitForDialog(DWORD process_id, const char* caption) {
 std::vector<double> RegisterTimes(const std::string& folder, int actions, int count,
                                   const std::string& child, const std::string& record) {
   constexpr int kActionList = 1005, kChange = 1008, kRegister = 1012;
-  StoreActions(actions, child, record);
+  StoreActions(actions, child, record, true);
   Running running = StartMountwick(folder, " /S");
   std::vector<double> times;
   HWND dialog = running.window ? WaitForDialog(GetProcessId(running.process),
@@ -334,6 +340,15 @@ int main(int argc, char** argv) {
   const Latencies thousand = ArrivalLatencies(folder, 1000, arrivals, true, child, record);
   PrintLatency("actions=1000 after_change", thousand.after_change, floor.median_ms);
   PrintLatency("actions=1000 steady", thousand.steady, floor.median_ms);
+  const Summary log_off =
+      Summarize(ArrivalLatencies(folder, 10, arrivals, false, child, record, false).steady);
+  const Summary log_on =
+      Summarize(ArrivalLatencies(folder, 10, arrivals, false, child, record).steady);
+  std::printf("arrival_to_start_ms actions=10 log_off median %.2f p95 %.2f\n", log_off.median_ms,
+              log_off.p95_ms);
+  std::printf("arrival_to_start_ms actions=10 log_on median %.2f p95 %.2f\n", log_on.median_ms,
+              log_on.p95_ms);
+  std::printf("activity_log_on_to_off %.3f\n", Ratio(log_on.median_ms, log_off.median_ms));
 
   const std::vector<double> registers = RegisterTimes(folder, 100, arrivals, child, record);
   const Summary r = Summarize(registers);
@@ -350,7 +365,7 @@ int main(int argc, char** argv) {
   Stop(bare);
   std::printf("private_bytes_floor_tray_window %zu\n", static_cast<std::size_t>(floor_bytes));
 
-  StoreActions(1, child, record);
+  StoreActions(1, child, record, true);
   DeleteFileA(record.c_str());
   Running running = StartMountwick(folder);
   if (!running.window) {

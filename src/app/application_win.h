@@ -9,6 +9,7 @@
 #include "app/tray_clicks.h"
 #include "model/action.h"
 #include "engine/dispatcher.h"
+#include "notices/activity_log.h"
 #include "platform/win32/win32_ports.h"
 
 namespace mw {
@@ -19,7 +20,8 @@ inline constexpr UINT kTrayIconId = 1;
 struct Application {
   HINSTANCE instance = nullptr;
   win32::Win32World adapters;
-  Platform platform = adapters.platform();
+  ActivityLog activity{adapters.log_file};
+  Platform platform = adapters.platform(activity);
 
   ScopedMutex process_mutex{adapters.threads};
   std::unique_ptr<DeviceDiffMutex> device_diff_mutex;

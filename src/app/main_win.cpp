@@ -4,11 +4,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/activity_viewer.h"
 #include "app/application_win.h"
 #include "app/carry_over.h"
 #include "model/product.h"
 #include "app/startup_options.h"
 #include "app/update_checker.h"
+#include "store/activity_log_switch.h"
 #include "store/registry_settings.h"
 #include "resource.h"
 
@@ -38,12 +40,18 @@ int Run(HINSTANCE instance, const char* arguments) {
   mw::Application& a = *app;
   const mw::Platform& platform = a.platform;
 
-  const bool open_settings = mw::OpenSettingsAtStart(platform.desktop, arguments ? arguments : "");
+  const std::string options = arguments ? arguments : "";
+  // Before the single-instance check, so that it works while Mountwick runs.
+  if (mw::OpenActivityLogOnly(platform.desktop, options))
+    return mw::ShowActivityLog(platform, a.adapters.log_file) ? 0 : 1;
+  const bool open_settings = mw::OpenSettingsAtStart(platform.desktop, options);
 
   bool already_running = false;
   a.process_mutex.Reset(
       platform.threads.CreateNamedMutex(mw::kProcessMutexName, true, &already_running));
   if (already_running) return 0;
+  if (mw::ActivityLogEnabled(platform)) a.activity.Open(mw::ActivityLogPath(a.adapters.log_file));
+  mw::LogActivity(platform, "Mountwick を起動しました");
 
   bool settings_absent = !mw::MakerSubkeyExists(platform, mw::kProductName);
   a.carry_over_path = mw::BuildCarryOverPath(platform);

@@ -10,4 +10,8 @@ namespace mw {
 // dialog at start: /s, /Settings, setup and reset all do.
 bool OpenSettingsAtStart(DesktopPort& text, std::string arguments);
 
+// "/LOG" anywhere in the upper-cased arguments opens the activity log in the
+// user's editor instead of starting.
+bool OpenActivityLogOnly(DesktopPort& text, std::string arguments);
+
 }  // namespace mw

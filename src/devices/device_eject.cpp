@@ -2,13 +2,17 @@
 
 #include "devices/device_property.h"
 #include "devices/usb_device_set.h"
+#include "notices/activity_log.h"
 
 namespace mw {
 
 int EjectDevice(const Platform& platform, const std::string& hardware_id) {
   // Only attached devices, whichever picker mode the Action was made in.
   ScopedDeviceSet set(platform.devices);
-  if (!OpenUsbDevices(platform, setup::kDigcfPresent | setup::kDigcfDeviceInterface, set)) return 0;
+  if (!OpenUsbDevices(platform, setup::kDigcfPresent | setup::kDigcfDeviceInterface, set)) {
+    LogActivity(platform, "取り外し: デバイス情報を取得できませんでした");
+    return 0;
+  }
   DeviceElement element;
   for (std::uint32_t index = 0; platform.devices.EnumDevice(set.get(), index, &element); ++index) {
     DeviceRecord scratch;
@@ -18,6 +22,7 @@ int EjectDevice(const Platform& platform, const std::string& hardware_id) {
     // One request per call, even when several devices share the identifier.
     return static_cast<int>(platform.devices.RequestDeviceEject(element.dev_inst));
   }
+  LogActivity(platform, "取り外し: %s のデバイスはつながっていません", hardware_id);
   return 0;
 }
 

@@ -13,24 +13,26 @@ char DriveLetterFromMask(std::uint32_t unit_mask) {
 
 RoutedDeviceChange RouteDeviceChange(std::uintptr_t wparam, const void* broadcast) {
   if (wparam == dbt::kDevNodesChanged) return {DeviceEvent::DeviceListChanged, '\0'};
-  if (wparam != dbt::kDeviceArrival || broadcast == nullptr) return {};
+  if (wparam != dbt::kDeviceArrival) return {};
+  if (broadcast == nullptr) return {DeviceEvent::None, '\0', "データがありません"};
 
   const auto* bytes = static_cast<const unsigned char*>(broadcast);
   std::uint32_t size = 0;
   std::uint32_t device_type = 0;
   std::memcpy(&size, bytes, sizeof size);
   std::memcpy(&device_type, bytes + 4, sizeof device_type);
-  if (device_type != dbt::kDevTypVolume || size < dbt::kVolumeFieldsEnd) return {};
+  if (device_type != dbt::kDevTypVolume) return {};
+  if (size < dbt::kVolumeFieldsEnd) return {DeviceEvent::None, '\0', "データが短すぎます"};
 
   std::uint32_t unit_mask = 0;
   std::uint16_t flags = 0;
   std::memcpy(&unit_mask, bytes + 12, sizeof unit_mask);
   std::memcpy(&flags, bytes + 16, sizeof flags);
-  if (flags & dbt::kFlagNet) return {};
+  if (flags & dbt::kFlagNet) return {DeviceEvent::None, '\0', "ネットワークドライブです"};
   const char letter = DriveLetterFromMask(unit_mask);
-  if (letter == '\0') return {};
+  if (letter == '\0') return {DeviceEvent::None, '\0', "ドライブ文字がありません"};
   return {(flags & dbt::kFlagMedia) ? DeviceEvent::MediaArrived : DeviceEvent::VolumeArrived,
-          letter};
+          letter, nullptr};
 }
 
 }  // namespace mw

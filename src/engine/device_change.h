@@ -11,6 +11,7 @@ enum class DeviceEvent { None, DeviceListChanged, VolumeArrived, MediaArrived };
 struct RoutedDeviceChange {
   DeviceEvent event = DeviceEvent::None;
   char letter = '\0';
+  const char* ignored = nullptr;  // why a volume arrival starts nothing, for the log
 };
 
 namespace dbt {

@@ -1,5 +1,6 @@
 #include "engine/dispatcher.h"
 
+#include "notices/activity_log.h"
 #include "notices/notices.h"
 #include "devices/device_enumeration.h"
 
@@ -21,9 +22,34 @@ Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending)
   has_baseline_ = !last_device_list_.empty();
 }
 
+// Starts the enabled Actions bound to id. The log tells each of them, each
+// disabled one, and the Actions of other devices together on one line.
+void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
+                            char letter, std::vector<FailedStart>& failures) {
+  std::string others;
+  unsigned other_count = 0;
+  for (const Action& action : actions) {
+    if (!BindsDevice(action, id)) {
+      // The line is cut at its buffer anyway; a thousand names need not be joined.
+      if (others.size() < kActivityLineBufferSize)
+        others += (other_count ? "、" : "") + action.Name;
+      ++other_count;
+    } else if (!IsDispatched(action)) {
+      said.Add("アクション「%s」: 無効なので実行しません", action.Name);
+    } else {
+      said.Add("アクション「%s」: 実行を始めます", action.Name);
+      StartRun(action, letter, failures);
+    }
+  }
+  if (other_count != 0)
+    said.Add("ほかのデバイスまたはエントリのアクション %u 件: %s", other_count, others);
+}
+
 void Dispatcher::OnDeviceChange(std::uintptr_t wparam, const void* broadcast) {
   if (settings_absent_) return;
-  Dispatch(RouteDeviceChange(wparam, broadcast));
+  const RoutedDeviceChange change = RouteDeviceChange(wparam, broadcast);
+  if (change.ignored) LogActivity(platform_, "ボリュームの到着を無視しました: %s", change.ignored);
+  Dispatch(change);
 }
 
 void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
@@ -56,20 +82,20 @@ void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
 }
 
 void Dispatcher::DispatchVolumeArrival(char letter) {
-  DispatchGeneric(kGenericVolumeId, letter);
+  DispatchGeneric(kGenericVolumeId, "ボリュームの到着: %c:", letter);
 }
 void Dispatcher::DispatchMediaArrival(char letter) {
-  DispatchGeneric(kGenericMediaId, letter);
+  DispatchGeneric(kGenericMediaId, "メディアの到着: %c:", letter);
 }
 
-void Dispatcher::DispatchGeneric(const char* generic_id, char letter) {
+void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char letter) {
   std::vector<FailedStart> failures;
   {
     DeviceDiffLock lock(pending_.mutex());
-    for (const Action& action : actions_.Current()) {
-      if (IsDispatched(action) && BindsDevice(action, generic_id))
-        StartRun(action, letter, failures);
-    }
+    // Said before the lock is released, so that the runners' lines come after.
+    ActivityBatch said(platform_);
+    said.Add(event, letter);
+    StartBound(said, actions_.Current(), generic_id, letter, failures);
   }
   ReportFailedStarts(failures);
 }
@@ -78,25 +104,32 @@ void Dispatcher::DispatchDeviceListChange() {
   std::vector<FailedStart> failures;
   {
     DeviceDiffLock lock(pending_.mutex());
+    ActivityBatch said(platform_);
     DeviceList fresh;
     EnumerateDevices(platform_, fresh, false);
-    if (fresh.empty()) return;  // a failed enumeration never replaces the last list
+    if (fresh.empty()) {
+      // A failed enumeration never replaces the last list.
+      said.Add("デバイス一覧の変化: 一覧を取得できませんでした");
+      return;
+    }
     if (!has_baseline_) {
       // Devices present before the first list that could be read are not new.
+      said.Add("デバイス一覧の変化: 初めて読めた一覧 %u 件（新しいデバイスとはしません）",
+               static_cast<unsigned>(fresh.size()));
       last_device_list_ = std::move(fresh);
       has_baseline_ = true;
       return;
     }
     const std::size_t old_count = last_device_list_.size();
     const std::size_t new_count = fresh.size();
+    said.Add("デバイス一覧の変化: %u 件から %u 件", static_cast<unsigned>(old_count),
+             static_cast<unsigned>(new_count));
     if (new_count > old_count) {
       const ActionList& actions = actions_.Current();
       for (const DeviceRecord& device : fresh) {
         if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue;
-        for (const Action& action : actions) {
-          if (IsDispatched(action) && BindsDevice(action, device.HardwareID))
-            StartRun(action, '\0', failures);
-        }
+        said.Add("新しいデバイス: %s", device.DisplayName);
+        StartBound(said, actions, device.HardwareID, '\0', failures);
       }
     } else if (new_count < old_count) {
       // The list shrank: the Actions are brought up to date, as every changed count
@@ -121,8 +154,11 @@ void Dispatcher::StartRun(const Action& action, char letter, std::vector<FailedS
 }
 
 void Dispatcher::ReportFailedStarts(const std::vector<FailedStart>& failures) {
-  for (const FailedStart& failure : failures)
+  for (const FailedStart& failure : failures) {
+    LogActivity(platform_, "アクション「%s」: 実行するスレッドを開始できませんでした（コード %u）",
+                failure.name, failure.error);
     ShowSystemErrorNotice(platform_, failure.error, kThreadStartFailed, failure.name);
+  }
 }
 
 }  // namespace mw

@@ -11,6 +11,8 @@
 
 namespace mw {
 
+class ActivityBatch;
+
 class Dispatcher {
  public:
   // Takes the start-up device list as the baseline.
@@ -42,7 +44,9 @@ class Dispatcher {
     std::uint32_t error;
   };
   void DispatchNow(const RoutedDeviceChange& change);
-  void DispatchGeneric(const char* generic_id, char letter);
+  void DispatchGeneric(const char* generic_id, const char* event, char letter);
+  void StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
+                  char letter, std::vector<FailedStart>& failures);
   void StartRun(const Action& action, char letter, std::vector<FailedStart>& failures);
   void ReportFailedStarts(const std::vector<FailedStart>& failures);
 

@@ -4,6 +4,7 @@
 
 #include "engine/command_line_split.h"
 #include "model/action.h"
+#include "notices/activity_log.h"
 #include "notices/notices.h"
 #include "store/registry_text.h"
 
@@ -39,10 +40,21 @@ std::string Upper(DesktopPort& text, std::string value) {
   return value;
 }
 
-bool CreateAndWait(const Platform& platform, const std::string& command, bool wait) {
+bool CreateAndWait(const Platform& platform, const std::string& command, bool wait,
+                   std::string_view who) {
   ScopedProcess process(platform.processes);
   if (!StartCommand(platform, command, ProcessWindow::NewConsole, process)) return false;
-  if (wait) platform.processes.WaitForProcess(process.get());
+  const std::uint32_t id = platform.processes.ProcessId(process.get());
+  LogActivity(platform, "%s: 起動しました（プロセス ID %u）: %s", who, id, command);
+  if (!wait) return true;
+  const std::uint64_t started = platform.threads.Milliseconds();
+  platform.processes.WaitForProcess(process.get());
+  const auto ran = static_cast<unsigned>(platform.threads.Milliseconds() - started);
+  std::uint32_t code = 0;
+  if (platform.processes.ExitCode(process.get(), &code))
+    LogActivity(platform,
+                "%s: プログラムが終了しました（プロセス ID %u、終了コード %u、%u.%03u 秒）", who,
+                id, code, ran / 1000, ran % 1000);
   return true;
 }
 
@@ -125,7 +137,8 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
   return Expand(platform.processes, command, program);
 }
 
-bool LaunchProgram(const Platform& platform, const std::string& command_line, bool wait) {
+bool LaunchProgram(const Platform& platform, const std::string& command_line, bool wait,
+                   std::string_view who) {
   std::string expanded;
   const bool fits = Expand(platform.processes, command_line, expanded);
   if (!fits || expanded.empty()) {
@@ -139,7 +152,11 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
   CasedText line{Upper(platform.desktop, expanded), expanded};
   if (line.upper.size() != line.original.size()) line.original = line.upper;
 
-  if (line.upper.rfind("MAILTO:", 0) == 0) return ShellOpen(platform, line.original);
+  if (line.upper.rfind("MAILTO:", 0) == 0) {
+    if (!ShellOpen(platform, line.original)) return false;
+    LogActivity(platform, "%s: シェルで開きました: %s", who, line.original);
+    return true;
+  }
 
   SplitCommandLine split = SplitParameters(line);
 
@@ -183,7 +200,8 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
     }
   }
 
-  return CreateAndWait(platform, StartedCommand(split.program, split.parameters.original), wait);
+  return CreateAndWait(platform, StartedCommand(split.program, split.parameters.original), wait,
+                       who);
 }
 
 }  // namespace mw

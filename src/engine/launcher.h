@@ -4,6 +4,7 @@
 // the default browser, or a mail address through the shell.
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -13,8 +14,9 @@ inline constexpr std::size_t kLaunchBufferSize = 512;
 
 // Returns true when the target was started (and, with wait and a process
 // created, has ended); false after a notice.
+// who names the start in the activity log.
 [[nodiscard]] bool LaunchProgram(const Platform& platform, const std::string& command_line,
-                                 bool wait);
+                                 bool wait, std::string_view who = "テスト実行");
 
 // CreateProcess of command as it stands; false after the start-failure
 // notice. The process, when started, is left in process.

@@ -1,15 +1,37 @@
 #include "engine/runner.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "devices/device_eject.h"
 #include "engine/decimal.h"
 #include "engine/launcher.h"
+#include "notices/activity_log.h"
 
 namespace mw {
 namespace {
 
 constexpr std::size_t kLabelBufferSize = 1024;
+
+std::string Who(const Action& run) {
+  return "アクション「" + run.Name + "」";
+}
+
+// The system's own text for code, on one line.
+std::string SystemText(const Platform& platform, std::uint32_t code) {
+  char buffer[256] = {};
+  const std::uint32_t length = platform.notices.FormatSystemMessage(code, buffer, sizeof buffer);
+  std::string text(buffer, std::min<std::size_t>(length, sizeof buffer - 1));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+    text.pop_back();
+  return text;
+}
+
+const char* RemovalResultText(int result) {
+  if (result == 0) return "受け付けられました";
+  if (result == static_cast<int>(setup::kCrRemoveVetoed)) return "拒否されました";
+  return "失敗しました";
+}
 
 // Waits for the new volume to answer and reads its label; false when it
 // never answered.
@@ -34,26 +56,58 @@ bool NewDrivePasses(const Platform& platform, const Action& run) {
 
   const std::string root = std::string(1, run.DriveLetter) + ":\\";
   std::string label;
-  if (!QueryVolume(platform, root, label)) return false;
+  if (!QueryVolume(platform, root, label)) {
+    LogActivity(platform, "%s: %s が %d 回の問い合わせに答えなかったので実行しません", Who(run),
+                root, kVolumeQueryAttempts);
+    return false;
+  }
   if (check_label) {
     platform.desktop.ToUpper(label);
-    if (run.Ex_RunVolume != label) return false;
+    if (run.Ex_RunVolume != label) {
+      LogActivity(platform, "%s: ラベル \"%s\" ≠ \"%s\" なので実行しません", Who(run), label,
+                  run.Ex_RunVolume);
+      return false;
+    }
   }
-  if (check_path && platform.files.FileAttributes(root + run.Ex_RunPath) == kInvalidFileAttributes)
+  const std::string path = root + run.Ex_RunPath;
+  if (check_path && platform.files.FileAttributes(path) == kInvalidFileAttributes) {
+    LogActivity(platform, "%s: パス \"%s\" がないので実行しません", Who(run), path);
     return false;
+  }
   return true;
+}
+
+void LogRemovalEnd(const Platform& platform, const Action& run, int result) {
+  LogActivity(platform,
+              result == static_cast<int>(setup::kCrRemoveVetoed)
+                  ? "%s: 取り外しは拒否されたままです"
+              : result == 0 ? "%s: 取り外しを終えました"
+                            : "%s: 取り外しに失敗しました",
+              Who(run));
 }
 
 void RemoveDevice(const Platform& platform, const Action& run) {
   if (IsFlagOn(run.Ex_RmvWaitChk)) platform.threads.Sleep(DecimalToWait(run.Ex_RmvWait));
   std::int32_t retries_left = DecimalToInt(run.Ex_RmvRetryCount);
   if (retries_left == 0) retries_left = kUnlimitedRetries;
-  for (;;) {
+  const bool retrying = IsFlagOn(run.Ex_RmvRetryChk);
+  // How many requests there may be in all, for the log: "n / m" or "n / 無制限".
+  const std::string of = !retrying                           ? "1"
+                         : retries_left == kUnlimitedRetries ? "無制限"
+                         : retries_left > 0                  ? std::to_string(retries_left + 1)
+                                                             : "1";
+  for (unsigned request = 1;; ++request) {
     const int result = EjectDevice(platform, run.HardwareID);
-    if (!IsFlagOn(run.Ex_RmvRetryChk) || result != static_cast<int>(setup::kCrRemoveVetoed)) return;
+    LogActivity(platform, "%s: 取り外し要求 %u / %s: %s（CONFIGRET %d）", Who(run), request, of,
+                RemovalResultText(result), result);
+    if (!retrying || result != static_cast<int>(setup::kCrRemoveVetoed)) {
+      LogRemovalEnd(platform, run, result);
+      return;
+    }
     if (retries_left > 0) {
       --retries_left;
     } else if (retries_left != kUnlimitedRetries) {
+      LogRemovalEnd(platform, run, result);
       return;
     }
     platform.threads.Sleep(DecimalToWait(run.Ex_RmvRetryWait));
@@ -79,8 +133,12 @@ std::uint32_t ExecuteRun(const Platform& platform, const Action& run) {
   if (IsFlagOn(run.Ex_RunWaitChk)) platform.threads.Sleep(DecimalToWait(run.Ex_RunWait));
   if (has_letter && !NewDrivePasses(platform, run)) return 0;
 
-  if (!LaunchProgram(platform, command_line, IsFlagOn(run.Eject)))
-    return platform.threads.LastError();
+  if (!LaunchProgram(platform, command_line, IsFlagOn(run.Eject), Who(run))) {
+    const std::uint32_t error = platform.threads.LastError();
+    LogActivity(platform, "%s: 起動できませんでした（コード %u: %s）", Who(run), error,
+                SystemText(platform, error));
+    return error;
+  }
   if (IsFlagOn(run.Eject)) RemoveDevice(platform, run);
   return 0;
 }

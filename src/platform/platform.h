@@ -1,6 +1,7 @@
 #pragma once
 // The set of platform ports one world of the program runs on: the Win32
 // adapters in Mountwick.exe, the fakes in host tests.
+#include "platform/activity_port.h"
 #include "platform/desktop_port.h"
 #include "platform/device_setup_port.h"
 #include "platform/file_system_port.h"
@@ -19,6 +20,7 @@ struct Platform {
   ThreadPort& threads;
   FileSystemPort& files;
   DeviceSetupPort& devices;
+  ActivityPort& activity;
 };
 
 }  // namespace mw

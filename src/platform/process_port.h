@@ -39,6 +39,10 @@ class ProcessPort {
   // FindExecutableA(file, NULL, buffer) with a buffer of buffer_size (>= MAX_PATH) bytes.
   [[nodiscard]] virtual std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                                         std::uint32_t buffer_size) = 0;
+  // GetProcessId; 0 on failure.
+  virtual std::uint32_t ProcessId(Process process) = 0;
+  // GetExitCodeProcess.
+  [[nodiscard]] virtual bool ExitCode(Process process, std::uint32_t* code) = 0;
 };
 
 // Closes its process handle through the port when it goes out of scope.

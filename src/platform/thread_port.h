@@ -1,5 +1,5 @@
 #pragma once
-// Named mutexes, detached threads and sleeping.
+// Named mutexes, detached threads, sleeping and the tick count.
 #include <cstdint>
 #include <string>
 
@@ -31,6 +31,8 @@ class ThreadPort {
   virtual std::uint32_t LastError() = 0;
   // Sleep.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // GetTickCount64.
+  virtual std::uint64_t Milliseconds() = 0;
 };
 
 // Closes its mutex through the port when it goes out of scope.

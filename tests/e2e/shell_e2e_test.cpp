@@ -43,6 +43,24 @@ const Step kAnswersWhileTheProgramRuns = [](Case& c, HWND w) {
   EXPECT_EQ(c.Read(c.record_).find("ended"), std::string::npos);
 };
 
+// The activity log, which is UTF-8 whatever the code page.
+std::string ActivityLog() {
+  char folder[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder);
+  return std::string(folder) + "\\Mountwick\\activity.log";
+}
+const Step kFreshLog = [](Case&, HWND) { DeleteFileA(ActivityLog().c_str()); };
+Step LogSays(std::vector<const char8_t*> parts) {
+  return [=](Case& c, HWND) {
+    const auto said = [&](const char8_t* part) {
+      return c.Read(ActivityLog()).find(reinterpret_cast<const char*>(part)) != std::string::npos;
+    };
+    EXPECT_TRUE(c.WaitUntil([&] { return said(parts.back()); }, 15000));
+    for (const char8_t* part : parts)
+      EXPECT_TRUE(said(part)) << reinterpret_cast<const char*>(part);
+  };
+}
+
 struct Row {
   const char* name;
   std::vector<Fields> actions;  // stored, or exported into the carry-over file
@@ -104,6 +122,17 @@ const Row kRows[] = {
      .steps = {Volume(E), kAnswersWhileTheProgramRuns},
      .runs = {"eject"},
      .child_sleep_ms = "1500"},
+    {.name = "TheActivityLogSaysWhyEachActionRanOrNot",
+     .actions = {Case::Action("Off", kVolumeId, "off", {{"State", "1"}}),
+                 Case::Action("Label", kVolumeId, "label",
+                              {{"Ex_RunVolumeChk", "1"}, {"Ex_RunVolume", "CAMERA"}}),
+                 Case::Action("Ran", kVolumeId, "ran", {{"Eject", "1"}})},
+     .steps = {kFreshLog, Volume(E),
+               LogSays({u8"ボリュームの到着: E:", u8"アクション「Off」: 無効",
+                        u8"アクション「Label」: ラベル \"PHOTOS\" ≠ \"CAMERA\"",
+                        u8"アクション「Ran」: 起動しました", u8"record_args.exe ran",
+                        u8"終了コード 0", u8"アクション「Ran」: 取り外しを終えました"})},
+     .runs = {"ran"}},
     {.name = "TheCarryOverFileAnsweredYesIsImportedAndDispatched",
      .actions = {Case::Action("Imported", kVolumeId, "imported %_newdrv_%")},
      .steps = {Volume(E)},

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <numeric>
 #include <mutex>
 #include <set>
 #include <string>
@@ -105,7 +106,8 @@ class FakeWorld : public RegistryPort,
                   public UserNoticePort,
                   public ThreadPort,
                   public FileSystemPort,
-                  public DeviceSetupPort {
+                  public DeviceSetupPort,
+                  public ActivityPort {
   template <class F>
   auto Locked(F&& f) {
     std::lock_guard<std::recursive_mutex> lock(guard_);
@@ -127,7 +129,9 @@ class FakeWorld : public RegistryPort,
   static constexpr Window kDesktop = 0xDE5C;
 
   ~FakeWorld() override { JoinAll(); }
-  Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+  Platform platform() {
+    return Platform{*this, *this, *this, *this, *this, *this, *this, *this};
+  }
 
   // The error a call fails with, or 0 to let it run: `call` is the port
   // method's name, `what` the registry value name or key path, or the property.
@@ -182,6 +186,7 @@ class FakeWorld : public RegistryPort,
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
   std::vector<std::uint32_t> timed_waits;
   int open_processes = 0;
+  std::uint32_t exit_code = 0;  // of every started program
   std::vector<std::string> StartedCommands() {
     return Locked([&] {
       std::vector<std::string> commands;
@@ -205,6 +210,9 @@ class FakeWorld : public RegistryPort,
   bool run_threads_inline = false;  // a thread runs before StartDetachedThread returns
   std::size_t threads_started = 0;
   std::vector<std::uint32_t> sleeps;
+
+  // The activity log, line by line.
+  std::vector<std::string> activity;
   bool MutexHeld() {
     return Locked([&] { return held_ > 0; });
   }
@@ -334,6 +342,11 @@ class FakeWorld : public RegistryPort,
     if (long code = Fault("ShellExecuteOpen", file)) return code;
     return shell_result;
   }
+  std::uint32_t ProcessId(Process process) override { return static_cast<std::uint32_t>(process); }
+  bool ExitCode(Process, std::uint32_t* code) override {
+    *code = exit_code;
+    return true;
+  }
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                   std::uint32_t size) override {
     auto it = find_executable.find(file);
@@ -386,6 +399,19 @@ class FakeWorld : public RegistryPort,
   std::uint32_t LastError() override { return last_error_; }
   void Sleep(std::uint32_t milliseconds) override {
     Locked([&] { sleeps.push_back(milliseconds); });
+  }
+  // The clock moves only by the sleeps.
+  std::uint64_t Milliseconds() override {
+    return Locked([&] { return std::accumulate(sleeps.begin(), sleeps.end(), std::uint64_t{0}); });
+  }
+  void Write(const std::string& text) override {
+    Locked([&] {
+      for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        activity.push_back(text.substr(from, end - from));
+        from = end + 1;
+      }
+    });
   }
 
   bool GetVolumeLabel(const std::string& root, char* label, std::uint32_t size) override {

@@ -18,9 +18,11 @@ using testfiles::ReadFile;
 
 // The real adapters, except that message boxes are recorded instead of shown
 // and the device adapter may be another.
-struct World : win32::Win32UserNotices {
+struct World : win32::Win32UserNotices, ActivityPort {
   win32::Win32World real;
   Lines texts;
+  Lines activity;
+  void Write(const std::string& text) override { activity.push_back(text); }
   int ShowMessageBox(Window, const std::string& text, const std::string&, std::uint32_t) override {
     texts.push_back(text);
     return 1;
@@ -32,7 +34,8 @@ struct World : win32::Win32UserNotices {
                     *this,
                     real.threads,
                     real.files,
-                    devices ? *devices : real.devices};
+                    devices ? *devices : real.devices,
+                    *this};
   }
 };
 

@@ -57,4 +57,15 @@ std::intptr_t Win32Processes::FindExecutableFor(const std::string& file, char* b
   return reinterpret_cast<std::intptr_t>(::FindExecutableA(file.c_str(), nullptr, buffer));
 }
 
+std::uint32_t Win32Processes::ProcessId(Process process) {
+  return ::GetProcessId(reinterpret_cast<HANDLE>(process));
+}
+
+bool Win32Processes::ExitCode(Process process, std::uint32_t* code) {
+  DWORD exit_code = 0;
+  if (!::GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &exit_code)) return false;
+  *code = exit_code;
+  return true;
+}
+
 }  // namespace mw::win32

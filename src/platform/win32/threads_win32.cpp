@@ -59,4 +59,6 @@ void Win32Threads::Sleep(std::uint32_t milliseconds) {
   ::Sleep(milliseconds);
 }
 
+std::uint64_t Win32Threads::Milliseconds() { return ::GetTickCount64(); }
+
 }  // namespace mw::win32

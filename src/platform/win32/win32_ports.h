@@ -1,5 +1,6 @@
 #pragma once
 // The real adapters: each method is one Win32 call with its own semantics.
+#include "platform/log_file_port.h"
 #include "platform/platform.h"
 
 namespace mw::win32 {
@@ -35,6 +36,8 @@ class Win32Processes : public ProcessPort {
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override;
   std::intptr_t FindExecutableFor(const std::string& file, char* buffer,
                                   std::uint32_t buffer_size) override;
+  std::uint32_t ProcessId(Process process) override;
+  bool ExitCode(Process process, std::uint32_t* code) override;
 };
 
 class Win32Desktop : public DesktopPort {
@@ -63,6 +66,7 @@ class Win32Threads : public ThreadPort {
                            std::uint32_t* last_error) override;
   std::uint32_t LastError() override;
   void Sleep(std::uint32_t milliseconds) override;
+  std::uint64_t Milliseconds() override;
 };
 
 class Win32Files : public FileSystemPort {
@@ -85,6 +89,17 @@ class Win32DeviceSetup : public DeviceSetupPort {
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) override;
 };
 
+class Win32LogFile : public LogFilePort {
+ public:
+  std::string LocalAppDataDirectory() override;
+  bool CreateFolder(const std::string& path) override;
+  std::int64_t FileSize(const std::string& path) override;
+  bool AppendToFile(const std::string& path, const std::string& bytes) override;
+  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  LocalTime Now() override;
+  std::string AnsiToUtf8(const std::string& text) override;
+};
+
 // The adapters of one process, and the Platform that uses them.
 struct Win32World {
   Win32Registry registry;
@@ -94,9 +109,10 @@ struct Win32World {
   Win32Threads threads;
   Win32Files files;
   Win32DeviceSetup devices;
+  Win32LogFile log_file;
 
-  Platform platform() {
-    return Platform{registry, processes, desktop, notices, threads, files, devices};
+  Platform platform(ActivityPort& activity) {
+    return Platform{registry, processes, desktop, notices, threads, files, devices, activity};
   }
 };
 

@@ -1,0 +1,147 @@
+#include "notices/activity_log.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "engine/dispatcher.h"
+#include "engine/runner.h"
+#include "fakes/fake_world.h"
+#include "store/action_store.h"
+
+namespace mw {
+namespace {
+
+// Files in memory; the ANSI text is taken as it is, or refused when told.
+class MemoryLogFile : public LogFilePort {
+ public:
+  std::map<std::string, std::string> files;
+  int appends = 0;
+  bool conversion_fails = false;
+  bool append_fails = false;
+
+  std::string LocalAppDataDirectory() override { return "C:\\Users\\u\\AppData\\Local"; }
+  bool CreateFolder(const std::string&) override { return true; }
+  std::int64_t FileSize(const std::string& path) override {
+    return files.contains(path) ? static_cast<std::int64_t>(files[path].size()) : -1;
+  }
+  bool AppendToFile(const std::string& path, const std::string& bytes) override {
+    ++appends;
+    if (append_fails) return false;
+    files[path] += bytes;
+    return true;
+  }
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    files[to] = files[from];
+    files.erase(from);
+    return true;
+  }
+  LocalTime Now() override { return {2026, 12, 7, 9, 5, 3, 7}; }
+  std::string AnsiToUtf8(const std::string& text) override {
+    return conversion_fails ? std::string() : text;
+  }
+};
+
+constexpr char kLog[] = "C:\\Users\\u\\AppData\\Local\\Mountwick\\activity.log";
+
+TEST(ActivityLog, StampsEveryLineAndBeginsEachFileWithTheByteOrderMark) {
+  MemoryLogFile file;
+  ActivityLog log(file);
+  log.Write("before it is opened");
+  EXPECT_EQ(file.appends, 0);
+  log.Open(ActivityLogPath(file));
+  log.Write("one");
+  log.Write("two\nthree");
+  EXPECT_EQ(file.appends, 2);  // one append per event, however many lines
+  EXPECT_EQ(file.files[kLog],
+            "\xEF\xBB\xBF"
+            "2026-12-07 09:05:03.007 one\r\n2026-12-07 09:05:03.007 two\r\n"
+            "2026-12-07 09:05:03.007 three\r\n");
+  // A log that cannot be written is skipped, without a word.
+  const std::string written = file.files[kLog];
+  file.conversion_fails = true;
+  log.Write("lost");
+  file.conversion_fails = false;
+  file.append_fails = true;
+  log.Write("lost too");
+  EXPECT_EQ(file.appends, 3);
+  EXPECT_EQ(file.files[kLog], written);
+}
+
+TEST(ActivityLog, KeepsOneOlderFileAndStaysWithinTwoMebibytes) {
+  MemoryLogFile file;
+  ActivityLog log(file);
+  log.Open(kLog);
+  const std::string line(90, 'x');
+  for (int event = 0; event < 100000; ++event) log.Write(line);
+  ASSERT_EQ(file.files.size(), 2u);
+  EXPECT_LE(file.files[kLog].size(), static_cast<std::size_t>(ActivityLog::kRotateBytes));
+  EXPECT_LE(file.files[std::string(kLog) + ".1"].size(),
+            static_cast<std::size_t>(ActivityLog::kRotateBytes));
+  for (const auto& [path, text] : file.files) EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << path;
+}
+
+bool Said(const fake::FakeWorld& world, const std::string& part) {
+  return std::any_of(world.activity.begin(), world.activity.end(),
+                     [&](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
+TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
+  struct Case {
+    std::string spec;
+    char drive;
+    std::vector<std::uint32_t> ejects;
+    std::vector<std::string> said;
+  };
+  const Case cases[] = {
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', {}, {"ラベル \"CAMERA\" ≠ \"PHOTOS\""}},
+      {"Ex_RunPathChk=1;Ex_RunPath=DCIM", 'E', {}, {"パス \"E:\\DCIM\" がない"}},
+      {"Ex_RunVolumeChk=1", 'X', {}, {"X:\\ が 27 回の問い合わせに答えなかった"}},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=2",
+       '\0',
+       {setup::kCrRemoveVetoed},
+       {"起動しました（プロセス ID 1）: C:\\APP.EXE /all", "終了コード 3",
+        "取り外し要求 1 / 3: 拒否", "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"}},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0",
+       '\0',
+       {setup::kCrRemoveVetoed, 0},
+       {"取り外し要求 1 / 無制限: 拒否", "取り外し要求 2 / 無制限: 受け付け",
+        "取り外しを終えました"}},
+  };
+  for (const Case& c : cases) {
+    fake::FakeWorld world;
+    world.volumes["E:\\"] = "Camera";
+    world.exit_code = 3;
+    fake::FakeDevice device;
+    device.Multi(setup::kSpdrpHardwareId, {"USB\\VID_1"}).eject_answers = {c.ejects.begin(),
+                                                                           c.ejects.end()};
+    world.Add(device);
+    Action run =
+        fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + c.spec);
+    run.DriveLetter = c.drive;
+    ExecuteRun(world.platform(), run);
+    for (const std::string& part : c.said)
+      EXPECT_TRUE(Said(world, "アクション「Photos」: " + part) || Said(world, part))
+          << c.spec << ": " << part;
+  }
+}
+
+TEST(ActivityLog, SaysWhichActionsAnArrivalPassedOverAndWhichBroadcastsItIgnored) {
+  fake::FakeWorld world;
+  DeviceDiffMutex mutex(world);
+  PendingRuns pending(mutex);
+  SaveActions(world.platform(),
+              {fake::MakeAction("Name=Off;State=1;HardwareID=" + std::string(kGenericVolumeId)),
+               fake::MakeAction("Name=Other;HardwareID=" + std::string(kGenericMediaId))});
+  Dispatcher dispatcher(world.platform(), pending);
+  dispatcher.DispatchVolumeArrival('F');
+  const std::uint32_t network_drive[] = {20, 2, 0, 1u << 3, 2};
+  dispatcher.OnDeviceChange(0x8000, network_drive);
+  for (const char* part : {"ボリュームの到着: F:", "アクション「Off」: 無効",
+                           "ほかのデバイスまたはエントリのアクション 1 件: Other",
+                           "ボリュームの到着を無視しました: ネットワークドライブ"})
+    EXPECT_TRUE(Said(world, part)) << part;
+}
+
+}  // namespace
+}  // namespace mw
