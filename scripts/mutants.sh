@@ -71,7 +71,7 @@ src/devices/device_eject.cpp @@ if (scratch.HardwareID != hardware_id) continue;
 src/store/registry_settings.cpp @@ if (path.size() >= kSettingsPathBufferSize) return std::nullopt; @@ if (path.size() > kSettingsPathBufferSize) return std::nullopt; @@ a path that fills the buffer is accepted
 src/store/registry_settings.cpp @@ if (result == reg::kFileNotFound) return ReadResult::kMissing; @@ (void)0; @@ a missing value brings a notice
 src/store/registry_settings.cpp @@ static_cast<std::uint32_t>(text.size() + 1)); @@ static_cast<std::uint32_t>(text.size())); @@ values are stored without their NUL
-src/store/registry_settings.cpp @@ if (result == reg::kMoreData && attempt + 1 < kReadAttempts) { @@ if (false) { @@ a value that grew is not read again
+src/store/registry_text.cpp @@ if (result == reg::kMoreData && attempt + 1 < kReadAttempts) { @@ if (false) { @@ a value that grew is not read again
 src/store/action_store.cpp @@ {&Action::Ex_RunWait, "Ex_RunWait", true}, @@ {&Action::Ex_RunWait, "Ex_RunWait", false}, @@ a missing wait loads empty instead of its default
 src/store/action_store.cpp @@ if (WriteAll(platform, key, actions)) RemoveOtherValues(platform, key, actions.size()); @@ (void)WriteAll(platform, key, actions); @@ values of removed Actions stay behind
 src/store/action_store.cpp @@ if (VersionSubkeyExists(platform, kActionsSubkey)) @@ if (true) @@ an absent subkey brings a deletion notice
