@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   using namespace mw::fakeusb;
   std::string command = argc > 2 && argv[2][0] != '\0' ? argv[1] : "";
   Outcome outcome;
-  FakeUsbDevice device{argc > 2 ? argv[2] : ""};
+  FakeUsbDevice device{argc > 2 ? argv[2] : "", {}};
   for (int i = 3; command == "add" && i + 1 < argc; i += 2) {
     const std::string option = argv[i];
     Property* field = option == "--friendly"   ? &device.friendly_name

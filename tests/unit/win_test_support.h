@@ -31,9 +31,6 @@ struct World : win32::Win32UserNotices, ActivityPort {
             r.threads,  r.files,     d ? *d : r.devices, *this};
   }
 };
-}
-}
-;
 
 inline void SetEnv(const char* name, const std::string& value) {
   SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
