@@ -48,11 +48,11 @@ class Case : public ::testing::Test {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                        &startup, &info))
-      return nullptr;
-    CloseHandle(info.hThread);
-    return info.hProcess;
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                          &startup, &info) &&
+                   CloseHandle(info.hThread)
+               ? info.hProcess
+               : nullptr;
   }
   static long ExitCode(HANDLE process, DWORD timeout_ms) {
     DWORD code = ~0u;
@@ -115,7 +115,7 @@ class Case : public ::testing::Test {
     return Send(window, WM_DEVICECHANGE, event, unit_mask ? reinterpret_cast<LPARAM>(&volume) : 0);
   }
   static void SendTray(HWND window, UINT mouse) { PostMessageA(window, 0x8064, 1, mouse); }
-  // Posted, for buttons that open a box; Command returns when the dialog is done.
+  // Press posts, for buttons that open a box; Command returns when the dialog is done.
   static void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
   static bool Command(HWND dialog, int id) {
     return IsWindowEnabled(GetDlgItem(dialog, id)) && Send(dialog, WM_COMMAND, id);
@@ -177,18 +177,6 @@ class Case : public ::testing::Test {
     }
     return runs;
   }
-  // Installs a fake USB device, removed after the case.
-  void Plug(const std::string& hardware_id) {
-    mw::fakeusb::FakeUsbDevice device;
-    device.instance_id = "ROOT\\MWE2E\\" + std::to_string(devices_.size());
-    device.hardware_ids = {hardware_id};
-    device.service = "USBSTOR";
-    mw::fakeusb::RemoveFakeUsbDevice(device.instance_id);  // left over from an aborted run
-    const auto installed = mw::fakeusb::InstallFakeUsbDevice(device);
-    ASSERT_TRUE(installed.ok()) << installed.step << " " << installed.error;
-    devices_.push_back(device.instance_id);
-  }
-
   std::string folder_, record_;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;

@@ -26,8 +26,16 @@ Step Volume(DWORD mask, WORD flags = 0) {
 const Step kNodesChanged = [](Case&, HWND w) {
   ASSERT_TRUE(Case::SendChange(w, DBT_DEVNODES_CHANGED));
 };
-Step Plug(const char* id) {
-  return [=](Case& c, HWND) { ASSERT_NO_FATAL_FAILURE(c.Plug(id)); };
+// Installs a fake USB device, removed after the case.
+Step Plug(const char* hardware_id) {
+  return [=](Case& c, HWND) {
+    const mw::fakeusb::FakeUsbDevice device{
+        "ROOT\\MWE2E\\" + std::to_string(c.devices_.size()), {hardware_id}, {}, {}, {}, "USBSTOR"};
+    mw::fakeusb::RemoveFakeUsbDevice(device.instance_id);  // left over from an aborted run
+    const auto installed = mw::fakeusb::InstallFakeUsbDevice(device);
+    ASSERT_TRUE(installed.ok()) << installed.step << " " << installed.error;
+    c.devices_.push_back(device.instance_id);
+  };
 }
 Step Await(std::size_t runs) {
   return [=](Case& c, HWND) {
@@ -43,13 +51,15 @@ const Step kAnswersWhileTheProgramRuns = [](Case& c, HWND w) {
   EXPECT_EQ(c.Read(c.record_).find("ended"), std::string::npos);
 };
 
-// The activity log, which is UTF-8 whatever the code page.
-std::string ActivityLog() {
-  char folder[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, folder);
-  return std::string(folder) + "\\Mountwick\\activity.log";
+std::string Folder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+  return path;
 }
-const Step kFreshLog = [](Case&, HWND) { DeleteFileA(ActivityLog().c_str()); };
+// The activity log, which is UTF-8 whatever the code page; each case starts without.
+std::string ActivityLog() {
+  return Folder(CSIDL_LOCAL_APPDATA) + "\\Mountwick\\activity.log";
+}
 Step LogSays(std::vector<const char8_t*> parts) {
   return [=](Case& c, HWND) {
     const auto said = [&](const char8_t* part) {
@@ -76,6 +86,7 @@ TEST_P(Arrival, StartsExactlyTheExpectedRuns) {
   const Row& row = GetParam();
   SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", row.child_sleep_ms);
   StoreActions(row.actions);
+  DeleteFileA(ActivityLog().c_str());
   if (row.answer) {
     const std::string file = folder_ + "\\Mountwick_Verup.inf";  // by the system's editor
     RunAndWait("regedit.exe /e \"" + file + "\" HKEY_CURRENT_USER\\" + kProductKey, 30000);
@@ -127,11 +138,10 @@ const Row kRows[] = {
                  Case::Action("Label", kVolumeId, "label",
                               {{"Ex_RunVolumeChk", "1"}, {"Ex_RunVolume", "CAMERA"}}),
                  Case::Action("Ran", kVolumeId, "ran", {{"Eject", "1"}})},
-     .steps = {kFreshLog, Volume(E),
-               LogSays({u8"ボリュームの到着: E:", u8"アクション「Off」: 無効",
-                        u8"アクション「Label」: ラベル \"PHOTOS\" ≠ \"CAMERA\"",
-                        u8"アクション「Ran」: 起動しました", u8"record_args.exe ran",
-                        u8"終了コード 0", u8"アクション「Ran」: 取り外しを終えました"})},
+     .steps = {Volume(E), LogSays({u8"ボリュームの到着: E:", u8"アクション「Off」: 無効",
+                                   u8"アクション「Label」: ラベル \"PHOTOS\" ≠ \"CAMERA\"",
+                                   u8"アクション「Ran」: 起動しました", u8"record_args.exe ran",
+                                   u8"終了コード 0", u8"アクション「Ran」: 取り外しを終えました"})},
      .runs = {"ran"}},
     {.name = "TheCarryOverFileAnsweredYesIsImportedAndDispatched",
      .actions = {Case::Action("Imported", kVolumeId, "imported %_newdrv_%")},
@@ -167,12 +177,6 @@ TEST_F(Case, HelpOpensTheFileBesideTheProgram) {
       WaitUntil([&] { return (viewer = FindWindowA(nullptr, "Mountwick ヘルプ")); }, 15000));
   EXPECT_TRUE(Windows(kNoticeCaption).empty());
   PostMessageA(viewer, WM_CLOSE, 0, 0);
-}
-
-std::string Folder(int csidl) {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-  return path;
 }
 
 TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSettings) {
@@ -221,11 +225,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) allowed |= std::string(argv[i]) == "--allow-real-windows";
   if (const char* allow = std::getenv("MOUNTWICK_E2E_ALLOW_REAL_WINDOWS")) allowed |= *allow == '1';
   if (allowed) return RUN_ALL_TESTS();
-  std::fprintf(stderr,
-               "mountwick_e2e_tests: not under Wine, so nothing was run: the suite "
-               "deletes and rewrites HKCU\\software\\Quillory and HKCU\\Software\\Tivolane, adds "
-               "fake USB devices and installs. Run it under Wine (ctest --preset win64 does), or "
-               "on a throw-away Windows pass --allow-real-windows or set "
-               "MOUNTWICK_E2E_ALLOW_REAL_WINDOWS=1.\n");
+  std::fputs(
+      "mountwick_e2e_tests: not under Wine, so nothing was run (it rewrites HKCU, adds "
+      "devices, installs); on a throw-away Windows pass --allow-real-windows or set "
+      "MOUNTWICK_E2E_ALLOW_REAL_WINDOWS=1.\n",
+      stderr);
   return 2;
 }

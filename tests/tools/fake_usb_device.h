@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace mw::fakeusb {
@@ -18,16 +17,12 @@ namespace mw::fakeusb {
 inline constexpr GUID kUsbDeviceInterface = {
     0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 
-// An unset property is one the device lacks; an empty text holds "". The
-// initialisers let a brace list name only the leading properties.
+// An unset property is one the device lacks; an empty text holds "".
+using Property = std::optional<std::string>;
 struct FakeUsbDevice {
   std::string instance_id;                // e.g. "ROOT\\MWTEST\\0000"
   std::vector<std::string> hardware_ids;  // REG_MULTI_SZ; none leaves it unset
-  std::optional<std::string> friendly_name = std::nullopt;
-  std::optional<std::string> device_desc = std::nullopt;
-  std::optional<std::string> mfg = std::nullopt;
-  std::optional<std::string> service = std::nullopt;
-  std::optional<std::string> location = std::nullopt;
+  Property friendly_name = {}, device_desc = {}, mfg = {}, service = {}, location = {};
 };
 
 // ERROR_SUCCESS, or the last error of the call named by step.
@@ -37,12 +32,9 @@ struct Outcome {
   bool ok() const { return error == ERROR_SUCCESS; }
 };
 
-namespace detail {
-
 inline Outcome Failed(const char* step) {
-  const DWORD error = GetLastError();
-  // A call that fails without saying why must still read as a failure.
-  return Outcome{error == ERROR_SUCCESS ? static_cast<DWORD>(ERROR_GEN_FAILURE) : error, step};
+  const DWORD error = GetLastError();  // a call that fails without saying why still failed
+  return Outcome{error ? error : static_cast<DWORD>(ERROR_GEN_FAILURE), step};
 }
 
 using DeviceSet = std::unique_ptr<void, decltype(&SetupDiDestroyDeviceInfoList)>;
@@ -52,22 +44,20 @@ inline DeviceSet NewSet() {
   return {set == INVALID_HANDLE_VALUE ? nullptr : set, &SetupDiDestroyDeviceInfoList};
 }
 
-}  // namespace detail
-
 // Creates and registers the device with the properties it names and the USB
 // device interface. Fails with ERROR_DEVINST_ALREADY_EXISTS when the instance
 // id is taken; a device that failed half-way is not left behind.
 inline Outcome InstallFakeUsbDevice(const FakeUsbDevice& device) {
-  const detail::DeviceSet set = detail::NewSet();
-  if (!set) return detail::Failed("SetupDiCreateDeviceInfoList");
+  const DeviceSet set = NewSet();
+  if (!set) return Failed("SetupDiCreateDeviceInfoList");
   SP_DEVINFO_DATA element{sizeof element, {}, 0, 0};
   if (!SetupDiCreateDeviceInfoA(set.get(), device.instance_id.c_str(), &kUsbDeviceInterface,
                                 nullptr, nullptr, 0, &element))
-    return detail::Failed("SetupDiCreateDeviceInfoA");
+    return Failed("SetupDiCreateDeviceInfoA");
   // Each id with its NUL; the NUL after the last one ends the list.
-  std::optional<std::string> ids;
+  Property ids;
   for (const std::string& id : device.hardware_ids) ids = ids.value_or("") + id + '\0';
-  const std::pair<DWORD, const std::optional<std::string>&> properties[] = {
+  const std::pair<DWORD, const Property&> properties[] = {
       {SPDRP_HARDWAREID, ids},
       {SPDRP_FRIENDLYNAME, device.friendly_name},
       {SPDRP_DEVICEDESC, device.device_desc},
@@ -75,19 +65,18 @@ inline Outcome InstallFakeUsbDevice(const FakeUsbDevice& device) {
       {SPDRP_SERVICE, device.service},
       {SPDRP_LOCATION_INFORMATION, device.location}};
   Outcome outcome;
-  for (const auto& [code, text] : properties) {
+  for (const auto& [code, text] : properties)
     if (outcome.ok() && text &&
         !SetupDiSetDeviceRegistryPropertyA(set.get(), &element, code,
                                            reinterpret_cast<const BYTE*>(text->c_str()),
                                            static_cast<DWORD>(text->size() + 1)))
-      outcome = detail::Failed("SetupDiSetDeviceRegistryPropertyA");
-  }
+      outcome = Failed("SetupDiSetDeviceRegistryPropertyA");
   if (outcome.ok() && !SetupDiRegisterDeviceInfo(set.get(), &element, 0, nullptr, nullptr, nullptr))
-    outcome = detail::Failed("SetupDiRegisterDeviceInfo");
+    outcome = Failed("SetupDiRegisterDeviceInfo");
   SP_DEVICE_INTERFACE_DATA interface_data{sizeof interface_data, {}, 0, 0};
   if (outcome.ok() && !SetupDiCreateDeviceInterfaceA(set.get(), &element, &kUsbDeviceInterface,
                                                      nullptr, 0, &interface_data))
-    outcome = detail::Failed("SetupDiCreateDeviceInterfaceA");
+    outcome = Failed("SetupDiCreateDeviceInterfaceA");
   if (!outcome.ok()) SetupDiRemoveDevice(set.get(), &element);  // it has its registry key
   return outcome;
 }
@@ -95,11 +84,11 @@ inline Outcome InstallFakeUsbDevice(const FakeUsbDevice& device) {
 // Removes the device's USB interfaces and the device itself, so that neither
 // the present nor the all-known enumeration lists it any more.
 inline Outcome RemoveFakeUsbDevice(const std::string& instance_id) {
-  const detail::DeviceSet set = detail::NewSet();
-  if (!set) return detail::Failed("SetupDiCreateDeviceInfoList");
+  const DeviceSet set = NewSet();
+  if (!set) return Failed("SetupDiCreateDeviceInfoList");
   SP_DEVINFO_DATA element{sizeof element, {}, 0, 0};
   if (!SetupDiOpenDeviceInfoA(set.get(), instance_id.c_str(), nullptr, 0, &element))
-    return detail::Failed("SetupDiOpenDeviceInfoA");
+    return Failed("SetupDiOpenDeviceInfoA");
   // All of them first: removing one while listing would shift the indexes.
   std::vector<SP_DEVICE_INTERFACE_DATA> interfaces;
   for (SP_DEVICE_INTERFACE_DATA data{sizeof data, {}, 0, 0};
@@ -108,9 +97,8 @@ inline Outcome RemoveFakeUsbDevice(const std::string& instance_id) {
     interfaces.push_back(data);
   for (SP_DEVICE_INTERFACE_DATA& each : interfaces)
     if (!SetupDiRemoveDeviceInterface(set.get(), &each))
-      return detail::Failed("SetupDiRemoveDeviceInterface");
-  if (!SetupDiRemoveDevice(set.get(), &element)) return detail::Failed("SetupDiRemoveDevice");
-  return Outcome{};
+      return Failed("SetupDiRemoveDeviceInterface");
+  return SetupDiRemoveDevice(set.get(), &element) ? Outcome{} : Failed("SetupDiRemoveDevice");
 }
 
 }  // namespace mw::fakeusb

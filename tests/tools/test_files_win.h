@@ -2,6 +2,7 @@
 // File helpers shared by the Windows test programs.
 #include <windows.h>
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,20 +13,16 @@ namespace mw::testfiles {
 inline std::string ProgramFolder() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string folder = path;
-  return folder.substr(0, folder.find_last_of('\\'));
+  return std::string(path, std::strrchr(path, '\\'));
 }
 
-// A new empty folder under the temporary folder. Process ids come round
-// again in later runs, so a name may be taken by a folder with an old run's
-// files: only a folder made just now is empty.
+// A new empty folder under the temporary folder. Process ids come round again
+// in later runs, so only a folder made just now is sure to be empty.
 inline std::string MakeFreshFolder(const std::string& prefix) {
   char temp[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);
-  static int counter = 0;
-  for (;;) {
-    const std::string folder = std::string(temp) + prefix + "_" +
-                               std::to_string(GetCurrentProcessId()) + "_" +
+  for (static int counter = 0;;) {
+    const std::string folder = temp + prefix + "_" + std::to_string(GetCurrentProcessId()) + "_" +
                                std::to_string(++counter);
     if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
       return folder;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <cfgmgr32.h>
 
+#include <algorithm>
+
 #include "devices/device_eject.h"
 #include "devices/device_enumeration.h"
 #include "model/action.h"
@@ -27,12 +29,10 @@ struct RecordingDeviceSetup : win32::Win32DeviceSetup {
 
 // The fake devices of this test, removed again however it ends.
 struct Installed : Lines {
-  ~Installed() {
-    for (const std::string& id : *this) fakeusb::RemoveFakeUsbDevice(id);
-  }
+  ~Installed() { std::for_each(begin(), end(), fakeusb::RemoveFakeUsbDevice); }
 };
 
-TEST(DevicesOnWindows, ListsAndEjectsInstalledDevicesUntilRemoved) {
+TEST(DevicesOnWindows, ListsAndEjectsInstalledDevices) {
   const std::string run = std::to_string(GetCurrentProcessId());  // ids no other run uses
   const std::string a = "USB\\VID_F00D&PID_0001&REV_" + run, b = "USB\\VID_F00D&X" + run;
   const std::string c = "USB\\VID_F00D&PID_0002&X" + run, d = "USB\\VID_F00D&PID_0003&X" + run;
@@ -81,8 +81,7 @@ TEST(DevicesOnWindows, ListsAndEjectsInstalledDevicesUntilRemoved) {
     }
   }
   // A removal request goes to the one device with the whole id (Wine grants
-  // every request): none for one string of the list, a generic entry, or a
-  // device that has gone.
+  // every request): none for one string of the list or a generic entry.
   const std::pair<std::string, Lines> ejects[] = {
       {a + b, {installed[0]}}, {c, {installed[1]}}, {a, {}}, {kGenericVolumeId, {}}};
   for (const auto& [hardware_id, asked] : ejects) {
@@ -90,12 +89,6 @@ TEST(DevicesOnWindows, ListsAndEjectsInstalledDevicesUntilRemoved) {
     EXPECT_EQ(EjectDevice(world.platform(&devices), hardware_id), 0) << hardware_id;
     EXPECT_EQ(devices.asked, asked) << hardware_id;
   }
-  ASSERT_TRUE(fakeusb::RemoveFakeUsbDevice(installed[0]).ok());
-  EXPECT_EQ(find(true, a + b), nullptr);
-  EXPECT_NE(find(true, c), nullptr);
-  devices.asked.clear();
-  EXPECT_EQ(EjectDevice(world.platform(&devices), a + b), 0);
-  EXPECT_EQ(devices.asked, Lines{});
 
   // Wine fails the query for the device object name without setting a last
   // error; the adapter must not pass a stale ERROR_INSUFFICIENT_BUFFER on as

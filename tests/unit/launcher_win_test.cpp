@@ -15,17 +15,10 @@ namespace {
 
 using wintest::Lines;
 
-constexpr char kBin[] = "C:\\mwlaunch\\bin";
-constexpr char kSpaced[] = "C:\\Program Files\\Mw Launch";
-constexpr char kPlanted[] = "C:\\Program.exe";
+constexpr char kBin[] = R"(C:\mwlaunch\bin)", kSpaced[] = R"(C:\Program Files\Mw Launch)";
+constexpr char kPlanted[] = R"(C:\Program.exe)";
 // The copies of the child as the module path they report reads, upper-cased.
-constexpr char kBinChild[] = "C:\\MWLAUNCH\\BIN\\REC.EXE";
-constexpr char kSpacedChild[] = "C:\\PROGRAM FILES\\MW LAUNCH\\REC.EXE";
-
-void PutDefault(const std::string& path, const std::string& value) {
-  RegSetValueA(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(),
-               static_cast<DWORD>(value.size()));
-}
+constexpr char B[] = R"(C:\MWLAUNCH\BIN\REC.EXE)", S[] = R"(C:\PROGRAM FILES\MW LAUNCH\REC.EXE)";
 
 // Copies of the recording child in a folder without blanks and one with, a
 // planted C:\Program.exe that must never run, batch files that hand their
@@ -37,29 +30,29 @@ class LauncherOnWindows : public ::testing::Test {
   static void SetUpTestSuite() {
     const std::string child = wintest::ProgramFolder() + "\\record_args.exe";
     const std::string spaced = std::string(kSpaced) + "\\rec.exe";
-    for (const char* folder : {"C:\\mwlaunch", kBin, "C:\\mwlaunch\\My Docs", kSpaced})
+    for (const char* folder : {R"(C:\mwlaunch)", kBin, R"(C:\mwlaunch\My Docs)", kSpaced})
       CreateDirectoryA(folder, nullptr);
     for (const std::string& copy : {std::string(kBin) + "\\rec.exe", spaced, std::string(kPlanted)})
       CopyFileA(child.c_str(), copy.c_str(), FALSE);
     const std::pair<std::string, std::string> files[] = {
-        {"C:\\mwlaunch\\run.bat", "@C:\\mwlaunch\\bin\\rec.exe %*\r\n"},
+        {R"(C:\mwlaunch\run.bat)", "@C:\\mwlaunch\\bin\\rec.exe %*\r\n"},
         {std::string(kSpaced) + "\\run me.bat", "@\"" + spaced + "\" %*\r\n"},
-        {"C:\\mwlaunch\\doc.mwtestdoc", ""},
-        {"C:\\mwlaunch\\My Docs\\a b.mwtestdoc", ""}};
+        {R"(C:\mwlaunch\doc.mwtestdoc)", ""},
+        {R"(C:\mwlaunch\My Docs\a b.mwtestdoc)", ""}};
     for (const auto& [path, text] : files) std::ofstream(path, std::ios::binary) << text;
     LONG size = sizeof html_class_;
     RegQueryValueA(HKEY_CLASSES_ROOT, ".html", html_class_, &size);
-    const std::pair<std::string, std::string> keys[] = {
-        {".mwtestdoc", "MountwickTest.Document"},
-        {"MountwickTest.Document\\shell\\open\\command", "\"" + spaced + "\" \"%1\""},
-        {"MountwickTest.Browser\\shell\\open\\command", "\"" + spaced + "\" -url \"%1\""},
-        {".html", "MountwickTest.Browser"}};
-    for (const auto& [path, value] : keys) PutDefault(path, value);
-    const std::string folder = testfiles::MakeFreshFolder("mw_launch");
-    argv_file_ = folder + "\\argv.txt";
-    wintest::SetEnv("MW_ARGV_FILE", argv_file_);
-    for (const auto& [name, value] :
-         {std::pair{"MW_BIN", kBin}, {"MW_SPACED", kSpaced}, {"MW_WORD", "Wort"}})
+    for (const auto& [path, value] : std::initializer_list<std::pair<std::string, std::string>>{
+             {".mwtestdoc", "MountwickTest.Document"},
+             {R"(MountwickTest.Document\shell\open\command)", "\"" + spaced + "\" \"%1\""},
+             {R"(MountwickTest.Browser\shell\open\command)", "\"" + spaced + "\" -url \"%1\""},
+             {".html", "MountwickTest.Browser"}})
+      PutDefault(path, value);
+    argv_file_ = testfiles::MakeFreshFolder("mw_launch") + "\\argv.txt";
+    for (const auto& [name, value] : {std::pair{"MW_ARGV_FILE", argv_file_.c_str()},
+                                      {"MW_BIN", kBin},
+                                      {"MW_SPACED", kSpaced},
+                                      {"MW_WORD", "Wort"}})
       wintest::SetEnv(name, value);
   }
   static void TearDownTestSuite() {
@@ -67,6 +60,10 @@ class LauncherOnWindows : public ::testing::Test {
     DeleteFileA(kPlanted);
     for (const char* name : {"MW_ARGV_FILE", "MW_BIN", "MW_SPACED", "MW_WORD"})
       wintest::SetEnv(name, "");
+  }
+  static void PutDefault(const std::string& path, const std::string& value) {
+    RegSetValueA(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(),
+                 static_cast<DWORD>(value.size()));
   }
 
   // The module that ran, upper-cased, and the arguments it parsed; nothing
@@ -86,34 +83,32 @@ class LauncherOnWindows : public ::testing::Test {
 };
 
 TEST_F(LauncherOnWindows, StartsEveryCommonFormAsTyped) {
-  const std::string bin = kBinChild, spaced = kSpacedChild;
-  const std::vector<std::pair<std::string, Lines>> cases = {
-      {"C:\\mwlaunch\\bin\\rec.exe", {bin}},
-      {"C:\\mwlaunch\\bin\\rec.exe /A /B", {bin, "/A", "/B"}},
-      {"c:\\MWLAUNCH\\bin\\Rec.EXE /Mixed Case", {bin, "/Mixed", "Case"}},
-      {"C:\\mwlaunch\\bin\\rec.exe   /spaced", {bin, "/spaced"}},
-      {"C:\\mwlaunch\\bin\\rec.exe /X \"E:\\a b.txt\"", {bin, "/X", "E:\\a b.txt"}},
-      {"C:\\mwlaunch\\bin\\rec.exe \"one two\" three", {bin, "one two", "three"}},
-      {"\"C:\\Program Files\\Mw Launch\\rec.exe\"", {spaced}},
-      {"\"C:\\Program Files\\Mw Launch\\rec.exe\" /X \"E:\\a b.txt\"",
-       {spaced, "/X", "E:\\a b.txt"}},
-      {"C:\\Program Files\\Mw Launch\\rec.exe", {spaced}},
-      {"C:\\Program Files\\Mw Launch\\rec.exe /x", {spaced, "/x"}},
-      {"C:\\Program Files\\Mw Launch\\rec.exe /x \"E:\\a b.txt\"", {spaced, "/x", "E:\\a b.txt"}},
-      {"C:\\Program Files\\Mw Launch\\rec.exe \"E:\\a b.txt\" /y", {spaced, "E:\\a b.txt", "/y"}},
+  const std::pair<std::string, Lines> cases[] = {
+      {R"(C:\mwlaunch\bin\rec.exe)", {B}},
+      {R"(C:\mwlaunch\bin\rec.exe /A /B)", {B, "/A", "/B"}},
+      {R"(c:\MWLAUNCH\bin\Rec.EXE /Mixed Case)", {B, "/Mixed", "Case"}},
+      {R"(C:\mwlaunch\bin\rec.exe   /spaced)", {B, "/spaced"}},
+      {R"(C:\mwlaunch\bin\rec.exe /X "E:\a b.txt")", {B, "/X", R"(E:\a b.txt)"}},
+      {R"(C:\mwlaunch\bin\rec.exe "one two" three)", {B, "one two", "three"}},
+      {R"("C:\Program Files\Mw Launch\rec.exe")", {S}},
+      {R"("C:\Program Files\Mw Launch\rec.exe" /X "E:\a b.txt")", {S, "/X", R"(E:\a b.txt)"}},
+      {R"(C:\Program Files\Mw Launch\rec.exe)", {S}},
+      {R"(C:\Program Files\Mw Launch\rec.exe /x)", {S, "/x"}},
+      {R"(C:\Program Files\Mw Launch\rec.exe /x "E:\a b.txt")", {S, "/x", R"(E:\a b.txt)"}},
+      {R"(C:\Program Files\Mw Launch\rec.exe "E:\a b.txt" /y)", {S, R"(E:\a b.txt)", "/y"}},
       // Batch files, given to the command processor and run directly.
-      {"C:\\WINDOWS\\SYSTEM32\\CMD.EXE /C C:\\mwlaunch\\run.bat X", {bin, "X"}},
-      {"C:\\mwlaunch\\run.bat alpha \"b c\"", {bin, "alpha", "b c"}},
-      {"\"C:\\Program Files\\Mw Launch\\run me.bat\" one", {spaced, "one"}},
+      {R"(C:\WINDOWS\SYSTEM32\CMD.EXE /C C:\mwlaunch\run.bat X)", {B, "X"}},
+      {R"(C:\mwlaunch\run.bat alpha "b c")", {B, "alpha", "b c"}},
+      {R"("C:\Program Files\Mw Launch\run me.bat" one)", {S, "one"}},
       // Environment variables, also one that expands to a path with blanks.
-      {"%MW_BIN%\\rec.exe %MW_WORD% %MW_UNDEFINED%", {bin, "Wort", "%MW_UNDEFINED%"}},
-      {"%MW_SPACED%\\rec.exe /e", {spaced, "/e"}},
+      {R"(%MW_BIN%\rec.exe %MW_WORD% %MW_UNDEFINED%)", {B, "Wort", "%MW_UNDEFINED%"}},
+      {R"(%MW_SPACED%\rec.exe /e)", {S, "/e"}},
       // Documents through their association, with and without blanks.
-      {"C:\\mwlaunch\\doc.mwtestdoc", {spaced, "C:\\mwlaunch\\doc.mwtestdoc"}},
-      {"C:\\mwlaunch\\My Docs\\a b.mwtestdoc", {spaced, "C:\\mwlaunch\\My Docs\\a b.mwtestdoc"}},
+      {R"(C:\mwlaunch\doc.mwtestdoc)", {S, R"(C:\mwlaunch\doc.mwtestdoc)"}},
+      {R"(C:\mwlaunch\My Docs\a b.mwtestdoc)", {S, R"(C:\mwlaunch\My Docs\a b.mwtestdoc)"}},
       // Web addresses through the default browser, as written.
-      {"http://example.com/a?b=1", {spaced, "http://example.com/a?b=1"}},
-      {"https://Example.com/Path", {spaced, "https://Example.com/Path"}},
+      {"http://example.com/a?b=1", {S, "http://example.com/a?b=1"}},
+      {"https://Example.com/Path", {S, "https://Example.com/Path"}},
   };
   for (const auto& [command_line, received] : cases) {
     EXPECT_TRUE(LaunchProgram(world_.platform(), command_line, true)) << command_line;
@@ -122,20 +117,19 @@ TEST_F(LauncherOnWindows, StartsEveryCommonFormAsTyped) {
   EXPECT_EQ(world_.texts, Lines{});
 }
 
-// The new drive's label and folder decide whether the program starts, and
-// its letter replaces the token, inside quotes too.
+// The real volume label is read and upper-cased, the folder looked for on the
+// new drive, and its letter replaces the token, inside quotes too.
 TEST_F(LauncherOnWindows, RunsOnTheMappedDriveOnlyWhenItsChecksPass) {
-  const Lines started = {kBinChild, "/root=E:\\DCIM", "E:\\a b"};
   const struct {
     std::string volume, path;
     Lines received;
-  } cases[] = {{"", "", started},    {"", "DCIM", started}, {"PHOTOS", "\\DCIM", started},
-               {"", "NO_SUCH", {}},  {"Photos", "", {}},  // compared as typed
-               {"OTHER", "DCIM", {}}};
+  } cases[] = {{"PHOTOS", "\\DCIM", {B, "/root=E:\\DCIM", "E:\\a b"}},
+               {"Photos", "", {}},  // compared as typed
+               {"", "NO_SUCH", {}}};
   for (const auto& c : cases) {
     Action run;
     run.DriveLetter = 'E';
-    run.ExeFile = "C:\\mwlaunch\\bin\\rec.exe /root=%_newdrv_%:\\DCIM \"%_newdrv_%:\\a b\"";
+    run.ExeFile = R"(C:\mwlaunch\bin\rec.exe /root=%_newdrv_%:\DCIM "%_newdrv_%:\a b")";
     run.Eject = "1";  // waits for the child; the generic entry matches no device to remove
     run.HardwareID = kGenericVolumeId;
     run.Ex_RunVolumeChk = c.volume.empty() ? "0" : "1";
@@ -152,7 +146,7 @@ TEST_F(LauncherOnWindows, WaitsForTheChildOnlyWhenAsked) {
   wintest::SetEnv("MW_RECORD_SLEEP_MS", "1500");
   for (const bool wait : {true, false}) {
     const DWORD start = GetTickCount();
-    EXPECT_TRUE(LaunchProgram(world_.platform(), "C:\\mwlaunch\\bin\\rec.exe", wait));
+    EXPECT_TRUE(LaunchProgram(world_.platform(), R"(C:\mwlaunch\bin\rec.exe)", wait));
     EXPECT_EQ(GetTickCount() - start >= 1400, wait) << GetTickCount() - start;
   }
   wintest::SetEnv("MW_RECORD_SLEEP_MS", "");
@@ -166,8 +160,8 @@ TEST_F(LauncherOnWindows, FailuresShowTheNoticeWithTheSystemText) {
   ASSERT_GT(FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, 2,
                            0, system_text, sizeof system_text - 1, nullptr),
             4u);  // the system really has a text
-  EXPECT_FALSE(ShellOpen(world_.platform(), "C:\\mwlaunch\\missing.mwtestdoc"));
-  EXPECT_FALSE(LaunchProgram(world_.platform(), "C:\\mwlaunch\\missing.exe", true));
+  EXPECT_FALSE(ShellOpen(world_.platform(), R"(C:\mwlaunch\missing.mwtestdoc)"));
+  EXPECT_FALSE(LaunchProgram(world_.platform(), R"(C:\mwlaunch\missing.exe)", true));
   ASSERT_EQ(world_.texts.size(), 2u);
   for (const std::string& text : world_.texts)
     EXPECT_NE(text.find("\nSysErr(2) " + std::string(system_text)), std::string::npos) << text;

@@ -16,26 +16,19 @@ using Lines = std::vector<std::string>;
 using testfiles::ProgramFolder;
 using testfiles::ReadFile;
 
-// The real adapters, except that message boxes are recorded instead of shown
-// and the device adapter may be another.
+// The real adapters, except that message boxes are recorded instead of shown,
+// activity goes nowhere and the device adapter may be another.
 struct World : win32::Win32UserNotices, ActivityPort {
   win32::Win32World real;
   Lines texts;
-  Lines activity;
-  void Write(const std::string& text) override { activity.push_back(text); }
+  void Write(const std::string&) override {}
   int ShowMessageBox(Window, const std::string& text, const std::string&, std::uint32_t) override {
-    texts.push_back(text);
-    return 1;
+    return texts.push_back(text), 1;
   }
-  Platform platform(DeviceSetupPort* devices = nullptr) {
-    return Platform{real.registry,
-                    real.processes,
-                    real.desktop,
-                    *this,
-                    real.threads,
-                    real.files,
-                    devices ? *devices : real.devices,
-                    *this};
+  Platform platform(DeviceSetupPort* d = nullptr) {
+    auto& r = real;
+    return {r.registry, r.processes, r.desktop,          *this,
+            r.threads,  r.files,     d ? *d : r.devices, *this};
   }
 };
 
