@@ -224,18 +224,10 @@ class FakeWorld : public RegistryPort,
   // --- the ports -----------------------------------------------------------
 
   long OpenKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) override {
-    const std::string full = Join(root, path);
-    if (long code = Fault("OpenKey", full)) return code;
-    if (!keys_.count(full)) return reg::kFileNotFound;
-    handles_[*key = next_handle_++] = full;
-    return reg::kSuccess;
+    return Open("OpenKey", Join(root, path), key);
   }
   long CreateKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) override {
-    const std::string full = Join(root, path);
-    if (long code = Fault("CreateKey", full)) return code;
-    PutKey(full);
-    handles_[*key = next_handle_++] = full;
-    return reg::kSuccess;
+    return Open("CreateKey", Join(root, path), key);
   }
   long QueryValue(Key key, const std::string& name, std::uint32_t* type, unsigned char* data,
                   std::uint32_t* size) override {
@@ -477,6 +469,12 @@ class FakeWorld : public RegistryPort,
   }
   long Fault(const std::string& call, const std::string& what = {}) {
     return Locked([&] { return ++calls, fault ? fault(call, what) : 0; });
+  }
+  long Open(const std::string& call, const std::string& path, Key* key) {
+    if (long code = Fault(call, path)) return code;
+    if (call == "CreateKey") PutKey(path);
+    if (!keys_.count(path)) return reg::kFileNotFound;
+    return handles_[*key = next_handle_++] = path, reg::kSuccess;
   }
   // A call on a key: ERROR_INVALID_HANDLE for a closed one, else its fault.
   long Check(Key key, const std::string& call, const std::string& what) {

@@ -121,14 +121,6 @@ TEST(EnumerateDevices, OneRecordPerHardwareIdAndPresenceFromTheObjectName) {
     EXPECT_EQ(list[0].DisplayName, "first");
     EXPECT_EQ(world.open_flags, std::vector<std::uint32_t>{all_known ? 0x10u : 0x12u});
   }
-  fake::FakeWorld world;
-  world.FailAlways("OpenUsbDeviceSet", 5);
-  DeviceList list(2);
-  EnumerateDevices(world.platform(), list, true);
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(world.Texts(),
-            std::vector<std::string>{"Mountwickからのエラー通知：\n"
-                                     "デバイス情報の取得に失敗しました。\n\n\nSysErr(5) "});
 }
 
 TEST(DisplayName, ComposedFromTheFourSources) {

@@ -25,7 +25,9 @@ class Launcher : public ::testing::Test {
     world_.find_executable = {{"C:\\My Files\\Notes.txt", "C:\\WINDOWS\\notepad.exe"},
                               {"E:\\Photo.jpg", "C:\\Viewer\\view.exe"},
                               {"E:\\memo.txt", "\"%1\""},
-                              {"E:\\script.txt", "C:\\tools\\open.cmd"}};
+                              {"E:\\script.txt", "C:\\tools\\open.cmd"},
+                              {"E:\\note.md", "\"%1\""}};
+    world_.system_texts[2] = "見つかりません。\r\n";
     world_.system_texts[5] = "拒否されました。\r\n";
   }
   fake::FakeWorld world_;
@@ -94,6 +96,11 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
        "OpenKey",
        {"RegOpenKeyExに失敗しました。\nSysErr(5) 拒否されました。\r\n",
         "標準ブラウザのPath読み出しに失敗しました。"}},
+      // A placeholder answer without a registered class.
+      {"E:\\note.md",
+       "",
+       {"RegOpenKeyExに失敗しました。\nSysErr(2) 見つかりません。\r\n",
+        "拡張子関連付けレジストリの読み出しに失敗しました。"}},
   };
   for (const Case& c : cases) {
     world_.shown.clear();
