@@ -123,15 +123,11 @@ class FakeWorld : public RegistryPort,
   };
   struct Shown {
     Window owner;
-    std::string text, caption;
-    std::uint32_t style;
+    std::string text;
   };
-  static constexpr Window kDesktop = 0xDE5C;
 
   ~FakeWorld() override { JoinAll(); }
-  Platform platform() {
-    return Platform{*this, *this, *this, *this, *this, *this, *this, *this};
-  }
+  Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
 
   // The error a call fails with, or 0 to let it run: `call` is the port
   // method's name, `what` the registry value name or key path, or the property.
@@ -162,12 +158,6 @@ class FakeWorld : public RegistryPort,
     auto value = key == keys_.end() ? Values::iterator() : key->second.find(Fold(name));
     return key == keys_.end() || value == key->second.end() ? nullptr : &value->second.second;
   }
-  std::string GetString(const std::string& path, const std::string& name) {
-    const FakeValue* value = Find(path, name);
-    return value ? std::string(value->data.begin(),
-                               std::find(value->data.begin(), value->data.end(), 0))
-                 : "<none>";
-  }
   std::vector<std::string> ValueNames(const std::string& path) {
     std::vector<std::string> names;
     auto key = keys_.find(Fold(path));
@@ -181,18 +171,13 @@ class FakeWorld : public RegistryPort,
   std::map<std::string, std::string> environment;      // name (upper case) -> value
   std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
   std::intptr_t shell_result = 42;
-  std::function<void()> on_start;  // what the started program does
   std::vector<Started> started;
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
   std::vector<std::uint32_t> timed_waits;
   int open_processes = 0;
   std::uint32_t exit_code = 0;  // of every started program
   std::vector<std::string> StartedCommands() {
-    return Locked([&] {
-      std::vector<std::string> commands;
-      for (const Started& process : started) commands.push_back(process.command_line);
-      return commands;
-    });
+    return Locked([&] { return Each(started, &Started::command_line); });
   }
 
   // Desktop and message boxes.
@@ -200,11 +185,7 @@ class FakeWorld : public RegistryPort,
   std::deque<int> answers;  // answered in order; IDOK once they run out
   std::map<std::uint32_t, std::string> system_texts;
   std::function<void()> while_shown;  // what the message loop of the next box runs
-  std::vector<std::string> Texts() {
-    std::vector<std::string> texts;
-    for (const Shown& notice : shown) texts.push_back(notice.text);
-    return texts;
-  }
+  std::vector<std::string> Texts() { return Each(shown, &Shown::text); }
 
   // Threads.
   bool run_threads_inline = false;  // a thread runs before StartDetachedThread returns
@@ -243,18 +224,10 @@ class FakeWorld : public RegistryPort,
   // --- the ports -----------------------------------------------------------
 
   long OpenKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) override {
-    const std::string full = Join(root, path);
-    if (long code = Fault("OpenKey", full)) return code;
-    if (!keys_.count(full)) return reg::kFileNotFound;
-    handles_[*key = next_handle_++] = full;
-    return reg::kSuccess;
+    return Open("OpenKey", Join(root, path), key);
   }
   long CreateKey(RegistryRoot root, const std::string& path, std::uint32_t, Key* key) override {
-    const std::string full = Join(root, path);
-    if (long code = Fault("CreateKey", full)) return code;
-    PutKey(full);
-    handles_[*key = next_handle_++] = full;
-    return reg::kSuccess;
+    return Open("CreateKey", Join(root, path), key);
   }
   long QueryValue(Key key, const std::string& name, std::uint32_t* type, unsigned char* data,
                   std::uint32_t* size) override {
@@ -324,7 +297,6 @@ class FakeWorld : public RegistryPort,
     *process = Locked([&] {
       return started.push_back({command_line, false, window}), ++open_processes, started.size();
     });
-    if (on_start) on_start();
     return true;
   }
   void WaitForProcess(Process process) override {
@@ -356,14 +328,14 @@ class FakeWorld : public RegistryPort,
     return 42;
   }
 
-  Window DesktopWindow() override { return kDesktop; }
+  Window DesktopWindow() override { return 0xDE5C; }
   Window ForegroundWindow() override { return 0; }  // no window in front
   std::string WindowTitle(Window, int) override { return {}; }
 
   void ToUpper(std::string& text) override { UpperCaseSjis(text.data(), text.size()); }
-  int ShowMessageBox(Window owner, const std::string& text, const std::string& caption,
-                     std::uint32_t style) override {
-    shown.push_back({owner, text, caption, style});
+  int ShowMessageBox(Window owner, const std::string& text, const std::string&,
+                     std::uint32_t) override {
+    shown.push_back({owner, text});
     if (while_shown) std::exchange(while_shown, nullptr)();
     const int answer = answers.empty() ? mb::kIdOk : answers.front();
     if (!answers.empty()) answers.pop_front();
@@ -489,8 +461,20 @@ class FakeWorld : public RegistryPort,
  private:
   using Values = std::map<std::string, std::pair<std::string, FakeValue>>;  // folded -> entry
 
+  template <class T>
+  static std::vector<std::string> Each(const std::vector<T>& items, std::string T::*field) {
+    std::vector<std::string> texts;
+    for (const T& item : items) texts.push_back(item.*field);
+    return texts;
+  }
   long Fault(const std::string& call, const std::string& what = {}) {
     return Locked([&] { return ++calls, fault ? fault(call, what) : 0; });
+  }
+  long Open(const std::string& call, const std::string& path, Key* key) {
+    if (long code = Fault(call, path)) return code;
+    if (call == "CreateKey") PutKey(path);
+    if (!keys_.count(path)) return reg::kFileNotFound;
+    return handles_[*key = next_handle_++] = path, reg::kSuccess;
   }
   // A call on a key: ERROR_INVALID_HANDLE for a closed one, else its fault.
   long Check(Key key, const std::string& call, const std::string& what) {

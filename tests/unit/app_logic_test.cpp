@@ -52,31 +52,5 @@ TEST(CarryOver, ExportStartsTheWindowlessRegistryToolAndNeverWaits) {
   }
 }
 
-TEST(CarryOver, ImportAsksWhenTheFileExistsAndRunsTheToolOnYes) {
-  // The file exists, the answer, the tool starts and writes the settings; then
-  // the starts, the notices, and whether the settings are still absent.
-  for (const auto& [exists, answer, imports, starts, notices, absent] :
-       std::vector<std::tuple<bool, int, bool, std::size_t, std::size_t, bool>>{
-           {false, mb::kIdYes, true, 0, 0, true},
-           {true, mb::kIdNo, true, 0, 1, true},
-           {true, mb::kIdYes, true, 1, 1, false},
-           {true, mb::kIdYes, false, 0, 3, true}}) {
-    fake::FakeWorld world;
-    world.current_directory = "D:\\My Tools";
-    if (exists) world.existing_paths.insert("Mountwick_Verup.inf");
-    world.answers = {answer};
-    if (!imports) world.FailAlways("StartProcess", 2);
-    world.on_start = [&] { world.PutKey("HKCU\\software\\Quillory\\Mountwick\\1.0\\Actions"); };
-    const std::string path = BuildCarryOverPath(world.platform());
-    EXPECT_EQ(ImportCarryOver(world.platform(), path), absent);
-    EXPECT_EQ(world.StartedCommands(),
-              std::vector<std::string>(starts, kRegTool + ("import " + path)));
-    EXPECT_EQ(world.timed_waits, std::vector<std::uint32_t>(starts, 30000));
-    EXPECT_EQ(world.shown.size(), notices);
-    EXPECT_TRUE(world.shown.empty() || world.shown[0].owner == fake::FakeWorld::kDesktop);
-    EXPECT_EQ(world.open_processes, 0);
-  }
-}
-
 }  // namespace
 }  // namespace mw

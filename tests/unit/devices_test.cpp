@@ -92,10 +92,7 @@ TEST(EnumerateDevices, ReadsEveryPropertyIntoItsFieldAndDetailsInOrder) {
   EnumerateDevices(world.platform(), list, false);
   ASSERT_EQ(list.size(), 3u);  // and the generic entries
   const DeviceRecord& r = list[0];
-  EXPECT_EQ(r.FriendlyName + "|" + r.DeviceDesc + "|" + r.Mfg + "|" + r.LocationInformation + "|" +
-                r.Service + "|" + r.PhysicalDeviceObjectName + "|" + r.DisplayName,
-            "|USB 大容量記憶装置|(標準)|Port_#0002|USBSTOR|\\Device\\USBPDO-7|USB "
-            "大容量記憶装置/(標準)/Port_#0002");
+  EXPECT_EQ(r.DisplayName, "USB 大容量記憶装置/(標準)/Port_#0002");
   EXPECT_EQ(r.Details,
             "HARDWAREID = " + r.HardwareID +
                 "\r\nFRIENDLYNAME = \r\nDEVICEDESC = USB 大容量記憶装置\r\nMFG = (標準)\r\n"
@@ -124,14 +121,6 @@ TEST(EnumerateDevices, OneRecordPerHardwareIdAndPresenceFromTheObjectName) {
     EXPECT_EQ(list[0].DisplayName, "first");
     EXPECT_EQ(world.open_flags, std::vector<std::uint32_t>{all_known ? 0x10u : 0x12u});
   }
-  fake::FakeWorld world;
-  world.FailAlways("OpenUsbDeviceSet", 5);
-  DeviceList list(2);
-  EnumerateDevices(world.platform(), list, true);
-  EXPECT_TRUE(list.empty());
-  EXPECT_EQ(world.Texts(),
-            std::vector<std::string>{"Mountwickからのエラー通知：\n"
-                                     "デバイス情報の取得に失敗しました。\n\n\nSysErr(5) "});
 }
 
 TEST(DisplayName, ComposedFromTheFourSources) {
@@ -165,16 +154,15 @@ TEST(EjectDevice, RequestsOnlyTheFirstAttachedDeviceWithTheExactId) {
   };
   for (const auto& [hardware_id, requests] : cases) {
     fake::FakeWorld world;
-    for (const std::uint32_t dev_inst : {10, 20, 25, 30, 40}) {  // 25 is only known
-      const std::map<std::uint32_t, std::vector<std::string>> ids = {
-          {10, {"OTHER"}},
-          {20, {"USB\\VID_1&PID_2", "USB\\VID_1"}},
-          {25, {"GONE"}},
-          {30, {"SAME"}},
-          {40, {"SAME"}}};
-      // Each answers with its own number, to tell which one did.
-      world.Add(FakeDevice{dev_inst != 25, dev_inst, {}, {dev_inst}}.Multi(kId, ids.at(dev_inst)));
-    }
+    for (const auto& [dev_inst, ids] :
+         std::vector<std::pair<std::uint32_t, std::vector<std::string>>>{
+             {10, {"OTHER"}},
+             {20, {"USB\\VID_1&PID_2", "USB\\VID_1"}},
+             {25, {"GONE"}},
+             {30, {"SAME"}},
+             {40, {"SAME"}}})
+      // 25 is only known; each answers with its own number, to tell which one did.
+      world.Add(FakeDevice{dev_inst != 25, dev_inst, {}, {dev_inst}}.Multi(kId, ids));
     EXPECT_EQ(EjectDevice(world.platform(), hardware_id),
               requests.empty() ? 0 : static_cast<int>(requests[0]));
     EXPECT_EQ(world.eject_requests, requests) << hardware_id;

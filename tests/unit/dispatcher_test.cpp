@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
 
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
@@ -133,19 +132,6 @@ TEST_F(Dispatching, ARunWhoseThreadCannotStartIsDroppedAndReported) {
   EXPECT_NE(world_.Texts().at(0).find("アクション = Volume\n\nSysErr(8) メモリ不足です。"),
             std::string::npos);
   EXPECT_FALSE(world_.MutexHeld());
-}
-
-TEST_F(Dispatching, ManyRunsOfOneDispatchRunExactlyOnceOnRealThreads) {
-  world_.run_threads_inline = false;
-  ActionList actions;
-  for (int i = 0; i < 200; ++i) actions.push_back(Bound("A" + std::to_string(i), kGenericVolumeId));
-  Start(actions, {});
-  dispatcher_->DispatchVolumeArrival('F');
-  world_.JoinAll();
-  const std::vector<std::string> started = Started();
-  EXPECT_EQ(std::set<std::string>(started.begin(), started.end()).size(), 200u);
-  EXPECT_EQ(started.size(), 200u);
-  EXPECT_EQ(pending_.Take(), std::nullopt);
 }
 
 }  // namespace

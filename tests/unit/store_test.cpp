@@ -13,16 +13,12 @@ using fake::Fields;
 const std::string kVersionKey = "HKCU\\software\\Quillory\\Mountwick\\1.0";
 const std::string kActionsKey = kVersionKey + "\\Actions";
 
-ActionList Distinct(int count, const std::string& tag = "") {
-  return fake::Tagged(tag, count);
-}
-
 class Store : public ::testing::Test {
  protected:
   // No operation keeps a key open past its return, whatever happened in it.
   void TearDown() override { EXPECT_EQ(world.open_keys(), 0u); }
   ActionList Load() {
-    ActionList actions = Distinct(1, "left over");
+    ActionList actions = fake::Tagged("left over", 1);
     (void)LoadActions(platform, actions);
     return actions;
   }
@@ -50,8 +46,8 @@ TEST_F(Store, ValuesOfAnyTypeReadAsTextUpToTheFirstNulAndMissingOnesQuietly) {
   }
   for (const std::string text : {"", "ソ表能\\"}) {
     EXPECT_TRUE(WriteSetting(platform, "Actions", "w", text));
-    EXPECT_EQ(world.Find(kActionsKey, "w")->data.size(), text.size() + 1);  // REG_SZ with its NUL
-    EXPECT_EQ(world.GetString(kActionsKey, "w"), text);
+    EXPECT_EQ(world.Find(kActionsKey, "w")->data,  // REG_SZ with its NUL
+              std::vector<unsigned char>(text.c_str(), text.c_str() + text.size() + 1));
   }
   EXPECT_TRUE(world.shown.empty());
 }
@@ -66,9 +62,9 @@ TEST(StoreFailures, EachFailingCallShowsItsNoticeWithCodeAndSystemText) {
                                                         {"DeleteKey", "DeleteRegKey"}}) {
     fake::FakeWorld world;
     world.system_texts[5] = "拒否されました。\r\n";
-    SaveActions(world.platform(), Distinct(2));
+    SaveActions(world.platform(), fake::Tagged("", 2));
     world.FailAlways(call, 5);
-    SaveActions(world.platform(), Distinct(1));
+    SaveActions(world.platform(), fake::Tagged("", 1));
     ActionList loaded;
     (void)LoadActions(world.platform(), loaded);
     SaveActions(world.platform(), {});
@@ -117,8 +113,8 @@ TEST_F(Store, PathsMustFitTheirBuffer) {
   EXPECT_EQ(world.shown.size(), 1u);
 }
 
-TEST_F(Store, ActionsRoundTripByteForByteAndMissingFieldsTakeTheirDefaults) {
-  ActionList saved = Distinct(2, "ソ表能\\");
+TEST_F(Store, ActionsRoundTripByteForByteAndAnEmptyListRemovesTheSubkey) {
+  ActionList saved = fake::Tagged("ソ表能\\", 2);
   saved[1].Name = "";
   saved.emplace_back();
   SaveActions(platform, saved);
@@ -127,7 +123,10 @@ TEST_F(Store, ActionsRoundTripByteForByteAndMissingFieldsTakeTheirDefaults) {
   const ActionList loaded = Load();
   ASSERT_EQ(loaded.size(), 3u);
   for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(Fields(loaded[i]), Fields(saved[i])) << i;
-
+  // An empty list removes the subkey, and an absent one quietly.
+  for (int i = 0; i < 2; ++i) SaveActions(platform, {});
+  EXPECT_FALSE(world.HasKey(kActionsKey));
+  EXPECT_TRUE(Load().empty());
   EXPECT_TRUE(world.shown.empty());
 }
 
@@ -149,35 +148,27 @@ TEST_F(Store, LoadingStopsAtTheFirstMissingNameAndMissingFieldsTakeTheirDefaults
 }
 
 TEST_F(Store, ASaveRemovesTheValuesBeyondTheNewListFromItsEndUnlessAWriteFailed) {
-  SaveActions(platform, Distinct(5));
+  SaveActions(platform, fake::Tagged("", 5));
   std::vector<std::string> deleted;
   world.fault = [&](const std::string& call, const std::string& name) {
     if (call == "DeleteValue") deleted.push_back(name);
     return 0L;
   };
-  SaveActions(platform, Distinct(2, "new"));
+  SaveActions(platform, fake::Tagged("new", 2));
   EXPECT_EQ(StoredValues(), 32u);
   // The end of the list goes first, so that a save cut short still loads two.
   EXPECT_EQ(deleted.size(), 48u);
   EXPECT_EQ(deleted.front(), "2_Name");
-  EXPECT_EQ(Fields(Load()[1]), Fields(Distinct(2, "new")[1]));
+  EXPECT_EQ(Fields(Load()[1]), Fields(fake::Tagged("new", 2)[1]));
 
-  SaveActions(platform, Distinct(5));
+  SaveActions(platform, fake::Tagged("", 5));
   world.fault = [](const std::string& call, const std::string& name) {
     return call == "SetValue" && name == "1_ExeFile" ? 5L : 0L;
   };
-  SaveActions(platform, Distinct(2, "new"));
+  SaveActions(platform, fake::Tagged("new", 2));
   world.fault = nullptr;
   EXPECT_EQ(Load().size(), 5u);
   EXPECT_EQ(world.shown.size(), 1u);
-}
-
-TEST_F(Store, AnEmptyListRemovesTheSubkeyAndAnAbsentOneQuietly) {
-  EXPECT_TRUE(Load().empty());
-  SaveActions(platform, Distinct(2));
-  for (int i = 0; i < 2; ++i) SaveActions(platform, {});
-  EXPECT_FALSE(world.HasKey(kActionsKey));
-  EXPECT_TRUE(world.shown.empty());
 }
 
 }  // namespace

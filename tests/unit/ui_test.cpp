@@ -164,7 +164,6 @@ TEST(SettingsList, DeletesOnlyASelectedRowAndOnlyOnYes) {
   EXPECT_EQ(world.Texts(), (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage,
                                                      kDeleteQuestion, kDeleteQuestion}));
   EXPECT_EQ(world.shown[2].owner, kDialog);
-  EXPECT_EQ(world.shown[2].style, mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2);
 }
 
 }  // namespace
