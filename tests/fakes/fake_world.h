@@ -47,20 +47,20 @@ inline std::vector<std::string> Fields(Action a) {
   for (const std::string* text : TextFields(a)) fields.push_back(*text);
   return fields.push_back(std::string(1, a.DriveLetter)), fields;
 }
-// An Action with the fields of `spec` set, e.g. "Eject=1;ExeFile=C:\\A.EXE".
-inline Action MakeAction(const std::string& spec) {
+// An Action with the given fields set, e.g. "Eject=1;ExeFile=C:\\A.EXE".
+inline Action MakeAction(const std::string& fields) {
   static const std::vector<std::string> kNames = {
       "Name",       "State",           "HardwareID",      "ExeFile",
       "Eject",      "Ex_RunVolumeChk", "Ex_RunVolume",    "Ex_RunPathChk",
       "Ex_RunPath", "Ex_RunWaitChk",   "Ex_RunWait",      "Ex_RmvWaitChk",
       "Ex_RmvWait", "Ex_RmvRetryChk",  "Ex_RmvRetryWait", "Ex_RmvRetryCount"};
   Action a;
-  for (std::size_t at = 0, end = 0; at < spec.size(); at = end + 1) {
-    end = std::min(spec.find(';', at), spec.size());
-    const std::size_t eq = spec.find('=', at);
+  for (std::size_t at = 0, end = 0; at < fields.size(); at = end + 1) {
+    end = std::min(fields.find(';', at), fields.size());
+    const std::size_t eq = fields.find('=', at);
     const auto field =
-        std::find(kNames.begin(), kNames.end(), spec.substr(at, eq - at)) - kNames.begin();
-    *TextFields(a).at(static_cast<std::size_t>(field)) = spec.substr(eq + 1, end - eq - 1);
+        std::find(kNames.begin(), kNames.end(), fields.substr(at, eq - at)) - kNames.begin();
+    *TextFields(a).at(static_cast<std::size_t>(field)) = fields.substr(eq + 1, end - eq - 1);
   }
   return a;
 }

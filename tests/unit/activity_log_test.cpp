@@ -76,7 +76,7 @@ bool Said(const fake::FakeWorld& world, const std::string& part) {
 
 TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
   struct Case {
-    std::string spec;
+    std::string fields;
     char drive;
     std::vector<std::uint32_t> ejects;
     std::vector<std::string> said;
@@ -105,12 +105,12 @@ TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
                                                                            c.ejects.end()};
     world.Add(device);
     Action run =
-        fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + c.spec);
+        fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + c.fields);
     run.DriveLetter = c.drive;
     ExecuteRun(world.platform(), run);
     for (const std::string& part : c.said)
       EXPECT_TRUE(Said(world, "アクション「Photos」: " + part) || Said(world, part))
-          << c.spec << ": " << part;
+          << c.fields << ": " << part;
   }
 }
 

@@ -10,9 +10,9 @@
 namespace mw {
 namespace {
 
-// A run of C:\APP.EXE for the card reader with the fields of `spec` and a letter.
-Action MakeRun(const std::string& spec, char letter = '\0') {
-  Action run = fake::MakeAction("ExeFile=C:\\APP.EXE;HardwareID=USB\\READER;" + spec);
+// A run of C:\APP.EXE for the card reader with the given fields and a letter.
+Action MakeRun(const std::string& fields, char letter = '\0') {
+  Action run = fake::MakeAction("ExeFile=C:\\APP.EXE;HardwareID=USB\\READER;" + fields);
   run.DriveLetter = letter;
   return run;
 }
@@ -44,13 +44,13 @@ TEST(Runner, WaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
       {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0', true, {}},
       {"Ex_RunPathChk=1", 'H', false, std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
   };
-  for (const auto& [spec, letter, starts, sleeps] : cases) {
+  for (const auto& [fields, letter, starts, sleeps] : cases) {
     fake::FakeWorld world;
     world.volumes = {{"E:\\", "Photos"}, {"F:\\", ""}};
     world.existing_paths = {"E:\\DCIM"};
-    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(spec, letter)), 0u);
-    EXPECT_EQ(world.started.size(), starts ? 1u : 0u) << spec << letter;
-    EXPECT_EQ(world.sleeps, sleeps) << spec << letter;
+    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(fields, letter)), 0u);
+    EXPECT_EQ(world.started.size(), starts ? 1u : 0u) << fields << letter;
+    EXPECT_EQ(world.sleeps, sleeps) << fields << letter;
     EXPECT_TRUE(world.shown.empty());  // a failed check ends silently
   }
 }
@@ -68,18 +68,18 @@ TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=-99", {23, 23, 0}, 3},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=5", {5, 23}, 1},  // only a veto is repeated
   };
-  for (const auto& [spec, answers, requests] : cases) {
+  for (const auto& [fields, answers, requests] : cases) {
     fake::FakeWorld world;
     world.Add(fake::FakeDevice{
         true, 0, {{setup::kSpdrpHardwareId, std::string("USB\\READER\0\0", 12)}}, answers});
     ExecuteRun(world.platform(),
-               MakeRun(spec + ";Ex_RmvWaitChk=1;Ex_RmvWait=1000;Ex_RmvRetryWait=3000"));
-    EXPECT_EQ(world.eject_requests.size(), requests) << spec;
+               MakeRun(fields + ";Ex_RmvWaitChk=1;Ex_RmvWait=1000;Ex_RmvRetryWait=3000"));
+    EXPECT_EQ(world.eject_requests.size(), requests) << fields;
     // The program is waited for, then the removal wait, then a pause before each repetition.
-    EXPECT_EQ(world.started.at(0).waited, requests > 0) << spec;
+    EXPECT_EQ(world.started.at(0).waited, requests > 0) << fields;
     std::vector<std::uint32_t> sleeps(requests, 3000);
     if (requests > 0) sleeps[0] = 1000;
-    EXPECT_EQ(world.sleeps, sleeps) << spec;
+    EXPECT_EQ(world.sleeps, sleeps) << fields;
   }
 }
 
