@@ -152,7 +152,9 @@ PY
     echo "SURVIVED $planted"
     survived=$((survived + 1))
   else
-    echo "killed   $planted"
+    # The tests that failed; none when the build failed or the run crashed.
+    by=$(sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_/]*\.[A-Za-z0-9_/]*\).*/\1/p' "$log" | sort -u | paste -sd, -)
+    echo "killed   $planted  (by ${by:-the build or a crash})"
     killed=$((killed + 1))
   fi
   mv "$file.unplanted" "$file"
