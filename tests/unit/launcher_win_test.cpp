@@ -1,13 +1,12 @@
-// The launcher and the runner with the real adapters under Wine. What a
-// started program received is read back from the program itself: the module
-// that really ran and the arguments its C runtime parsed.
+// The launcher with the real adapters under Wine. What a started program
+// received is read back from the program itself: the module that really ran
+// and the arguments its C runtime parsed.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 
 #include "engine/launcher.h"
-#include "engine/runner.h"
 #include "unit/win_test_support.h"
 
 namespace mw {
@@ -23,12 +22,11 @@ constexpr char B[] = R"(C:\MWLAUNCH\BIN\REC.EXE)", S[] = R"(C:\PROGRAM FILES\MW 
 // Copies of the recording child in a folder without blanks and one with, a
 // planted C:\Program.exe that must never run, batch files that hand their
 // arguments on, and associations for a test document and for web pages, all
-// pointing at the child. The test prefix maps drive E: to a folder labelled
-// "Photos" that holds DCIM.
+// pointing at the child.
 class LauncherOnWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string child = wintest::ProgramFolder() + "\\record_args.exe";
+    const std::string child = testfiles::ProgramFolder() + "\\record_args.exe";
     const std::string spaced = std::string(kSpaced) + "\\rec.exe";
     for (const char* folder : {R"(C:\mwlaunch)", kBin, R"(C:\mwlaunch\My Docs)", kSpaced})
       CreateDirectoryA(folder, nullptr);
@@ -53,13 +51,13 @@ class LauncherOnWindows : public ::testing::Test {
                                       {"MW_BIN", kBin},
                                       {"MW_SPACED", kSpaced},
                                       {"MW_WORD", "Wort"}})
-      wintest::SetEnv(name, value);
+      SetEnvironmentVariableA(name, value);
   }
   static void TearDownTestSuite() {
     PutDefault(".html", html_class_);
     DeleteFileA(kPlanted);
     for (const char* name : {"MW_ARGV_FILE", "MW_BIN", "MW_SPACED", "MW_WORD"})
-      wintest::SetEnv(name, "");
+      SetEnvironmentVariableA(name, nullptr);
   }
   static void PutDefault(const std::string& path, const std::string& value) {
     RegSetValueA(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(),
@@ -69,7 +67,7 @@ class LauncherOnWindows : public ::testing::Test {
   // The module that ran, upper-cased, and the arguments it parsed; nothing
   // when no recording child ran since the last call.
   static Lines Received() {
-    std::istringstream text(wintest::ReadFile(argv_file_));
+    std::istringstream text(testfiles::ReadFile(argv_file_));
     Lines lines;
     for (std::string line; std::getline(text, line);) lines.push_back(line);
     if (!lines.empty()) CharUpperA(lines[0].data());
@@ -115,43 +113,6 @@ TEST_F(LauncherOnWindows, StartsEveryCommonFormAsTyped) {
     EXPECT_EQ(Received(), received) << command_line;
   }
   EXPECT_EQ(world_.texts, Lines{});
-}
-
-// The real volume label is read and upper-cased, the folder looked for on the
-// new drive, and its letter replaces the token, inside quotes too.
-TEST_F(LauncherOnWindows, RunsOnTheMappedDriveOnlyWhenItsChecksPass) {
-  const struct {
-    std::string volume, path;
-    Lines received;
-  } cases[] = {{"PHOTOS", "\\DCIM", {B, "/root=E:\\DCIM", "E:\\a b"}},
-               {"Photos", "", {}},  // compared as typed
-               {"", "NO_SUCH", {}}};
-  for (const auto& c : cases) {
-    Action run;
-    run.DriveLetter = 'E';
-    run.ExeFile = R"(C:\mwlaunch\bin\rec.exe /root=%_newdrv_%:\DCIM "%_newdrv_%:\a b")";
-    run.Eject = "1";  // waits for the child; the generic entry matches no device to remove
-    run.HardwareID = kGenericVolumeId;
-    run.Ex_RunVolumeChk = c.volume.empty() ? "0" : "1";
-    run.Ex_RunVolume = c.volume;
-    run.Ex_RunPathChk = c.path.empty() ? "0" : "1";
-    run.Ex_RunPath = c.path;
-    EXPECT_EQ(ExecuteRun(world_.platform(), run), 0u) << c.volume << c.path;
-    EXPECT_EQ(Received(), c.received) << c.volume << "|" << c.path;
-  }
-  EXPECT_EQ(world_.texts, Lines{});
-}
-
-TEST_F(LauncherOnWindows, WaitsForTheChildOnlyWhenAsked) {
-  wintest::SetEnv("MW_RECORD_SLEEP_MS", "1500");
-  for (const bool wait : {true, false}) {
-    const DWORD start = GetTickCount();
-    EXPECT_TRUE(LaunchProgram(world_.platform(), R"(C:\mwlaunch\bin\rec.exe)", wait));
-    EXPECT_EQ(GetTickCount() - start >= 1400, wait) << GetTickCount() - start;
-  }
-  wintest::SetEnv("MW_RECORD_SLEEP_MS", "");
-  Sleep(2000);  // the child not waited for ends before the next test
-  DeleteFileA(argv_file_.c_str());
 }
 
 // A failed start and a failed shell open both show the system's own text.
