@@ -10,6 +10,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/fake_usb_device.h"
@@ -43,32 +44,24 @@ class Case : public ::testing::Test {
     return true;
   }
 
-  // A started process, or null; its exit code, -1 while it still runs.
+  // A started process, or null.
   static HANDLE Launch(std::string command, const char* folder = nullptr) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
+    STARTUPINFOA startup{.cb = sizeof startup};
     PROCESS_INFORMATION info = {};
-    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                          &startup, &info) &&
-                   CloseHandle(info.hThread)
-               ? info.hProcess
-               : nullptr;
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                        &startup, &info))
+      return nullptr;
+    CloseHandle(info.hThread);
+    return info.hProcess;
   }
-  static long ExitCode(HANDLE process, DWORD timeout_ms) {
+  // The exit code if the process ends in time, else -1; it is ended and closed then.
+  static long Finish(HANDLE process, DWORD timeout_ms = 0) {
     DWORD code = ~0u;
     if (WaitForSingleObject(process, timeout_ms) == WAIT_OBJECT_0)
       GetExitCodeProcess(process, &code);
-    return static_cast<long>(code);
-  }
-  static long RunAndWait(const std::string& command, DWORD timeout_ms) {
-    HANDLE process = Launch(command);
-    const long code = ExitCode(process, timeout_ms);  // -1 for no process too
-    Kill(process);
-    return code;
-  }
-  static void Kill(HANDLE process) {
     if (process && TerminateProcess(process, 99)) WaitForSingleObject(process, 5000);
     if (process) CloseHandle(process);
+    return static_cast<long>(code);
   }
 
   // The current user's registry.
@@ -150,7 +143,7 @@ class Case : public ::testing::Test {
       CopyFileA(Child().c_str(), (folder_ + "\\" + name).c_str(), FALSE);
   }
   void TearDown() override {
-    Kill(process_);
+    Finish(process_);
     for (const std::string& id : devices_) mw::fakeusb::RemoveFakeUsbDevice(id);
     RemoveAllSettings();
     EXPECT_FALSE(Exists(folder_ + "\\planted-dll-was-loaded.txt"));

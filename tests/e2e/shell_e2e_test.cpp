@@ -20,12 +20,10 @@ constexpr DWORD E = kDriveE, F = kDriveE << 1, G = kDriveE << 2;
 constexpr char kStick[] = "USB\\VID_F00D&PID_E2E1";
 
 using Step = std::function<void(Case&, HWND)>;
-Step Volume(DWORD mask, WORD flags = 0) {
-  return [=](Case&, HWND w) { ASSERT_TRUE(Case::SendChange(w, DBT_DEVICEARRIVAL, mask, flags)); };
+Step Volume(DWORD mask, WORD flags = 0, WPARAM event = DBT_DEVICEARRIVAL) {
+  return [=](Case&, HWND w) { ASSERT_TRUE(Case::SendChange(w, event, mask, flags)); };
 }
-const Step kNodesChanged = [](Case&, HWND w) {
-  ASSERT_TRUE(Case::SendChange(w, DBT_DEVNODES_CHANGED));
-};
+const Step kNodesChanged = Volume(0, 0, DBT_DEVNODES_CHANGED);
 // Installs a fake USB device, removed after the case.
 Step Plug(const char* hardware_id) {
   return [=](Case& c, HWND) {
@@ -89,7 +87,7 @@ TEST_P(Arrival, StartsExactlyTheExpectedRuns) {
   DeleteFileA(ActivityLog().c_str());
   if (row.answer) {
     const std::string file = folder_ + "\\Mountwick_Verup.inf";  // by the system's editor
-    RunAndWait("regedit.exe /e \"" + file + "\" HKEY_CURRENT_USER\\" + kProductKey, 30000);
+    Finish(Launch("regedit.exe /e \"" + file + "\" HKEY_CURRENT_USER\\" + kProductKey), 30000);
     ASSERT_TRUE(Exists(file));
     RemoveAllSettings();
   }
@@ -166,11 +164,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, Arrival, ::testing::ValuesIn(kRows),
 
 TEST_F(Case, ASecondStartEndsAtOnceAndQuitFromTheMenuEndsWithExitCodeZero) {
   HWND window = Start();
-  EXPECT_EQ(RunAndWait("\"" + Bin() + "\\Mountwick.exe\" /s", 10000), 0);
+  EXPECT_EQ(Finish(Launch("\"" + Bin() + "\\Mountwick.exe\" /s"), 10000), 0);
   EXPECT_TRUE(Windows(kSettingsCaption).empty());
   EXPECT_FALSE(KeyExists(kCheckerRoot));  // the update checker's values only under its root
   PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
-  EXPECT_EQ(ExitCode(process_, 10000), 0);
+  EXPECT_EQ(Finish(std::exchange(process_, nullptr), 10000), 0);
 }
 
 // The help file beside the program, not the one planted in the working folder.
@@ -188,17 +186,16 @@ TEST_F(Case, HelpOpensTheFileBesideTheProgram) {
 TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSettings) {
   const std::string setup = Bin() + "\\..\\dist\\Mountwick-1.0-Build102-Setup.exe";
   const std::string install = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Mountwick";
-  const std::string menu = Folder(CSIDL_PROGRAMS) + "\\Mountwick";
-  ASSERT_EQ(RunAndWait("\"" + setup + "\" /S /STARTUP", 120000), 0) << setup;
+  const std::string menu = Folder(CSIDL_PROGRAMS) + "\\Mountwick\\Mountwick";
+  const std::string startup = Folder(CSIDL_STARTUP) + "\\Mountwick.lnk";
+  ASSERT_EQ(Finish(Launch("\"" + setup + "\" /S /STARTUP"), 120000), 0) << setup;
   EXPECT_TRUE(Exists(install + "\\readme.txt"));
 
   // Each shortcut starts the installed program in its own folder, which the
   // update checker's values name; the settings one opens the settings.
   StoreActions({});
-  for (const auto& [shortcut, opens_settings] : std::vector<std::pair<std::string, bool>>{
-           {menu + "\\Mountwick.lnk", false},
-           {menu + "\\Mountwick の設定.lnk", true},
-           {Folder(CSIDL_STARTUP) + "\\Mountwick.lnk", false}}) {
+  for (const std::string& shortcut : {menu + ".lnk", menu + " の設定.lnk", startup}) {
+    const bool opens_settings = shortcut.ends_with("設定.lnk");
     WriteString(kCheckerKey, "FilePath", "");
     HINSTANCE opened = ShellExecuteA(nullptr, nullptr, shortcut.c_str(), nullptr, nullptr, SW_SHOW);
     ASSERT_GT(reinterpret_cast<INT_PTR>(opened), 32) << shortcut;
@@ -208,13 +205,13 @@ TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSett
     EXPECT_EQ(WaitFor(kSettingsCaption, opens_settings ? 10000 : 1500) != nullptr, opens_settings)
         << shortcut;
     EXPECT_EQ(ReadString(kCheckerKey, "FilePath"), install + "\\Mountwick.exe") << shortcut;
-    Kill(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid_));  // a dialog holds a quit back
+    Finish(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid_));  // a dialog holds a quit
   }
 
-  ASSERT_EQ(RunAndWait("\"" + install + "\\uninstall.exe\" /S _?=" + install, 120000), 0);
+  ASSERT_EQ(Finish(Launch("\"" + install + "\\uninstall.exe\" /S _?=" + install), 120000), 0);
   EXPECT_FALSE(Exists(install + "\\Mountwick.exe"));
-  EXPECT_FALSE(Exists(menu + "\\Mountwick.lnk"));
-  EXPECT_FALSE(Exists(Folder(CSIDL_STARTUP) + "\\Mountwick.lnk"));
+  EXPECT_FALSE(Exists(menu + ".lnk"));
+  EXPECT_FALSE(Exists(startup));
   EXPECT_TRUE(KeyExists(kProductKey));  // the settings stay
   DeleteFileA((install + "\\uninstall.exe").c_str());
   RemoveDirectoryA(install.c_str());

@@ -1,5 +1,7 @@
 // The settings store with the real registry adapter under Wine, in the
 // private key that stands for the user's.
+#include <tuple>
+
 #include "store/action_store.h"
 #include "store/registry_settings.h"
 #include "unit/win_test_support.h"
@@ -23,11 +25,9 @@ TEST(StoreOnWindows, ActionsRoundTripThroughThePrivateUserKeyOnly) {
   ActionList loaded;
   ASSERT_TRUE(LoadActions(platform, loaded));
   ASSERT_EQ(loaded.size(), 2u);
-  for (std::size_t i = 0; i < 2; ++i) {
-    EXPECT_EQ(loaded[i].Name, saved[i].Name);
-    EXPECT_EQ(loaded[i].ExeFile, saved[i].ExeFile);
-    EXPECT_EQ(loaded[i].State, saved[i].State);
-  }
+  for (std::size_t i = 0; i < 2; ++i)
+    EXPECT_EQ(std::tie(loaded[i].Name, loaded[i].ExeFile, loaded[i].State),
+              std::tie(saved[i].Name, saved[i].ExeFile, saved[i].State));
 
   // Two Actions' worth of values are left. (Wine ends a REG_SZ with a NUL
   // itself, so only the host tests see one stored without.)

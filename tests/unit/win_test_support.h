@@ -13,8 +13,6 @@
 namespace mw::wintest {
 
 using Lines = std::vector<std::string>;
-using testfiles::ProgramFolder;
-using testfiles::ReadFile;
 
 // The real adapters, except that message boxes are recorded instead of shown,
 // activity goes nowhere and the device adapter may be another.
@@ -31,10 +29,6 @@ struct World : win32::Win32UserNotices, ActivityPort {
             r.threads,  r.files,     d ? *d : r.devices, *this};
   }
 };
-
-inline void SetEnv(const char* name, const std::string& value) {
-  SetEnvironmentVariableA(name, value.empty() ? nullptr : value.c_str());
-}
 
 // For the whole program HKEY_CURRENT_USER is a fresh key of this run's own,
 // so that no test reads or changes the real user's settings.
