@@ -66,10 +66,8 @@ class Case : public ::testing::Test {
 
   // The current user's registry.
   static void RemoveAllSettings() {
-    for (const char* key : {"software\\Quillory", kCheckerRoot}) {
-      RegDeleteTreeA(HKEY_CURRENT_USER, key);
-      RegDeleteKeyA(HKEY_CURRENT_USER, key);
-    }
+    for (const char* key : {"software\\Quillory", kCheckerRoot})
+      RegDeleteTreeA(HKEY_CURRENT_USER, key), RegDeleteKeyA(HKEY_CURRENT_USER, key);
   }
   static bool KeyExists(const char* path) {
     HKEY key = nullptr;
@@ -108,11 +106,8 @@ class Case : public ::testing::Test {
     return Send(window, WM_DEVICECHANGE, event, unit_mask ? reinterpret_cast<LPARAM>(&volume) : 0);
   }
   static void SendTray(HWND window, UINT mouse) { PostMessageA(window, 0x8064, 1, mouse); }
-  // Press posts, for buttons that open a box; Command returns when the dialog is done.
+  // Posted, for buttons that open a box; Send returns when the dialog is done.
   static void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
-  static bool Command(HWND dialog, int id) {
-    return IsWindowEnabled(GetDlgItem(dialog, id)) && Send(dialog, WM_COMMAND, id);
-  }
   // The top-level windows of the program with a caption (visible ones) or of a class.
   std::vector<HWND> Windows(const char* caption, const char* kind = nullptr) const {
     std::vector<HWND> found;

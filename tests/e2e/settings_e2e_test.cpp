@@ -33,7 +33,7 @@ TEST_F(Case, TrayClicksOpenTheSettingsOnceAndADoubleClickRaisesThem) {
 TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   HWND window = Start("/S");
   HWND dialog = WaitFor(kSettingsCaption, 20000);
-  ASSERT_TRUE(Command(dialog, IDC_NEW));
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEW)) && Send(dialog, WM_COMMAND, IDC_NEW));
   HWND combo = GetDlgItem(dialog, IDC_DEVICE_COMBO);
   Send(combo, CB_SETCURSEL);
   Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELCHANGE),
@@ -48,7 +48,8 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
     PostMessageA(GetDlgItem(extended, IDE_RUN_VOLUME), WM_CHAR, static_cast<BYTE>(c), 1);
   Press(extended, IDCANCEL);  // the close button keeps what was set
   ASSERT_TRUE(WaitUntil([&] { return extended && !IsWindow(extended); }, 5000));
-  ASSERT_TRUE(Command(dialog, IDC_REGISTER));  // a notice would hold it
+  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_REGISTER)));
+  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_REGISTER));  // a notice would hold it
   EXPECT_EQ(ReadString(kActionsKey, "0_HardwareID"), kVolumeId);
   EXPECT_EQ(ReadString(kActionsKey, "0_Ex_RunVolume"), "PHOTOS");
 

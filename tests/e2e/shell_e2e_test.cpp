@@ -55,13 +55,11 @@ std::string Folder(int csidl) {
   return path;
 }
 // The activity log, which is UTF-8 whatever the code page; each case starts without.
-std::string ActivityLog() {
-  return Folder(CSIDL_LOCAL_APPDATA) + "\\Mountwick\\activity.log";
-}
+const std::string kActivityLog = Folder(CSIDL_LOCAL_APPDATA) + "\\Mountwick\\activity.log";
 Step LogSays(std::vector<const char8_t*> parts) {
   return [=](Case& c, HWND) {
     const auto said = [&](const char8_t* part) {
-      return c.Read(ActivityLog()).find(reinterpret_cast<const char*>(part)) != std::string::npos;
+      return c.Read(kActivityLog).find(reinterpret_cast<const char*>(part)) != std::string::npos;
     };
     EXPECT_TRUE(c.WaitUntil([&] { return said(parts.back()); }, 15000));
     for (const char8_t* part : parts)
@@ -84,7 +82,7 @@ TEST_P(Arrival, StartsExactlyTheExpectedRuns) {
   const Row& row = GetParam();
   SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", row.child_sleep_ms);
   StoreActions(row.actions);
-  DeleteFileA(ActivityLog().c_str());
+  DeleteFileA(kActivityLog.c_str());
   if (row.answer) {
     const std::string file = folder_ + "\\Mountwick_Verup.inf";  // by the system's editor
     Finish(Launch("regedit.exe /e \"" + file + "\" HKEY_CURRENT_USER\\" + kProductKey), 30000);

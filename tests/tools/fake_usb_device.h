@@ -1,8 +1,7 @@
 #pragma once
-// Fake USB devices for tests: a device element with the USB device interface,
-// installed through the setup interface so that SetupDiGetClassDevsA with
-// GUID_DEVINTERFACE_USB_DEVICE lists it. Shared by the device tool, the
-// adapter tests and the end-to-end suite. Meant for a throw-away Wine prefix.
+// Fake USB devices for a throw-away Wine prefix: device elements with the USB
+// device interface, which SetupDiGetClassDevsA then lists. Shared by the device
+// tool, the adapter tests and the end-to-end suite.
 #include <windows.h>
 #include <setupapi.h>
 

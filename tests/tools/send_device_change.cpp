@@ -13,10 +13,9 @@ int main(int argc, char** argv) {
   const bool volume = (argc == 3 || argc == 4) && std::strcmp(argv[1], "volume") == 0;
   const int drive = volume ? (argv[2][0] | 0x20) - 'a' : -1;
   const WORD flags = argc == 4 && std::strcmp(argv[3], "net") == 0 ? DBTF_NET : 0;
+  const bool understood = nodes || (drive >= 0 && drive < 26);
   HWND window = nullptr;
-  for (int i = 0; i < 100 && (nodes || (drive >= 0 && drive < 26)) &&
-                  !(window = FindWindowA("MOUNTWICK", nullptr));
-       ++i)
+  for (int i = 0; understood && i < 100 && !(window = FindWindowA("MOUNTWICK", nullptr)); ++i)
     Sleep(100);
   DEV_BROADCAST_VOLUME broadcast = {sizeof broadcast, DBT_DEVTYP_VOLUME, 0,
                                     window && !nodes ? 1u << drive : 0, flags};

@@ -11,7 +11,6 @@
 int main(int argc, char** argv) {
   using namespace mw::fakeusb;
   std::string command = argc > 2 && argv[2][0] != '\0' ? argv[1] : "";
-  Outcome outcome;
   FakeUsbDevice device{argc > 2 ? argv[2] : "", {}};
   for (int i = 3; command == "add" && i + 1 < argc; i += 2) {
     const std::string option = argv[i];
@@ -28,12 +27,11 @@ int main(int argc, char** argv) {
     else
       *field = argv[i + 1];
   }
-  if (command == "remove" && argc == 3)
-    outcome = RemoveFakeUsbDevice(device.instance_id);
-  else if (command == "add" && argc % 2 == 1 && device.instance_id[0] != '-')
-    outcome = InstallFakeUsbDevice(device);
-  else
+  const bool remove = command == "remove" && argc == 3;
+  if (!remove && !(command == "add" && argc % 2 == 1 && device.instance_id[0] != '-'))
     return std::fputs("usb_device_tool: see the top of its source for the usage\n", stderr), 2;
+  const Outcome outcome =
+      remove ? RemoveFakeUsbDevice(device.instance_id) : InstallFakeUsbDevice(device);
   if (!outcome.ok())
     std::fprintf(stderr, "usb_device_tool: %s failed with error 0x%08lX\n", outcome.step,
                  static_cast<unsigned long>(outcome.error));

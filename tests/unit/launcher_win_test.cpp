@@ -45,23 +45,18 @@ class LauncherOnWindows : public ::testing::Test {
              {R"(MountwickTest.Document\shell\open\command)", "\"" + spaced + "\" \"%1\""},
              {R"(MountwickTest.Browser\shell\open\command)", "\"" + spaced + "\" -url \"%1\""},
              {".html", "MountwickTest.Browser"}})
-      PutDefault(path, value);
+      RegSetValueA(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(), 0);  // sized by itself
     argv_file_ = testfiles::MakeFreshFolder("mw_launch") + "\\argv.txt";
-    for (const auto& [name, value] : {std::pair{"MW_ARGV_FILE", argv_file_.c_str()},
-                                      {"MW_BIN", kBin},
-                                      {"MW_SPACED", kSpaced},
-                                      {"MW_WORD", "Wort"}})
-      SetEnvironmentVariableA(name, value);
+    SetEnvironmentVariableA("MW_ARGV_FILE", argv_file_.c_str());
+    SetEnvironmentVariableA("MW_BIN", kBin);
+    SetEnvironmentVariableA("MW_SPACED", kSpaced);
+    SetEnvironmentVariableA("MW_WORD", "Wort");
   }
   static void TearDownTestSuite() {
-    PutDefault(".html", html_class_);
+    RegSetValueA(HKEY_CLASSES_ROOT, ".html", REG_SZ, html_class_, 0);
     DeleteFileA(kPlanted);
     for (const char* name : {"MW_ARGV_FILE", "MW_BIN", "MW_SPACED", "MW_WORD"})
       SetEnvironmentVariableA(name, nullptr);
-  }
-  static void PutDefault(const std::string& path, const std::string& value) {
-    RegSetValueA(HKEY_CLASSES_ROOT, path.c_str(), REG_SZ, value.c_str(),
-                 static_cast<DWORD>(value.size()));
   }
 
   // The module that ran, upper-cased, and the arguments it parsed; nothing

@@ -32,8 +32,7 @@ TEST(StoreOnWindows, ActionsRoundTripThroughThePrivateUserKeyOnly) {
   // Two Actions' worth of values are left. (Wine ends a REG_SZ with a NUL
   // itself, so only the host tests see one stored without.)
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(wintest::PrivateCurrentUser::key, kActions, 0, KEY_ALL_ACCESS, &key),
-            ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyA(wintest::PrivateCurrentUser::key, kActions, &key), ERROR_SUCCESS);
   DWORD values = 0;
   RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
                    nullptr, nullptr, nullptr);

@@ -35,9 +35,7 @@ struct World : win32::Win32UserNotices, ActivityPort {
 struct PrivateCurrentUser : ::testing::Environment {
   void SetUp() override {
     RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());  // left by an earlier run with this pid
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &key), ERROR_SUCCESS);
     ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, key), ERROR_SUCCESS);  // else no test runs
   }
   void TearDown() override {
