@@ -67,7 +67,7 @@ class Case : public ::testing::Test {
   // The current user's registry.
   static void RemoveAllSettings() {
     for (const char* key : {"software\\Quillory", kCheckerRoot})
-      RegDeleteTreeA(HKEY_CURRENT_USER, key), RegDeleteKeyA(HKEY_CURRENT_USER, key);
+      RegDeleteTreeA(HKEY_CURRENT_USER, key);
   }
   static bool KeyExists(const char* path) {
     HKEY key = nullptr;

@@ -30,10 +30,8 @@ int main(int argc, char** argv) {
     PostMessageA(shown, WM_COMMAND, IDC_EXTENDED, 0);
     shown = WaitForCaption("Mountwick 拡張設定");
   }
-  if (!shown || !name[0]) {
-    std::fprintf(stderr, "screenshot_driver: no settings, or no first Action in them\n");
-    return 1;
-  }
+  if (!shown || !name[0])
+    return std::fputs("screenshot_driver: no settings, or no first Action in them\n", stderr), 1;
   // Let the window finish painting before the picture is taken.
   RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   RECT rect = {};
