@@ -72,9 +72,8 @@ inline Outcome InstallFakeUsbDevice(const FakeUsbDevice& device) {
       outcome = Failed("SetupDiSetDeviceRegistryPropertyA");
   if (outcome.ok() && !SetupDiRegisterDeviceInfo(set.get(), &element, 0, nullptr, nullptr, nullptr))
     outcome = Failed("SetupDiRegisterDeviceInfo");
-  SP_DEVICE_INTERFACE_DATA interface_data{sizeof interface_data, {}, 0, 0};
   if (outcome.ok() && !SetupDiCreateDeviceInterfaceA(set.get(), &element, &kUsbDeviceInterface,
-                                                     nullptr, 0, &interface_data))
+                                                     nullptr, 0, nullptr))
     outcome = Failed("SetupDiCreateDeviceInterfaceA");
   if (!outcome.ok()) SetupDiRemoveDevice(set.get(), &element);  // it has its registry key
   return outcome;

@@ -16,17 +16,14 @@ inline std::string ProgramFolder() {
   return std::string(path, std::strrchr(path, '\\'));
 }
 
-// A new empty folder under the temporary folder. Process ids come round again
-// in later runs, so only a folder made just now is sure to be empty.
+// A new empty folder under the temporary folder, named like a new temporary file.
 inline std::string MakeFreshFolder(const std::string& prefix) {
-  char temp[MAX_PATH] = {};
+  char temp[MAX_PATH] = {}, folder[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);
-  for (static int counter = 0;;) {
-    const std::string folder = temp + prefix + "_" + std::to_string(GetCurrentProcessId()) + "_" +
-                               std::to_string(++counter);
-    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() != ERROR_ALREADY_EXISTS)
-      return folder;
-  }
+  GetTempFileNameA(temp, prefix.c_str(), 0, folder);  // a name no file had until now
+  DeleteFileA(folder);
+  CreateDirectoryA(folder, nullptr);
+  return folder;
 }
 
 inline std::string ReadFile(const std::string& path) {

@@ -1,7 +1,6 @@
-// The launcher with the real adapters under Wine. What a started program
-// received is read back from the program itself: the module that really ran
-// and the arguments its C runtime parsed.
-#include <gtest/gtest.h>
+// The launcher with the real adapters under Wine. What a started program received is read back
+// from the program itself: the module that really ran and the arguments its C runtime parsed.
+#include <gmock/gmock.h>
 
 #include <fstream>
 #include <sstream>
@@ -19,10 +18,9 @@ constexpr char kPlanted[] = R"(C:\Program.exe)";
 // The copies of the child as the module path they report reads, upper-cased.
 constexpr char B[] = R"(C:\MWLAUNCH\BIN\REC.EXE)", S[] = R"(C:\PROGRAM FILES\MW LAUNCH\REC.EXE)";
 
-// Copies of the recording child in a folder without blanks and one with, a
-// planted C:\Program.exe that must never run, batch files that hand their
-// arguments on, and associations for a test document and for web pages, all
-// pointing at the child.
+// Copies of the recording child in a folder without blanks and one with, a planted
+// C:\Program.exe that must never run, batch files that hand their arguments on, and
+// associations for a test document and for web pages, all pointing at the child.
 class LauncherOnWindows : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -118,9 +116,8 @@ TEST_F(LauncherOnWindows, FailuresShowTheNoticeWithTheSystemText) {
             4u);  // the system really has a text
   EXPECT_FALSE(ShellOpen(world_.platform(), R"(C:\mwlaunch\missing.mwtestdoc)"));
   EXPECT_FALSE(LaunchProgram(world_.platform(), R"(C:\mwlaunch\missing.exe)", true));
-  ASSERT_EQ(world_.texts.size(), 2u);
-  for (const std::string& text : world_.texts)
-    EXPECT_NE(text.find("\nSysErr(2) " + std::string(system_text)), std::string::npos) << text;
+  const auto system_says = ::testing::HasSubstr("\nSysErr(2) " + std::string(system_text));
+  EXPECT_THAT(world_.texts, ::testing::ElementsAre(system_says, system_says));
 }
 
 }  // namespace
