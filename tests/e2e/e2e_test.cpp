@@ -53,7 +53,6 @@ class Case : public ::testing::Test {
     return true;
   }
 
-  // A started process, or null.
   static HANDLE Launch(std::string command, const char* folder = nullptr) {
     STARTUPINFOA startup{.cb = sizeof startup};
     PROCESS_INFORMATION info = {};
@@ -73,7 +72,6 @@ class Case : public ::testing::Test {
     return static_cast<long>(code);
   }
 
-  // The current user's registry.
   static void RemoveAllSettings() {
     for (const char* key : {"software\\Quillory", kCheckerRoot})
       RegDeleteTreeA(HKEY_CURRENT_USER, key);
@@ -384,8 +382,7 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
     return Read(file).find(wide) != std::string::npos;
   };
   Press(dialog, IDCANCEL);
-  for (const DWORD limit = GetTickCount() + 5000; IsWindow(dialog) && GetTickCount() < limit;)
-    Sleep(1);
+  WaitUntil([&] { return !IsWindow(dialog); }, 5000);
   const DWORD closed = GetTickCount();
   ASSERT_TRUE(Send(window, WM_NULL, 0, 0, 20000));
   const DWORD answered = GetTickCount() - closed;
