@@ -54,7 +54,8 @@ class Case : public ::testing::Test {
   }
 
   static HANDLE Launch(std::string command, const char* folder = nullptr) {
-    STARTUPINFOA startup{.cb = sizeof startup};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
                         &startup, &info))

@@ -1,5 +1,4 @@
-// The settings store with the real registry adapter under Wine, in the
-// private key that stands for the user's.
+// The settings store with the real registry adapter under Wine, in the private user key.
 #include <tuple>
 
 #include "store/action_store.h"
