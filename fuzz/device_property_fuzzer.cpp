@@ -25,7 +25,7 @@ class AnsweringDevice : public mw::DeviceSetupPort {
   bool OpenUsbDeviceSet(std::uint32_t, DeviceSet*, std::uint32_t*) override { return false; }
   bool EnumDevice(DeviceSet, std::uint32_t, mw::DeviceElement*) override { return false; }
   void DestroyDeviceSet(DeviceSet) override {}
-  std::uint32_t RequestDeviceEject(std::uint32_t) override { return 0; }
+  std::uint32_t RequestDeviceEject(std::uint32_t, std::uint32_t*) override { return 0; }
 
   bool GetProperty(DeviceSet, const mw::DeviceElement&, std::uint32_t, unsigned char* buffer,
                    std::uint32_t size, std::uint32_t* required,

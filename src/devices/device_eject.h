@@ -1,5 +1,6 @@
 #pragma once
 // Safe removal of an attached USB device.
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
@@ -9,7 +10,12 @@ namespace mw {
 // Asks the configuration manager to remove the first attached device whose
 // HardwareID equals hardware_id and returns its code (23 when vetoed). Returns
 // 0 without a request when no attached device matches, and 0 after a notice
-// when the device set cannot be opened.
-int EjectDevice(const Platform& platform, const std::string& hardware_id);
+// when the device set cannot be opened. *veto_type, when given, receives the
+// kind of a refusal.
+int EjectDevice(const Platform& platform, const std::string& hardware_id,
+                std::uint32_t* veto_type = nullptr);
+
+// A refusal's kind (PNP_VETO_TYPE) in words, for the activity log.
+const char* VetoTypeText(std::uint32_t veto_type);
 
 }  // namespace mw

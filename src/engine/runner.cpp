@@ -97,10 +97,13 @@ void RemoveDevice(const Platform& platform, const Action& run) {
                          : retries_left > 0                  ? std::to_string(retries_left + 1)
                                                              : "1";
   for (unsigned request = 1;; ++request) {
-    const int result = EjectDevice(platform, run.HardwareID);
-    LogActivity(platform, "%s: 取り外し要求 %u / %s: %s（CONFIGRET %d）", Who(run), request, of,
-                RemovalResultText(result), result);
-    if (!retrying || result != static_cast<int>(setup::kCrRemoveVetoed)) {
+    std::uint32_t veto_type = 0;
+    const int result = EjectDevice(platform, run.HardwareID, &veto_type);
+    const bool vetoed = result == static_cast<int>(setup::kCrRemoveVetoed);
+    LogActivity(platform, "%s: 取り外し要求 %u / %s: %s（CONFIGRET %d%s%s）", Who(run), request, of,
+                RemovalResultText(result), result, vetoed ? "、拒否の種類: " : "",
+                vetoed ? VetoTypeText(veto_type) : "");
+    if (!retrying || !vetoed) {
       LogRemovalEnd(platform, run, result);
       return;
     }

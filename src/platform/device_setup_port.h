@@ -35,8 +35,11 @@ class DeviceSetupPort {
                                          std::uint32_t* last_error) = 0;
   // SetupDiDestroyDeviceInfoList.
   virtual void DestroyDeviceSet(DeviceSet set) = 0;
-  // CM_Request_Device_EjectA(dev_inst, NULL, NULL, 0, 0).
-  [[nodiscard]] virtual std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) = 0;
+  // CM_Request_Device_EjectA(dev_inst, veto_type, NULL, 0, 0): *veto_type
+  // receives the PNP_VETO_TYPE of a refusal. Without a veto-name buffer the
+  // system still tells the user itself why the removal was refused.
+  [[nodiscard]] virtual std::uint32_t RequestDeviceEject(std::uint32_t dev_inst,
+                                                         std::uint32_t* veto_type) = 0;
 };
 
 namespace setup {

@@ -446,8 +446,9 @@ class FakeWorld : public RegistryPort,
     return true;
   }
   void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set); }
-  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) override {
+  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     eject_requests.push_back(dev_inst);
+    *veto_type = 3;                                // PNP_VetoWindowsApp, for a refusal
     if (Fault("RequestDeviceEject")) return 0x13;  // CR_FAILURE
     for (FakeDevice& device : devices) {
       if (device.dev_inst != dev_inst || device.eject_answers.empty()) continue;

@@ -19,11 +19,11 @@ using wintest::Lines;
 // The real adapter, noting the device each removal request was made for.
 struct RecordingDeviceSetup : win32::Win32DeviceSetup {
   Lines asked;
-  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) override {
+  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     char id[MAX_DEVICE_ID_LEN + 1] = {};
     CM_Get_Device_IDA(dev_inst, id, sizeof id, 0);
     asked.push_back(id);
-    return Win32DeviceSetup::RequestDeviceEject(dev_inst);
+    return Win32DeviceSetup::RequestDeviceEject(dev_inst, veto_type);
   }
 };
 

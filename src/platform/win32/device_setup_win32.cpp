@@ -60,8 +60,12 @@ void Win32DeviceSetup::DestroyDeviceSet(DeviceSet set) {
   SetupDiDestroyDeviceInfoList(AsSet(set));
 }
 
-std::uint32_t Win32DeviceSetup::RequestDeviceEject(std::uint32_t dev_inst) {
-  return CM_Request_Device_EjectA(dev_inst, nullptr, nullptr, 0, 0);
+std::uint32_t Win32DeviceSetup::RequestDeviceEject(std::uint32_t dev_inst,
+                                                   std::uint32_t* veto_type) {
+  PNP_VETO_TYPE type = PNP_VetoTypeUnknown;
+  const CONFIGRET result = CM_Request_Device_EjectA(dev_inst, &type, nullptr, 0, 0);
+  *veto_type = static_cast<std::uint32_t>(type);
+  return result;
 }
 
 }  // namespace mw::win32

@@ -86,7 +86,7 @@ class Win32DeviceSetup : public DeviceSetupPort {
                    unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
                    std::uint32_t* last_error) override;
   void DestroyDeviceSet(DeviceSet set) override;
-  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst) override;
+  std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override;
 };
 
 class Win32LogFile : public LogFilePort {
