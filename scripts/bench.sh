@@ -55,8 +55,12 @@ bench_wine() {
     cd "$bin"
     {
       echo "# mountwick under Wine: $(wine --version); $(date -u +%FT%TZ)"
+      # Into a file, not a pipe: a registry export that Mountwick started may
+      # outlive the benchmark holding the inherited output open, and a pipe
+      # would then never end.
       wine arrival_bench.exe "${MOUNTWICK_BENCH_ARRIVALS:-30}" "${MOUNTWICK_BENCH_IDLE_S:-60}" \
-        "${MOUNTWICK_BENCH_SOAK:-300}" "${MOUNTWICK_BENCH_SOAK_LONG:-900}" | tr -d '\r'
+        "${MOUNTWICK_BENCH_SOAK:-300}" "${MOUNTWICK_BENCH_SOAK_LONG:-900}" >"$out/wine-raw.txt"
+      tr -d '\r' <"$out/wine-raw.txt"
       echo "size_bytes Mountwick.exe $(stat -c %s Mountwick.exe)"
       local dll
       for dll in $(x86_64-w64-mingw32-objdump -p Mountwick.exe | sed -n 's/^\s*DLL Name: //p'); do

@@ -165,12 +165,37 @@ double TimeArrival(HWND window, const std::string& record, std::size_t lines_bef
 struct Latencies {
   std::vector<double> after_change;  // each arrival right after a change of the list
   std::vector<double> steady;        // arrivals with the list unchanged since the last
+  std::vector<double> floor;         // a direct start of the child before each arrival
 };
+
+// One direct start of the child, as Mountwick starts it: the milliseconds
+// until it wrote its time, or a negative figure when it did not start.
+double TimeDirectStart(const std::string& child, const std::string& record) {
+  const std::size_t lines = ReadTimes(record).size();
+  std::string command = child + " " + record;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  const unsigned long long started = Now();
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
+                      CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
+                      &info))
+    return -1;
+  WaitForSingleObject(info.hProcess, 20000);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  const std::vector<unsigned long long> times = ReadTimes(record);
+  return times.size() > lines ? (times.back() - started) / 10000.0 : -1;
+}
 
 // With actions stored: after one arrival that reads the list at start, the
 // arrivals that each follow a change (when asked for), then those without.
+// Each arrival follows a direct start of the child, so that every series has
+// its floor taken beside it: Wine's process start slows down over a long run.
 Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals, bool changes,
                            const std::string& child, const std::string& record, bool log = true) {
+  const std::string floor_record = record + ".floor";
+  DeleteFileA(floor_record.c_str());
   StoreActions(actions, child, record, log);
   DeleteFileA(record.c_str());
   Running running = StartMountwick(folder);
@@ -178,6 +203,7 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
   std::size_t lines = 0;
   bool started = running.window && TimeArrival(running.window, record, lines++) >= 0;
   for (int i = 0; started && changes && i < arrivals; ++i) {
+    latencies.floor.push_back(TimeDirectStart(child, floor_record));
     ChangeActions(i);
     const double ms = TimeArrival(running.window, record, lines++);
     started = ms >= 0;
@@ -185,6 +211,7 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
     Sleep(50);
   }
   for (int i = 0; started && i < arrivals; ++i) {
+    latencies.floor.push_back(TimeDirectStart(child, floor_record));
     const double ms = TimeArrival(running.window, record, lines++);
     started = ms >= 0;
     if (started) latencies.steady.push_back(ms);
@@ -197,22 +224,9 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
 std::vector<double> DirectStarts(const std::string& child, const std::string& record, int count) {
   DeleteFileA(record.c_str());
   std::vector<double> latencies;
-  for (int i = 0; i < count; ++i) {
-    std::string command = child + " " + record;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    const unsigned long long started = Now();
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
-                        &info))
-      break;
-    WaitForSingleObject(info.hProcess, 20000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    if (ReadTimes(record).size() < latencies.size() + 1) break;
-    latencies.push_back((ReadTimes(record).back() - started) / 10000.0);
-    Sleep(50);
+  for (double ms = 0; static_cast<int>(latencies.size()) < count; Sleep(50)) {
+    if ((ms = TimeDirectStart(child, record)) < 0) break;
+    latencies.push_back(ms);
   }
   return latencies;
 }
@@ -304,10 +318,15 @@ double Ratio(double value, double floor) {
   return floor > 0 ? value / floor : 0.0;
 }
 
-void PrintLatency(const char* what, const std::vector<double>& samples, double floor_ms) {
+// The ratio is to the floor taken beside the series, sample for sample.
+void PrintLatency(const char* what, const std::vector<double>& samples,
+                  const std::vector<double>& floor) {
   const Summary s = Summarize(samples);
-  std::printf("arrival_to_start_ms %s median %.2f p95 %.2f (n=%zu) ratio_to_floor %.2f\n", what,
-              s.median_ms, s.p95_ms, samples.size(), Ratio(s.median_ms, floor_ms));
+  const double floor_ms = Summarize(floor).median_ms;
+  std::printf(
+      "arrival_to_start_ms %s median %.2f p95 %.2f (n=%zu) floor_beside %.2f ratio_to_floor "
+      "%.2f\n",
+      what, s.median_ms, s.p95_ms, samples.size(), floor_ms, Ratio(s.median_ms, floor_ms));
 }
 
 // Private bytes of a program once it has settled after start.
@@ -333,22 +352,28 @@ int main(int argc, char** argv) {
   const Summary floor = Summarize(DirectStarts(child, record, arrivals));
   std::printf("floor_createprocess_ms median %.2f p95 %.2f (n=%d)\n", floor.median_ms, floor.p95_ms,
               arrivals);
-  for (int actions : {1, 100})
-    PrintLatency(("actions=" + std::to_string(actions)).c_str(),
-                 ArrivalLatencies(folder, actions, arrivals, false, child, record).steady,
-                 floor.median_ms);
+  for (int actions : {1, 100}) {
+    const Latencies l = ArrivalLatencies(folder, actions, arrivals, false, child, record);
+    PrintLatency(("actions=" + std::to_string(actions)).c_str(), l.steady, l.floor);
+  }
   const Latencies thousand = ArrivalLatencies(folder, 1000, arrivals, true, child, record);
-  PrintLatency("actions=1000 after_change", thousand.after_change, floor.median_ms);
-  PrintLatency("actions=1000 steady", thousand.steady, floor.median_ms);
-  const Summary log_off =
-      Summarize(ArrivalLatencies(folder, 10, arrivals, false, child, record, false).steady);
-  const Summary log_on =
-      Summarize(ArrivalLatencies(folder, 10, arrivals, false, child, record).steady);
-  std::printf("arrival_to_start_ms actions=10 log_off median %.2f p95 %.2f\n", log_off.median_ms,
-              log_off.p95_ms);
-  std::printf("arrival_to_start_ms actions=10 log_on median %.2f p95 %.2f\n", log_on.median_ms,
-              log_on.p95_ms);
-  std::printf("activity_log_on_to_off %.3f\n", Ratio(log_on.median_ms, log_off.median_ms));
+  const std::vector<double> changed_floor(thousand.floor.begin(),
+                                          thousand.floor.begin() + thousand.after_change.size());
+  const std::vector<double> steady_floor(thousand.floor.begin() + thousand.after_change.size(),
+                                         thousand.floor.end());
+  PrintLatency("actions=1000 after_change", thousand.after_change, changed_floor);
+  PrintLatency("actions=1000 steady", thousand.steady, steady_floor);
+  // The log's cost, each series to its own floor, so that the drift between them drops out.
+  const Latencies off = ArrivalLatencies(folder, 10, arrivals, false, child, record, false);
+  const Latencies on = ArrivalLatencies(folder, 10, arrivals, false, child, record);
+  PrintLatency("actions=10 log_off", off.steady, off.floor);
+  PrintLatency("actions=10 log_on", on.steady, on.floor);
+  const auto to_floor = [](const Latencies& l) {
+    return Ratio(Summarize(l.steady).median_ms, Summarize(l.floor).median_ms);
+  };
+  std::printf("activity_log_on_to_off %.3f (each to its floor; raw medians %.3f)\n",
+              Ratio(to_floor(on), to_floor(off)),
+              Ratio(Summarize(on.steady).median_ms, Summarize(off.steady).median_ms));
 
   const std::vector<double> registers = RegisterTimes(folder, 100, arrivals, child, record);
   const Summary r = Summarize(registers);
