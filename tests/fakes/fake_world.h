@@ -170,10 +170,8 @@ class FakeWorld : public RegistryPort,
   // Processes and the shell.
   std::map<std::string, std::string> environment;      // name (upper case) -> value
   std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
-  std::intptr_t shell_result = 42;
   std::vector<Started> started;
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
-  std::vector<std::uint32_t> timed_waits;
   int open_processes = 0;
   std::uint32_t exit_code = 0;  // of every started program
   std::vector<std::string> StartedCommands() {
@@ -189,7 +187,6 @@ class FakeWorld : public RegistryPort,
 
   // Threads.
   bool run_threads_inline = false;  // a thread runs before StartDetachedThread returns
-  std::size_t threads_started = 0;
   std::vector<std::uint32_t> sleeps;
 
   // The activity log, line by line.
@@ -209,7 +206,6 @@ class FakeWorld : public RegistryPort,
   // Drives: root ("E:\\") -> label; a missing root fails every query.
   std::map<std::string, std::string> volumes;
   std::set<std::string> existing_paths;  // compared case-insensitively
-  std::string current_directory = "C:\\work";
 
   // USB devices.
   std::vector<FakeDevice> devices;
@@ -302,17 +298,14 @@ class FakeWorld : public RegistryPort,
   void WaitForProcess(Process process) override {
     Locked([&] { started.at(process - 1).waited = true; });
   }
-  bool WaitForProcessEnd(Process, std::uint32_t milliseconds) override {
-    timed_waits.push_back(milliseconds);
-    return !Fault("WaitForProcessEnd");
-  }
+  bool WaitForProcessEnd(Process, std::uint32_t) override { return !Fault("WaitForProcessEnd"); }
   void CloseProcess(Process) override {
     Locked([&] { --open_processes; });
   }
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override {
     shell_calls.emplace_back(file, parameters ? *parameters : "<none>");
     if (long code = Fault("ShellExecuteOpen", file)) return code;
-    return shell_result;
+    return 42;
   }
   std::uint32_t ProcessId(Process process) override { return static_cast<std::uint32_t>(process); }
   bool ExitCode(Process, std::uint32_t* code) override {
@@ -364,7 +357,6 @@ class FakeWorld : public RegistryPort,
   bool StartDetachedThread(ThreadRoutine routine, void* parameter, std::uint32_t* error) override {
     *error = static_cast<std::uint32_t>(Fault("StartDetachedThread"));
     if (*error) return false;
-    ++threads_started;
     if (run_threads_inline) return routine(parameter), true;
     return Locked([&] { return threads_.emplace_back(routine, parameter), true; });
   }
@@ -400,8 +392,8 @@ class FakeWorld : public RegistryPort,
       if (Fold(existing) == Fold(path)) return 0x10;
     return kInvalidFileAttributes;
   }
-  std::string CurrentDirectory(std::uint32_t size) override {
-    return Fault("CurrentDirectory") || current_directory.size() >= size ? "" : current_directory;
+  std::string CurrentDirectory(std::uint32_t) override {
+    return Fault("CurrentDirectory") ? "" : "C:\\work";
   }
   std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
   std::string ProgramFile() override { return "C:\\Program Files\\Mountwick\\Mountwick.exe"; }
