@@ -194,7 +194,6 @@ class FakeWorld : public RegistryPort,
   bool MutexHeld() {
     return Locked([&] { return held_ > 0; });
   }
-  static void SetLastError(std::uint32_t code) { last_error_ = code; }
   void JoinAll() {
     for (;;) {
       std::vector<std::thread> threads = Locked([&] { return std::exchange(threads_, {}); });
@@ -360,7 +359,7 @@ class FakeWorld : public RegistryPort,
     if (run_threads_inline) return routine(parameter), true;
     return Locked([&] { return threads_.emplace_back(routine, parameter), true; });
   }
-  std::uint32_t LastError() override { return last_error_; }
+  std::uint32_t LastError() override { return 0; }
   void Sleep(std::uint32_t milliseconds) override {
     Locked([&] { sleeps.push_back(milliseconds); });
   }
@@ -483,7 +482,6 @@ class FakeWorld : public RegistryPort,
   std::uintptr_t next_handle_ = 0x100;
   std::vector<std::thread> threads_;
   std::recursive_mutex guard_;
-  static inline thread_local std::uint32_t last_error_ = 0;
 };
 
 }  // namespace mw::fake
