@@ -123,16 +123,5 @@ TEST_F(Dispatching, ABroadcastDuringANoticeIsHandledRightAfterNotNested) {
   EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Volume.EXE E"});
 }
 
-TEST_F(Dispatching, ARunWhoseThreadCannotStartIsDroppedAndReported) {
-  Start({Bound("Volume", kGenericVolumeId)}, {});
-  world_.FailAlways("StartDetachedThread", 8);
-  world_.system_texts[8] = "メモリ不足です。\r\n";
-  dispatcher_->DispatchVolumeArrival('E');
-  EXPECT_EQ(pending_.Take(), std::nullopt);
-  EXPECT_NE(world_.Texts().at(0).find("アクション = Volume\n\nSysErr(8) メモリ不足です。"),
-            std::string::npos);
-  EXPECT_FALSE(world_.MutexHeld());
-}
-
 }  // namespace
 }  // namespace mw

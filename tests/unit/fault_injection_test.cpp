@@ -1,8 +1,8 @@
 // A volume arrival and a new stick dispatched, replayed failing one call at a
 // time, every fallible call in turn: a clean replay counts the calls, then each
-// replay fails the next of them. Whatever fails, nothing stays open, a failure
-// the user is told of is told once with its own code, and the stored list
-// survives.
+// replay fails the next of them. Whatever fails, nothing stays open or pending,
+// a failure the user is told of is told once with its own code, and the stored
+// list survives.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -91,7 +91,9 @@ TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
     EXPECT_EQ(stage.world.open_keys(), 0u);
     EXPECT_EQ(stage.world.open_sets(), 0u);
     EXPECT_EQ(stage.world.open_processes, 0);
-    const std::string code =  // a failed expansion counts as a line too long
+    EXPECT_FALSE(stage.world.MutexHeld());
+    EXPECT_EQ(stage.pending.Take(), std::nullopt);  // a run whose thread failed is dropped
+    const std::string code =                        // a failed expansion counts as a line too long
         "SysErr(" + std::to_string(call == "ExpandEnvironment" ? 206 : kCode) + ")";
     std::vector<std::string> others;
     for (const std::string& text : stage.world.Texts())
