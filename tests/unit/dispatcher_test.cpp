@@ -1,5 +1,6 @@
 #include "engine/dispatcher.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,15 +15,13 @@ constexpr char kReader[] = "USB\\READER";
 constexpr char kStick[] = "USB\\STICK";
 constexpr std::uintptr_t kArrival = 0x8000, kNodesChanged = 0x0007;
 
-// DEV_BROADCAST_VOLUME as the system lays it out.
-std::vector<unsigned char> Volume(std::uint32_t mask, std::uint16_t flags = 0,
+// DEV_BROADCAST_VOLUME as the system lays it out: size, type, reserved, unit
+// mask, then the 16-bit flags and padding (little-endian).
+std::vector<unsigned char> Volume(std::uint32_t mask, std::uint32_t flags = 0,
                                   std::uint32_t size = 20, std::uint32_t type = 2) {
-  std::vector<unsigned char> bytes(20, 0);
-  std::memcpy(&bytes[0], &size, 4);
-  std::memcpy(&bytes[4], &type, 4);
-  std::memcpy(&bytes[12], &mask, 4);
-  std::memcpy(&bytes[16], &flags, 2);
-  return bytes;
+  const std::uint32_t fields[] = {size, type, 0, mask, flags};
+  std::vector<unsigned char> bytes(sizeof fields);
+  return std::memcpy(bytes.data(), fields, sizeof fields), bytes;
 }
 
 Action Bound(const std::string& name, const std::string& id, const std::string& state = "0") {
@@ -71,6 +70,11 @@ TEST_F(Dispatching, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStoredOrd
                                                  "C:\\M1.EXE G", "C:\\NEW.EXE ", "C:\\V2.EXE A",
                                                  "C:\\V3.EXE A"}));
   EXPECT_TRUE(world_.shown.empty());
+  // The log tells the disabled Action, the others' on one line, and why a broadcast was ignored.
+  for (const char* said : {"ボリュームの到着: E:", "アクション「Off」: 無効",
+                           "ほかのデバイスまたはエントリのアクション 2 件: M1、Case",
+                           "ボリュームの到着を無視しました: ネットワークドライブ"})
+    EXPECT_THAT(world_.activity, testing::Contains(testing::HasSubstr(said)));
 }
 
 TEST_F(Dispatching, OnlyANewDeviceStartsItsActionsWithoutALetterOnce) {
