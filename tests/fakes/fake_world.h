@@ -267,19 +267,16 @@ class FakeWorld : public RegistryPort,
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override {
     if (Fault("ExpandEnvironment")) return 0;
-    std::string out;
-    for (std::size_t i = 0; i < source.size();) {
-      const std::size_t close = source[i] == '%' ? source.find('%', i + 1) : std::string::npos;
-      auto it = close == std::string::npos
-                    ? environment.end()
-                    : environment.find(Fold(source.substr(i + 1, close - i - 1)));
-      // An undefined name stays as written; its closing % may open the next one.
-      if (it != environment.end())
-        out += it->second, i = close + 1;
-      else if (close != std::string::npos)
-        out += source.substr(i, close - i), i = close;
-      else
-        out += source[i++];
+    // Names in any case; an undefined one stays as written.
+    std::string out = source;
+    for (const auto& [name, value] : environment) {
+      for (;;) {
+        std::string upper = out;
+        ToUpper(upper);
+        const std::size_t at = upper.find('%' + name + '%');
+        if (at == std::string::npos) break;
+        out.replace(at, name.size() + 2, value);
+      }
     }
     const auto needed = static_cast<std::uint32_t>(out.size() + 1);
     if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);

@@ -57,7 +57,6 @@ struct Stage {
     };
     dispatcher->DispatchVolumeArrival('E');
     dispatcher->DispatchDeviceListChange();
-    world.JoinAll();
     world.fault = nullptr;
     dispatcher.reset();  // it keeps the key it watches while it lives
     return world.calls - first;
