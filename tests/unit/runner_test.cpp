@@ -17,35 +17,31 @@ Action MakeRun(const std::string& fields, char letter = '\0') {
   return run;
 }
 
-TEST(Runner, ReplacesEveryDriveTokenOnlyInRunsWithALetter) {
-  fake::FakeWorld world;
-  for (const char letter : {'E', '\0'})
-    ExecuteRun(world.platform(),
-               MakeRun("ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", letter));
-  EXPECT_EQ(world.StartedCommands(),
-            (std::vector<std::string>{"E:\\a.exe E %_NEWDRV_%",
-                                      "%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%"}));
-}
-
-TEST(Runner, WaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
-  const std::vector<std::tuple<std::string, char, bool, std::vector<std::uint32_t>>> cases = {
-      {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', true, {1500}},
-      {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', true, {0}},  // never an endless wait
-      {"Ex_RunWaitChk=0;Ex_RunWait=1500", 'E', true, {}},
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', true, {}},  // the label upper-cased
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F', true, {}},        // an unlabelled drive
-      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim", 'E', true, {}},
-      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', false, {}},
-      {"Ex_RunVolume=X;Ex_RunPath=X", 'E', true, {}},  // checks off
-      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0', true, {}},
-      {"Ex_RunPathChk=1", 'H', false, std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
+TEST(Runner, SubstitutesTheLetterWaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
+  constexpr char kApp[] = "C:\\APP.EXE ";
+  // The run, its letter, what started ("": nothing), the sleeps.
+  const std::tuple<std::string, char, std::string, std::vector<std::uint32_t>> cases[] = {
+      // Every token in its own spelling, and only in a run with a letter.
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", 'E', "E:\\a.exe E %_NEWDRV_%", {}},
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_%", '\0', "%_newdrv_%:\\a.exe %_newdrv_%", {}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', kApp, {1500}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', kApp, {0}},  // never an endless wait
+      {"Ex_RunWaitChk=0;Ex_RunWait=1500", 'E', kApp, {}},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', kApp, {}},  // the label upper-cased
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F', kApp, {}},        // an unlabelled drive
+      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim", 'E', kApp, {}},
+      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', "", {}},
+      {"Ex_RunVolume=X;Ex_RunPath=X", 'E', kApp, {}},  // checks off
+      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0', kApp, {}},
+      {"Ex_RunPathChk=1", 'H', "", std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
   };
-  for (const auto& [fields, letter, starts, sleeps] : cases) {
+  for (const auto& [fields, letter, started, sleeps] : cases) {
     fake::FakeWorld world;
     world.volumes = {{"E:\\", "Photos"}, {"F:\\", ""}};
     world.existing_paths = {"E:\\DCIM"};
     EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(fields, letter)), 0u);
-    EXPECT_EQ(world.started.size(), starts ? 1u : 0u) << fields << letter;
+    EXPECT_EQ(world.StartedCommands(), std::vector<std::string>(started.empty() ? 0 : 1, started))
+        << fields << letter;
     EXPECT_EQ(world.sleeps, sleeps) << fields << letter;
     EXPECT_TRUE(world.shown.empty());  // a failed check ends silently
   }
