@@ -73,13 +73,9 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
 }
 
 TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
-  struct Case {
-    std::string line;
-    std::string failing;  // the first such call fails with code 5
-    std::vector<std::string> notices;
-  };
   world_.environment["LONG"] = std::string(520, 'x');
-  const std::vector<Case> cases = {
+  // The line, the call whose first use fails with 5, the notices.
+  const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
       // A program's extension counts only at the end of its path.
       {"E:\\doc.EXE.unknown",
        "",
@@ -98,13 +94,13 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
        {"RegOpenKeyExに失敗しました。\nSysErr(2) 見つかりません。\r\n",
         "拡張子関連付けレジストリの読み出しに失敗しました。"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [line, failing, notices] : cases) {
     world_.shown.clear();
     world_.fault = [&, failed = false](const std::string& call, const std::string&) mutable {
-      return call == c.failing && !std::exchange(failed, true) ? 5L : 0L;
+      return call == failing && !std::exchange(failed, true) ? 5L : 0L;
     };
-    EXPECT_FALSE(LaunchProgram(world_.platform(), c.line, "1")) << c.line;
-    EXPECT_EQ(world_.Texts(), c.notices) << c.line;
+    EXPECT_FALSE(LaunchProgram(world_.platform(), line, "1")) << line;
+    EXPECT_EQ(world_.Texts(), notices) << line;
   }
   EXPECT_TRUE(world_.started.empty());
 }

@@ -79,39 +79,31 @@ TEST(ActivityLog, StampsEveryLineAndKeepsOneOlderFileEachBeginningWithTheByteOrd
 }
 
 TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
-  struct Case {
-    std::string fields;
-    char drive;
-    std::vector<std::uint32_t> ejects;
-    std::vector<std::string> said;
-  };
-  const Case cases[] = {
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', {}, {"ラベル \"CAMERA\" ≠ \"PHOTOS\""}},
+  // The run's fields on drive E, the removal answers, what the log says.
+  const std::tuple<std::string, std::deque<std::uint32_t>, std::vector<std::string>> cases[] = {
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", {}, {"ラベル \"CAMERA\" ≠ \"PHOTOS\""}},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=2",
-       '\0',
        {setup::kCrRemoveVetoed},
        {"起動しました（プロセス ID 1）: C:\\APP.EXE /all", "終了コード 3",
         "取り外し要求 1 / 3: 拒否", "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"}},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0",
-       '\0',
        {setup::kCrRemoveVetoed, 0},
        {"取り外し要求 1 / 無制限: 拒否", "取り外し要求 2 / 無制限: 受け付け",
         "取り外しを終えました"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [fields, ejects, said] : cases) {
     fake::FakeWorld world;
     world.volumes["E:\\"] = "Camera";
     world.exit_code = 3;
     fake::FakeDevice device;
-    device.Multi(setup::kSpdrpHardwareId, {"USB\\VID_1"}).eject_answers = {c.ejects.begin(),
-                                                                           c.ejects.end()};
-    world.Add(device);
+    device.eject_answers = ejects;
+    world.Add(device.Multi(setup::kSpdrpHardwareId, {"USB\\VID_1"}));
     Action run =
-        fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + c.fields);
-    run.DriveLetter = c.drive;
+        fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + fields);
+    run.DriveLetter = 'E';
     ExecuteRun(world.platform(), run);
-    for (const std::string& part : c.said)
-      EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(part))) << c.fields;
+    for (const std::string& part : said)
+      EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(part))) << fields;
   }
 }
 
