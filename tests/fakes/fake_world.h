@@ -65,6 +65,10 @@ inline Action MakeAction(const std::string& fields) {
   return a;
 }
 
+inline std::string Upper(std::string text) {
+  UpperCaseSjis(text.data(), text.size());
+  return text;
+}
 // Upper case, without doubled or trailing backslashes (a drive root keeps its own).
 inline std::string Fold(const std::string& text) {
   std::string out;
@@ -195,11 +199,7 @@ class FakeWorld : public RegistryPort,
     return Locked([&] { return held_ > 0; });
   }
   void JoinAll() {
-    for (;;) {
-      std::vector<std::thread> threads = Locked([&] { return std::exchange(threads_, {}); });
-      if (threads.empty()) return;
-      for (std::thread& thread : threads) thread.join();
-    }
+    for (std::thread& thread : Locked([&] { return std::exchange(threads_, {}); })) thread.join();
   }
 
   // Drives: root ("E:\\") -> label; a missing root fails every query.
@@ -267,17 +267,10 @@ class FakeWorld : public RegistryPort,
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override {
     if (Fault("ExpandEnvironment")) return 0;
-    // Names in any case; an undefined one stays as written.
-    std::string out = source;
-    for (const auto& [name, value] : environment) {
-      for (;;) {
-        std::string upper = out;
-        ToUpper(upper);
-        const std::size_t at = upper.find('%' + name + '%');
-        if (at == std::string::npos) break;
+    std::string out = source;  // names in any case; an undefined one stays as written
+    for (const auto& [name, value] : environment)
+      for (std::size_t at; (at = Upper(out).find('%' + name + '%')) != std::string::npos;)
         out.replace(at, name.size() + 2, value);
-      }
-    }
     const auto needed = static_cast<std::uint32_t>(out.size() + 1);
     if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);
     return needed;
@@ -321,7 +314,7 @@ class FakeWorld : public RegistryPort,
   Window ForegroundWindow() override { return 0; }  // no window in front
   std::string WindowTitle(Window, int) override { return {}; }
 
-  void ToUpper(std::string& text) override { UpperCaseSjis(text.data(), text.size()); }
+  void ToUpper(std::string& text) override { text = Upper(text); }
   int ShowMessageBox(Window owner, const std::string& text, const std::string&,
                      std::uint32_t) override {
     shown.push_back({owner, text});
