@@ -69,6 +69,7 @@ inline std::string Upper(std::string text) {
   UpperCaseSjis(text.data(), text.size());
   return text;
 }
+
 // Upper case, without doubled or trailing backslashes (a drive root keeps its own).
 inline std::string Fold(const std::string& text) {
   std::string out;
