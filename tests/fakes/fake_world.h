@@ -65,6 +65,11 @@ inline Action MakeAction(const std::string& fields) {
   return a;
 }
 
+inline std::string Upper(std::string text) {
+  UpperCaseSjis(text.data(), text.size());
+  return text;
+}
+
 // Upper case, without doubled or trailing backslashes (a drive root keeps its own).
 inline std::string Fold(const std::string& text) {
   std::string out;
@@ -170,10 +175,8 @@ class FakeWorld : public RegistryPort,
   // Processes and the shell.
   std::map<std::string, std::string> environment;      // name (upper case) -> value
   std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
-  std::intptr_t shell_result = 42;
   std::vector<Started> started;
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
-  std::vector<std::uint32_t> timed_waits;
   int open_processes = 0;
   std::uint32_t exit_code = 0;  // of every started program
   std::vector<std::string> StartedCommands() {
@@ -189,7 +192,6 @@ class FakeWorld : public RegistryPort,
 
   // Threads.
   bool run_threads_inline = false;  // a thread runs before StartDetachedThread returns
-  std::size_t threads_started = 0;
   std::vector<std::uint32_t> sleeps;
 
   // The activity log, line by line.
@@ -197,19 +199,13 @@ class FakeWorld : public RegistryPort,
   bool MutexHeld() {
     return Locked([&] { return held_ > 0; });
   }
-  static void SetLastError(std::uint32_t code) { last_error_ = code; }
   void JoinAll() {
-    for (;;) {
-      std::vector<std::thread> threads = Locked([&] { return std::exchange(threads_, {}); });
-      if (threads.empty()) return;
-      for (std::thread& thread : threads) thread.join();
-    }
+    for (std::thread& thread : Locked([&] { return std::exchange(threads_, {}); })) thread.join();
   }
 
   // Drives: root ("E:\\") -> label; a missing root fails every query.
   std::map<std::string, std::string> volumes;
   std::set<std::string> existing_paths;  // compared case-insensitively
-  std::string current_directory = "C:\\work";
 
   // USB devices.
   std::vector<FakeDevice> devices;
@@ -272,20 +268,10 @@ class FakeWorld : public RegistryPort,
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override {
     if (Fault("ExpandEnvironment")) return 0;
-    std::string out;
-    for (std::size_t i = 0; i < source.size();) {
-      const std::size_t close = source[i] == '%' ? source.find('%', i + 1) : std::string::npos;
-      auto it = close == std::string::npos
-                    ? environment.end()
-                    : environment.find(Fold(source.substr(i + 1, close - i - 1)));
-      // An undefined name stays as written; its closing % may open the next one.
-      if (it != environment.end())
-        out += it->second, i = close + 1;
-      else if (close != std::string::npos)
-        out += source.substr(i, close - i), i = close;
-      else
-        out += source[i++];
-    }
+    std::string out = source;  // names in any case; an undefined one stays as written
+    for (const auto& [name, value] : environment)
+      for (std::size_t at; (at = Upper(out).find('%' + name + '%')) != std::string::npos;)
+        out.replace(at, name.size() + 2, value);
     const auto needed = static_cast<std::uint32_t>(out.size() + 1);
     if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);
     return needed;
@@ -302,17 +288,14 @@ class FakeWorld : public RegistryPort,
   void WaitForProcess(Process process) override {
     Locked([&] { started.at(process - 1).waited = true; });
   }
-  bool WaitForProcessEnd(Process, std::uint32_t milliseconds) override {
-    timed_waits.push_back(milliseconds);
-    return !Fault("WaitForProcessEnd");
-  }
+  bool WaitForProcessEnd(Process, std::uint32_t) override { return !Fault("WaitForProcessEnd"); }
   void CloseProcess(Process) override {
     Locked([&] { --open_processes; });
   }
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override {
     shell_calls.emplace_back(file, parameters ? *parameters : "<none>");
     if (long code = Fault("ShellExecuteOpen", file)) return code;
-    return shell_result;
+    return 42;
   }
   std::uint32_t ProcessId(Process process) override { return static_cast<std::uint32_t>(process); }
   bool ExitCode(Process, std::uint32_t* code) override {
@@ -332,7 +315,7 @@ class FakeWorld : public RegistryPort,
   Window ForegroundWindow() override { return 0; }  // no window in front
   std::string WindowTitle(Window, int) override { return {}; }
 
-  void ToUpper(std::string& text) override { UpperCaseSjis(text.data(), text.size()); }
+  void ToUpper(std::string& text) override { text = Upper(text); }
   int ShowMessageBox(Window owner, const std::string& text, const std::string&,
                      std::uint32_t) override {
     shown.push_back({owner, text});
@@ -364,11 +347,10 @@ class FakeWorld : public RegistryPort,
   bool StartDetachedThread(ThreadRoutine routine, void* parameter, std::uint32_t* error) override {
     *error = static_cast<std::uint32_t>(Fault("StartDetachedThread"));
     if (*error) return false;
-    ++threads_started;
     if (run_threads_inline) return routine(parameter), true;
     return Locked([&] { return threads_.emplace_back(routine, parameter), true; });
   }
-  std::uint32_t LastError() override { return last_error_; }
+  std::uint32_t LastError() override { return 0; }
   void Sleep(std::uint32_t milliseconds) override {
     Locked([&] { sleeps.push_back(milliseconds); });
   }
@@ -400,8 +382,8 @@ class FakeWorld : public RegistryPort,
       if (Fold(existing) == Fold(path)) return 0x10;
     return kInvalidFileAttributes;
   }
-  std::string CurrentDirectory(std::uint32_t size) override {
-    return Fault("CurrentDirectory") || current_directory.size() >= size ? "" : current_directory;
+  std::string CurrentDirectory(std::uint32_t) override {
+    return Fault("CurrentDirectory") ? "" : "C:\\work";
   }
   std::string WindowsDirectory() override { return "C:\\WINDOWS"; }
   std::string ProgramFile() override { return "C:\\Program Files\\Mountwick\\Mountwick.exe"; }
@@ -492,7 +474,6 @@ class FakeWorld : public RegistryPort,
   std::uintptr_t next_handle_ = 0x100;
   std::vector<std::thread> threads_;
   std::recursive_mutex guard_;
-  static inline thread_local std::uint32_t last_error_ = 0;
 };
 
 }  // namespace mw::fake

@@ -8,8 +8,6 @@
 namespace mw {
 namespace {
 
-constexpr char kRegTool[] = "C:\\WINDOWS\\System32\\reg.exe ";
-
 TEST(StartupOptions, SlashSOrSetAnywhereOpensTheSettings) {
   fake::FakeWorld world;
   for (const char* line : {"/s", "/Settings", "setup", "RESET", "x/sy"})
@@ -33,23 +31,15 @@ TEST(TrayClicks, ASecondClickWithinTheTimerOrADoubleClickOpensTheSettings) {
 }
 
 TEST(CarryOver, ExportStartsTheWindowlessRegistryToolAndNeverWaits) {
-  for (const bool thread_starts : {true, false}) {  // else the caller starts it
-    fake::FakeWorld world;
-    world.current_directory = "E:\\";
-    world.run_threads_inline = true;
-    if (!thread_starts) world.FailAlways("StartDetachedThread", 8);
-    ExportCarryOver(world.platform(), BuildCarryOverPath(world.platform()));
-    EXPECT_EQ(
-        world.StartedCommands(),
-        std::vector<std::string>{
-            kRegTool +
-            std::string(
-                "export HKCU\\software\\Quillory\\Mountwick \"E:\\\\Mountwick_Verup.inf\" /y")});
-    EXPECT_EQ(world.started.at(0).window, ProcessWindow::None);
-    EXPECT_FALSE(world.started[0].waited || !world.timed_waits.empty() ||
-                 world.open_processes != 0);
-    EXPECT_EQ(world.threads_started, thread_starts ? 1u : 0u);
-  }
+  fake::FakeWorld world;
+  ExportCarryOver(world.platform(), BuildCarryOverPath(world.platform()));
+  world.JoinAll();
+  EXPECT_EQ(world.StartedCommands(),
+            std::vector<std::string>{"C:\\WINDOWS\\System32\\reg.exe export "
+                                     "HKCU\\software\\Quillory\\Mountwick "
+                                     "\"C:\\work\\Mountwick_Verup.inf\" /y"});
+  EXPECT_EQ(world.started.at(0).window, ProcessWindow::None);
+  EXPECT_FALSE(world.started[0].waited || world.open_processes != 0);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "engine/dispatcher.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
@@ -14,15 +16,13 @@ constexpr char kReader[] = "USB\\READER";
 constexpr char kStick[] = "USB\\STICK";
 constexpr std::uintptr_t kArrival = 0x8000, kNodesChanged = 0x0007;
 
-// DEV_BROADCAST_VOLUME as the system lays it out.
-std::vector<unsigned char> Volume(std::uint32_t mask, std::uint16_t flags = 0,
+// DEV_BROADCAST_VOLUME as the system lays it out: size, type, reserved, unit
+// mask, then the 16-bit flags and padding (little-endian).
+std::vector<unsigned char> Volume(std::uint32_t mask, std::uint32_t flags = 0,
                                   std::uint32_t size = 20, std::uint32_t type = 2) {
-  std::vector<unsigned char> bytes(20, 0);
-  std::memcpy(&bytes[0], &size, 4);
-  std::memcpy(&bytes[4], &type, 4);
-  std::memcpy(&bytes[12], &mask, 4);
-  std::memcpy(&bytes[16], &flags, 2);
-  return bytes;
+  const std::uint32_t fields[] = {size, type, 0, mask, flags};
+  std::vector<unsigned char> bytes(sizeof fields);
+  return std::memcpy(bytes.data(), fields, sizeof fields), bytes;
 }
 
 Action Bound(const std::string& name, const std::string& id, const std::string& state = "0") {
@@ -30,27 +30,29 @@ Action Bound(const std::string& name, const std::string& id, const std::string& 
                           ";ExeFile=C:\\" + name + ".EXE %_newdrv_%");
 }
 
-class Dispatching : public ::testing::Test {
- protected:
-  Dispatching() { world_.run_threads_inline = true; }
+// A world with a dispatcher on it; a runner thread runs before its start returns.
+struct Stage {
+  Stage() { world.run_threads_inline = true; }
   void Start(const ActionList& actions, const std::vector<std::string>& devices) {
     for (const std::string& id : devices) Plug(id);
-    SaveActions(world_.platform(), actions);
-    dispatcher_ = std::make_unique<Dispatcher>(world_.platform(), pending_);
+    SaveActions(world.platform(), actions);
+    dispatcher = std::make_unique<Dispatcher>(world.platform(), pending);
   }
   void Plug(const std::string& id) {
-    world_.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {id}));
+    world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {id}));
   }
   void Broadcast(std::uintptr_t wparam, const std::vector<unsigned char>& record = {}) {
-    dispatcher_->OnDeviceChange(wparam, record.empty() ? nullptr : record.data());
+    dispatcher->OnDeviceChange(wparam, record.empty() ? nullptr : record.data());
   }
-  std::vector<std::string> Started() { return world_.StartedCommands(); }
+  std::vector<std::string> Started() { return world.StartedCommands(); }
 
-  fake::FakeWorld world_;
-  DeviceDiffMutex mutex_{world_};
-  PendingRuns pending_{mutex_};
-  std::unique_ptr<Dispatcher> dispatcher_;
+  fake::FakeWorld world;
+  DeviceDiffMutex mutex{world};
+  PendingRuns pending{mutex};
+  std::unique_ptr<Dispatcher> dispatcher;
 };
+
+struct Dispatching : ::testing::Test, Stage {};
 
 TEST_F(Dispatching, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStoredOrder) {
   Start({Bound("V1", kGenericVolumeId), Bound("M1", kGenericMediaId),
@@ -59,31 +61,36 @@ TEST_F(Dispatching, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStoredOrd
         {});
   Broadcast(kArrival, Volume(0x30));        // the lowest drive: E
   Broadcast(kArrival, Volume(1u << 6, 1));  // a medium
+  // Network drives and media, other devices, short records, no drive, a removal.
   for (const auto& ignored :
        {Volume(8, 2), Volume(8, 3), Volume(8, 0, 20, 5), Volume(8, 0, 12), Volume(1u << 26)})
-    Broadcast(kArrival,
-              ignored);          // network drives and media, other devices, short records, no drive
-  Broadcast(0x8004, Volume(8));  // a removal
+    Broadcast(kArrival, ignored);
+  Broadcast(0x8004, Volume(8));
   // Another writer, as the registry editor would be: the next dispatch reads its change.
-  world_.PutString("HKCU\\software\\Quillory\\Mountwick\\1.0\\Actions", "0_ExeFile", "C:\\NEW.EXE");
+  world.PutString("HKCU\\software\\Quillory\\Mountwick\\1.0\\Actions", "0_ExeFile", "C:\\NEW.EXE");
   Broadcast(kArrival, Volume(1));
   EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\V1.EXE E", "C:\\V2.EXE E", "C:\\V3.EXE E",
                                                  "C:\\M1.EXE G", "C:\\NEW.EXE ", "C:\\V2.EXE A",
                                                  "C:\\V3.EXE A"}));
-  EXPECT_TRUE(world_.shown.empty());
+  EXPECT_TRUE(world.shown.empty());
+  // The log tells the disabled Action, the others' on one line, and why a broadcast was ignored.
+  for (const char* said : {"ボリュームの到着: E:", "アクション「Off」: 無効",
+                           "ほかのデバイスまたはエントリのアクション 2 件: M1、Case",
+                           "ボリュームの到着を無視しました: ネットワークドライブ"})
+    EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said)));
 }
 
 TEST_F(Dispatching, OnlyANewDeviceStartsItsActionsWithoutALetterOnce) {
   Start({Bound("Reader", kReader), Bound("ReaderOff", kReader, "1"), Bound("Stick1", kStick),
          Bound("Stick2", kStick), Bound("Volume", kGenericVolumeId)},
         {kReader, kStick});
-  world_.devices[1].present = false;
+  world.devices[1].present = false;
   Broadcast(kNodesChanged);
   // One left and another came between two broadcasts: the count is unchanged.
-  world_.devices[1].present = true;
-  world_.devices[0].present = false;
+  world.devices[1].present = true;
+  world.devices[0].present = false;
   Broadcast(kNodesChanged);
-  world_.devices[0].present = true;
+  world.devices[0].present = true;
   Broadcast(kNodesChanged);
   Broadcast(kNodesChanged);  // the same plugging broadcast again
   // Generic entries stand in every list: they never count as new.
@@ -94,27 +101,27 @@ TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
   Plug(kReader);
   for (const bool at_start : {false, true}) {
     SCOPED_TRACE(at_start ? "at start-up" : "later");
-    world_.shown.clear();
-    if (at_start) world_.FailAlways("OpenUsbDeviceSet", 5);
+    world.shown.clear();
+    if (at_start) world.FailAlways("OpenUsbDeviceSet", 5);
     Start({Bound("Reader", kReader), Bound("Volume", kGenericVolumeId)}, {});
-    world_.FailAlways("OpenUsbDeviceSet", 5);
+    world.FailAlways("OpenUsbDeviceSet", 5);
     Broadcast(kNodesChanged);
-    EXPECT_EQ(world_.shown.size(), at_start ? 2u : 1u);
-    world_.fault = nullptr;
+    EXPECT_EQ(world.shown.size(), at_start ? 2u : 1u);
+    world.fault = nullptr;
     Broadcast(kNodesChanged);  // the first good list after a failed start-up is the baseline
     EXPECT_TRUE(Started().empty());
   }
   Plug(kStick);
-  SaveActions(world_.platform(), {Bound("Stick", kStick)});
+  SaveActions(world.platform(), {Bound("Stick", kStick)});
   Broadcast(kNodesChanged);
   EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Stick.EXE %_newdrv_%"});
 }
 
 TEST_F(Dispatching, ABroadcastDuringANoticeIsHandledRightAfterNotNested) {
   Start({Bound("Volume", kGenericVolumeId)}, {});
-  world_.FailAlways("OpenUsbDeviceSet", 5);
+  world.FailAlways("OpenUsbDeviceSet", 5);
   std::vector<std::string> started_inside = {"no notice"};
-  world_.while_shown = [&] {
+  world.while_shown = [&] {
     Broadcast(kArrival, Volume(1u << 4));
     started_inside = Started();
   };
@@ -123,15 +130,97 @@ TEST_F(Dispatching, ABroadcastDuringANoticeIsHandledRightAfterNotNested) {
   EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Volume.EXE E"});
 }
 
-TEST_F(Dispatching, ARunWhoseThreadCannotStartIsDroppedAndReported) {
-  Start({Bound("Volume", kGenericVolumeId)}, {});
-  world_.FailAlways("StartDetachedThread", 8);
-  world_.system_texts[8] = "メモリ不足です。\r\n";
-  dispatcher_->DispatchVolumeArrival('E');
-  EXPECT_EQ(pending_.Take(), std::nullopt);
-  EXPECT_NE(world_.Texts().at(0).find("アクション = Volume\n\nSysErr(8) メモリ不足です。"),
-            std::string::npos);
-  EXPECT_FALSE(world_.MutexHeld());
+constexpr long kCode = 5;  // ERROR_ACCESS_DENIED, whatever the call
+
+// A volume Action that checks the new drive, runs a program and removes the
+// device with a retry; one without checks; one disabled; and the first again
+// for a stick.
+ActionList DispatchedActions() {
+  const std::string checks =
+      "Eject=1;Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS;Ex_RunPathChk=1;Ex_RunPath=DCIM;"
+      "Ex_RmvRetryChk=1;Ex_RmvWaitChk=1;Ex_RmvRetryCount=2;";
+  const std::string plain = std::string("HardwareID=") + kGenericVolumeId +
+                            ";ExeFile=%WINDIR%\\EXPLORER.EXE %_newdrv_%:\\";
+  return {fake::MakeAction(checks + "HardwareID=" + kGenericVolumeId +
+                           ";ExeFile=C:\\TOOLS\\IMPORT.EXE %_newdrv_%:\\DCIM"),
+          fake::MakeAction(plain), fake::MakeAction(plain + ";State=1"),
+          fake::MakeAction(checks + "HardwareID=USB\\STICK;ExeFile=C:\\TOOLS\\BACKUP.EXE")};
+}
+
+// A volume arrival and a new stick dispatched, replayed failing one call at a
+// time, every fallible call in turn: a clean replay counts the calls, then each
+// replay fails the next of them. Whatever fails, nothing stays open or pending,
+// a failure the user is told of is told once with its own code, and the stored
+// list survives.
+struct Replay : Stage {
+  Replay() {
+    world.environment = {{"WINDIR", "C:\\WINDOWS"}};
+    world.volumes["E:\\"] = "Photos";
+    world.existing_paths = {"E:\\DCIM"};
+    Start(DispatchedActions(), {kReader});
+    fake::FakeDevice stick;  // plugged now
+    stick.eject_answers = {setup::kCrRemoveVetoed, setup::kCrSuccess};
+    world.Add(stick.Multi(setup::kSpdrpHardwareId, {kStick}));
+  }
+  // Both dispatches with their `fail`-th fallible call failing; the calls they made.
+  std::size_t Dispatch(std::size_t fail, std::string& failed) {
+    const std::size_t first = world.calls;
+    world.fault = [&, target = first + fail](const std::string& call, const std::string&) {
+      return world.calls - 1 == target ? (failed = call, kCode) : 0L;
+    };
+    dispatcher->DispatchVolumeArrival('E');
+    dispatcher->DispatchDeviceListChange();
+    world.fault = nullptr;
+    dispatcher.reset();  // it keeps the key it watches while it lives
+    return world.calls - first;
+  }
+};
+
+TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
+  // The failed call's own notice exactly once, or none for what is read again
+  // or taken as "not there".
+  static const std::set<std::string> kSilent = {"OpenKey",        "EnumDevice",
+                                                "GetProperty",    "RequestDeviceEject",
+                                                "GetVolumeLabel", "FileAttributes"};
+  static const std::set<std::string> kTold = {"CreateKey",           "QueryValue",
+                                              "OpenUsbDeviceSet",    "StartProcess",
+                                              "StartDetachedThread", "ExpandEnvironment"};
+  Replay clean;
+  std::string none;
+  const std::size_t count = clean.Dispatch(std::string::npos, none);
+  ASSERT_EQ(clean.world.StartedCommands(),
+            (std::vector<std::string>{"C:\\TOOLS\\IMPORT.EXE E:\\DCIM",
+                                      "C:\\WINDOWS\\EXPLORER.EXE E:\\", "C:\\TOOLS\\BACKUP.EXE "}));
+  ASSERT_EQ(clean.world.eject_requests.size(), 2u);
+  ASSERT_TRUE(clean.world.shown.empty() && none.empty());
+  for (std::size_t k = 0; k < count; ++k) {
+    Replay stage;
+    std::string call;
+    stage.Dispatch(k, call);
+    SCOPED_TRACE("call " + std::to_string(k) + " (" + call + ")");
+    // None: the replay took another path than the clean one.
+    ASSERT_TRUE(kTold.count(call) || kSilent.count(call)) << "no expectation for " << call;
+    EXPECT_EQ(std::make_tuple(stage.world.open_keys(), stage.world.open_sets(),
+                              stage.world.open_processes, stage.world.MutexHeld()),
+              std::make_tuple(0u, 0u, 0, false));   // keys, device sets, processes, the mutex
+    EXPECT_EQ(stage.pending.Take(), std::nullopt);  // a run whose thread failed is dropped
+    const std::string code =                        // a failed expansion counts as a line too long
+        "SysErr(" + std::to_string(call == "ExpandEnvironment" ? 206 : kCode) + ")";
+    std::vector<std::string> others;
+    for (const std::string& text : stage.world.Texts())
+      if (!kTold.count(call) || text.find(code) == std::string::npos) others.push_back(text);
+    EXPECT_EQ(stage.world.shown.size() - others.size(), kTold.count(call));
+    // The one other notice a fault may bring: a run whose command line could
+    // not be read goes on with an empty one, and that start fails on its own.
+    ASSERT_LE(others.size(), 1u);
+    if (!others.empty()) {
+      EXPECT_EQ(call, "QueryValue");
+      EXPECT_NE(others[0].find("起動アプリ = \n\nSysErr(2)"), std::string::npos) << others[0];
+    }
+    ActionList stored;  // a dispatch only reads the list
+    (void)LoadActions(stage.world.platform(), stored);
+    EXPECT_EQ(stored.size(), 4u);
+  }
 }
 
 }  // namespace

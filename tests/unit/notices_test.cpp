@@ -1,8 +1,13 @@
 #include "notices/notices.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "engine/runner.h"
 #include "fakes/fake_world.h"
+#include "notices/activity_log.h"
 #include "notices/bounded_format.h"
 
 namespace mw {
@@ -27,6 +32,80 @@ TEST(Notices, AreFormattedAsTheSystemWouldAndCutAt1023BytesNeverInsideACharacter
             (std::vector<std::string>{
                 std::string(1023, 'x'), std::string(1022, 'x'), "起動アプリ = C:\\%s%n%d.exe",
                 "失敗 x\nSysErr(5) 拒否されました。\r\n", std::string(1015, 'y') + "\nSysErr("}));
+}
+
+// Files in memory; the ANSI text is taken as it is.
+struct MemoryLogFile : LogFilePort {
+  std::map<std::string, std::string> files;
+  int appends = 0;
+
+  std::string LocalAppDataDirectory() override { return "C:\\Users\\u\\AppData\\Local"; }
+  bool CreateFolder(const std::string&) override { return true; }
+  std::int64_t FileSize(const std::string& path) override {
+    return files.contains(path) ? static_cast<std::int64_t>(files[path].size()) : -1;
+  }
+  bool AppendToFile(const std::string& path, const std::string& bytes) override {
+    return ++appends, files[path] += bytes, true;
+  }
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    return files[to] = std::exchange(files[from], {}), files.erase(from), true;
+  }
+  LocalTime Now() override { return {2026, 12, 7, 9, 5, 3, 7}; }
+  std::string AnsiToUtf8(const std::string& text) override { return text; }
+};
+
+constexpr char kLog[] = "C:\\Users\\u\\AppData\\Local\\Mountwick\\activity.log";
+
+TEST(ActivityLog, StampsEveryLineAndKeepsOneOlderFileEachBeginningWithTheByteOrderMark) {
+  MemoryLogFile file;
+  ActivityLog log(file);
+  log.Write("before it is opened");
+  EXPECT_EQ(file.appends, 0);
+  log.Open(ActivityLogPath(file));
+  log.Write("one");
+  log.Write("two\nthree");
+  EXPECT_EQ(file.appends, 2);  // one append per event, however many lines
+  EXPECT_EQ(file.files[kLog],
+            "\xEF\xBB\xBF"
+            "2026-12-07 09:05:03.007 one\r\n2026-12-07 09:05:03.007 two\r\n"
+            "2026-12-07 09:05:03.007 three\r\n");
+  // It keeps one older file and stays within two mebibytes.
+  for (int event = 0; event < 100000; ++event) log.Write(std::string(90, 'x'));
+  ASSERT_EQ(file.files.size(), 2u);
+  for (const auto& [path, text] : file.files) {
+    EXPECT_LE(text.size(), static_cast<std::size_t>(ActivityLog::kRotateBytes)) << path;
+    EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << path;
+  }
+}
+
+TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
+  // The run's fields on drive E, the removal answers, what the log says.
+  const std::tuple<std::string, std::deque<std::uint32_t>, std::vector<std::string>> cases[] = {
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", {}, {"ラベル \"CAMERA\" ≠ \"PHOTOS\""}},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=2",
+       {setup::kCrRemoveVetoed},
+       {"起動しました（プロセス ID 1）: C:\\APP.EXE /all", "終了コード 3",
+        "取り外し要求 1 / 3: 拒否されました（CONFIGRET 23、拒否の種類: アプリケーション）",
+        "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"}},
+      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0",
+       {setup::kCrRemoveVetoed, 0},
+       {"取り外し要求 1 / 無制限: 拒否", "取り外し要求 2 / 無制限: 受け付け",
+        "取り外しを終えました"}},
+  };
+  for (const auto& [fields, ejects, said] : cases) {
+    fake::FakeWorld world;
+    world.volumes["E:\\"] = "Camera";
+    world.exit_code = 3;
+    fake::FakeDevice device;
+    device.eject_answers = ejects;
+    world.Add(device.Multi(setup::kSpdrpHardwareId, {"USB\\VID_1"}));
+    Action run =
+        fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + fields);
+    run.DriveLetter = 'E';
+    ExecuteRun(world.platform(), run);
+    for (const std::string& part : said)
+      EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(part))) << fields;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "engine/decimal.h"
+#include "engine/launcher.h"
 #include "fakes/fake_world.h"
 
 namespace mw {
@@ -17,39 +18,31 @@ Action MakeRun(const std::string& fields, char letter = '\0') {
   return run;
 }
 
-TEST(Runner, ReplacesEveryDriveTokenOnlyInRunsWithALetter) {
-  fake::FakeWorld world;
-  for (const char letter : {'E', '\0'})
-    ExecuteRun(world.platform(),
-               MakeRun("ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", letter));
-  EXPECT_EQ(world.StartedCommands(),
-            (std::vector<std::string>{"E:\\a.exe E %_NEWDRV_%",
-                                      "%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%"}));
-}
-
-TEST(Runner, WaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
-  const std::vector<std::tuple<std::string, char, bool, std::vector<std::uint32_t>>> cases = {
-      {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', true, {1500}},
-      {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', true, {0}},  // never an endless wait
-      {"Ex_RunWaitChk=0;Ex_RunWait=1500", 'E', true, {}},
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', true, {}},  // the label upper-cased
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=Photos", 'E', false, {}},
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'E', false, {}},
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F', true, {}},  // an unlabelled drive
-      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim", 'E', true, {}},
-      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', false, {}},
-      {"Ex_RunPathChk=1;Ex_RunPath=", 'E', true, {}},  // the root
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=X;Ex_RunPathChk=1", 'E', false, {}},
-      {"Ex_RunVolume=X;Ex_RunPath=X", 'E', true, {}},  // checks off
-      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0', true, {}},
-      {"Ex_RunPathChk=1", 'H', false, std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
+TEST(Runner, SubstitutesTheLetterWaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
+  constexpr char kApp[] = "C:\\APP.EXE ";
+  // The run, its letter, what started ("": nothing), the sleeps.
+  const std::tuple<std::string, char, std::string, std::vector<std::uint32_t>> cases[] = {
+      // Every token in its own spelling, and only in a run with a letter.
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", 'E', "E:\\a.exe E %_NEWDRV_%", {}},
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_%", '\0', "%_newdrv_%:\\a.exe %_newdrv_%", {}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', kApp, {1500}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', kApp, {0}},  // never an endless wait
+      {"Ex_RunWaitChk=0;Ex_RunWait=1500", 'E', kApp, {}},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', kApp, {}},  // the label upper-cased
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F', kApp, {}},        // an unlabelled drive
+      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim", 'E', kApp, {}},
+      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', "", {}},
+      {"Ex_RunVolume=X;Ex_RunPath=X", 'E', kApp, {}},  // checks off
+      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0', kApp, {}},
+      {"Ex_RunPathChk=1", 'H', "", std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
   };
-  for (const auto& [fields, letter, starts, sleeps] : cases) {
+  for (const auto& [fields, letter, started, sleeps] : cases) {
     fake::FakeWorld world;
     world.volumes = {{"E:\\", "Photos"}, {"F:\\", ""}};
     world.existing_paths = {"E:\\DCIM"};
     EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(fields, letter)), 0u);
-    EXPECT_EQ(world.started.size(), starts ? 1u : 0u) << fields << letter;
+    EXPECT_EQ(world.StartedCommands(), std::vector<std::string>(started.empty() ? 0 : 1, started))
+        << fields << letter;
     EXPECT_EQ(world.sleeps, sleeps) << fields << letter;
     EXPECT_TRUE(world.shown.empty());  // a failed check ends silently
   }
@@ -59,11 +52,10 @@ TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
   const std::vector<std::tuple<std::string, std::deque<std::uint32_t>, std::size_t>> cases = {
       // the run, the configuration manager's answers in turn, the requests
       {"Eject=0;Ex_RmvRetryChk=1", {23}, 0},
+      {"Eject=1;ExeFile=", {}, 0},  // nothing started, nothing removed
       {"Eject=1;Ex_RmvRetryChk=0", {23}, 1},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=1", {23, 23, 0}, 2},
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=2", {23, 0}, 2},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0", {23, 23, 23, 0}, 4},  // as long as refused
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=none", {23, 23, 0}, 3},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=-3", {23}, 1},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=-99", {23, 23, 0}, 3},
       {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=5", {5, 23}, 1},  // only a veto is repeated
@@ -76,20 +68,11 @@ TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
                MakeRun(fields + ";Ex_RmvWaitChk=1;Ex_RmvWait=1000;Ex_RmvRetryWait=3000"));
     EXPECT_EQ(world.eject_requests.size(), requests) << fields;
     // The program is waited for, then the removal wait, then a pause before each repetition.
-    EXPECT_EQ(world.started.at(0).waited, requests > 0) << fields;
+    EXPECT_EQ(world.started.size() == 1 && world.started[0].waited, requests > 0) << fields;
     std::vector<std::uint32_t> sleeps(requests, 3000);
     if (requests > 0) sleeps[0] = 1000;
     EXPECT_EQ(world.sleeps, sleeps) << fields;
   }
-}
-
-TEST(Runner, AFailedLaunchRequestsNoRemovalAndReturnsTheLastError) {
-  fake::FakeWorld world;
-  world.FailAlways("StartProcess", 2);
-  fake::FakeWorld::SetLastError(1234);
-  EXPECT_EQ(ExecuteRun(world.platform(), MakeRun("Eject=1")), 1234u);
-  EXPECT_TRUE(world.eject_requests.empty());
-  EXPECT_EQ(world.shown.size(), 1u);
 }
 
 TEST(PendingRuns, EachTakerGetsTheLastRunOnceUnderTheNamedMutex) {
@@ -114,12 +97,7 @@ TEST(PendingRuns, EachTakerGetsTheLastRunOnceUnderTheNamedMutex) {
   EXPECT_EQ(world.StartedCommands(), std::vector<std::string>{"C:\\199.EXE "});
 }
 
-TEST(ActionFields, OnlyExactTextsCountAndNumbersTakeTheLeadingDigits) {
-  for (const auto& [state, dispatched, checked] : std::vector<std::tuple<std::string, bool, bool>>{
-           {"0", true, false}, {"1", false, true}, {"", true, true}, {" 1", true, true}}) {
-    EXPECT_EQ(IsDispatched(fake::MakeAction("State=" + state)), dispatched) << state;
-    EXPECT_EQ(IsShownChecked(state), checked) << state;
-  }
+TEST(Decimal, TakesTheLeadingDigitsAfterBlanksAndASignAndClampsTo32Bits) {
   for (const auto& [text, value] :
        std::vector<std::pair<std::string, std::int32_t>>{{"1500ms", 1500},
                                                          {"abc", 0},
@@ -128,6 +106,126 @@ TEST(ActionFields, OnlyExactTextsCountAndNumbersTakeTheLeadingDigits) {
                                                          {"99999999999", 2147483647},
                                                          {"-99999999999", -2147483647 - 1}})
     EXPECT_EQ(DecimalToInt(text), value) << text;
+}
+
+constexpr char kBrowser[] = "\"C:\\PROGRAM FILES\\BROWSER\\BROWSER.EXE\" ";
+constexpr char kStartFailed[] = "アプリケーションの起動に失敗しました。\n\n起動アプリ = ";
+
+// A default browser, a text-file association, and what the system's
+// association search answers for a few documents.
+class Launcher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    world_.environment = {{"WINDIR", "C:\\WINDOWS"}, {"SYSTEMROOT", "C:\\WINDOWS"}};
+    world_.PutString("HKCR\\.html", "", "htmlfile");
+    world_.PutString("HKCR\\htmlfile\\shell\\open\\command", "",
+                     "\"C:\\Program Files\\Browser\\browser.exe\" -url \"%1\"");
+    world_.PutString("HKCR\\.txt", "", "txtfile");
+    world_.PutString("HKCR\\txtfile\\shell\\open\\command", "",
+                     "%SystemRoot%\\system32\\notepad.exe %1");
+    world_.find_executable = {{"C:\\My Files\\Notes.txt", "C:\\WINDOWS\\notepad.exe"},
+                              {"E:\\Photo.jpg", "C:\\Viewer\\view.exe"},
+                              {"E:\\memo.txt", "\"%1\""},
+                              {"E:\\script.txt", "C:\\tools\\open.cmd"},
+                              {"E:\\note.md", "\"%1\""}};
+    world_.system_texts[2] = "見つかりません。\r\n";
+    world_.system_texts[5] = "拒否されました。\r\n";
+  }
+  fake::FakeWorld world_;
+};
+
+TEST_F(Launcher, StartsWhatTheCommandLineNames) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      // The tests run on an upper-cased copy; the start keeps the user's letters.
+      {"c:\\tools\\App.exe /a /Mixed", "c:\\tools\\App.exe /a /Mixed"},
+      {"\"C:\\My Tools\\app.exe\"", "\"C:\\My Tools\\app.exe\" "},
+      {"\"C:\\My Tools\\app.exe\" /X", "\"C:\\My Tools\\app.exe\"  /X"},
+      {"C:\\Run.bat arg", "C:\\Run.bat arg"},
+      {"C:\\TOOL.COM", "C:\\TOOL.COM "},
+      {"C:\\APP.EXE \"a b\" c", "C:\\APP.EXE \"a b\" c "},  // a quote in the middle: no split
+      // The program path alone is quoted, so that no shorter path is tried first.
+      {"C:\\PROGRAM FILES\\A\\B.EXE /X", "\"C:\\PROGRAM FILES\\A\\B.EXE\" /X"},
+      {"C:\\Program Files\\App.exe /x \"E:\\a b.txt\"",
+       "\"C:\\Program Files\\App.exe\" /x  \"E:\\a b.txt\""},
+      {"%WINDIR%\\notepad.exe %UNDEFINED%", "C:\\WINDOWS\\notepad.exe %UNDEFINED%"},
+      // Documents through the association the system reports; a placeholder
+      // answer, or one that is no program, through the registry's own command.
+      {"C:\\My Files\\Notes.txt", "C:\\WINDOWS\\notepad.exe \"C:\\My Files\\Notes.txt\""},
+      {"E:\\Photo.jpg", "C:\\Viewer\\view.exe E:\\Photo.jpg"},
+      {"E:\\memo.txt", "C:\\WINDOWS\\SYSTEM32\\NOTEPAD.EXE E:\\memo.txt"},
+      {"E:\\script.txt", "C:\\WINDOWS\\SYSTEM32\\NOTEPAD.EXE E:\\script.txt"},
+      // Web addresses go to the default browser, mail addresses to the shell.
+      {"http://Example.com/Path", std::string(kBrowser) + "http://Example.com/Path"},
+      {"C:\\APP.EXE http://x.example/", std::string(kBrowser) + "C:\\APP.EXE"},
+      {"mailto:Someone@Example.com", "shell mailto:Someone@Example.com <none>"},
+  };
+  for (const auto& [line, expected] : cases) {
+    world_.started.clear();
+    world_.shell_calls.clear();
+    EXPECT_TRUE(LaunchProgram(world_.platform(), line, "0")) << line;
+    std::vector<std::string> launched = world_.StartedCommands();
+    for (const auto& [file, parameters] : world_.shell_calls)
+      launched.push_back("shell " + file + " " + parameters);
+    EXPECT_EQ(launched, std::vector<std::string>{expected}) << line;
+  }
+  EXPECT_EQ(world_.Texts(), std::vector<std::string>{});
+  EXPECT_EQ(world_.open_processes, 0);
+  EXPECT_EQ(world_.open_keys(), 0u);
+}
+
+TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
+  world_.environment["LONG"] = std::string(520, 'x');
+  // The line, the call whose first use fails with 5, the notices.
+  const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
+      // A program's extension counts only at the end of its path.
+      {"E:\\doc.EXE.unknown",
+       "",
+       {"アプリケーションの関連付けがありません。\n\nドキュメント = E:\\doc.EXE.unknown\n"}},
+      {"%LONG%.EXE", "", {kStartFailed + std::string("%LONG%.EXE\n\nSysErr(206) ")}},
+      {"\"C:\\A B\\X.EXE /Q",
+       "StartProcess",
+       {kStartFailed + std::string(" \"C:\\A B\\X.EXE /Q\n\nSysErr(5) 拒否されました。\r\n")}},
+      {"https://example.com",
+       "OpenKey",
+       {"RegOpenKeyExに失敗しました。\nSysErr(5) 拒否されました。\r\n",
+        "標準ブラウザのPath読み出しに失敗しました。"}},
+      // A placeholder answer without a registered class.
+      {"E:\\note.md",
+       "",
+       {"RegOpenKeyExに失敗しました。\nSysErr(2) 見つかりません。\r\n",
+        "拡張子関連付けレジストリの読み出しに失敗しました。"}},
+  };
+  for (const auto& [line, failing, notices] : cases) {
+    world_.shown.clear();
+    world_.fault = [&, failed = false](const std::string& call, const std::string&) mutable {
+      return call == failing && !std::exchange(failed, true) ? 5L : 0L;
+    };
+    EXPECT_FALSE(LaunchProgram(world_.platform(), line, "1")) << line;
+    EXPECT_EQ(world_.Texts(), notices) << line;
+  }
+  EXPECT_TRUE(world_.started.empty());
+}
+
+TEST_F(Launcher, FindAssociatedProgramCutsTheRegisteredCommandToItsProgram) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"\"C:\\Prog\\Viewer.exe\" \"%1\"", "\"C:\\PROG\\VIEWER.EXE\""},
+      {"C:\\Prog\\viewer.exe /open %1", "C:\\PROG\\VIEWER.EXE"},
+      {"\"C:\\Prog\\viewer.exe", ""},
+      {"rundll32 shell32,OpenAs %1", "RUNDLL32 SHELL32,OPENAS %1"},
+  };
+  std::string program;
+  for (const auto& [registered, expected] : cases) {
+    world_.PutString("HKCR\\.pic", "", "picfile");
+    world_.PutString("HKCR\\picfile\\shell\\open\\command", "", registered);
+    EXPECT_TRUE(FindAssociatedProgram(world_.platform(), "\"E:\\a.b\\x.pic\" more", program));
+    EXPECT_EQ(program, expected) << registered;
+  }
+  // Without a default value the extension itself names the class.
+  world_.PutString("HKCR\\.raw\\shell\\open\\command", "", "C:\\raw.exe %1");
+  EXPECT_TRUE(FindAssociatedProgram(world_.platform(), "E:\\x.raw", program));
+  EXPECT_EQ(program, "C:\\RAW.EXE");
+  EXPECT_FALSE(FindAssociatedProgram(world_.platform(), "E:\\README", program));
+  EXPECT_TRUE(world_.shown.empty());
 }
 
 }  // namespace

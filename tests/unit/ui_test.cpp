@@ -44,19 +44,19 @@ TEST(ActionForm, GeneratesTheNameFromTheDeviceBeforeSlashAndTheCommandAfterBacks
 
 TEST(ActionForm, ChecksDeviceCommandLineThenANameNoOtherActionHas) {
   const ActionList actions = {MakeAction("Name=Reader"), MakeAction("Name=Disk⇒app.exe")};
-  const std::vector<std::tuple<int, std::string, std::string, int, const char*, std::string>>
-      cases = {
-          {-1, "", "Reader", -1, kNoDeviceMessage, "Reader"},
-          {0, "", "Reader", -1, kNoCommandMessage, "Reader"},
-          {0, "x.exe", "Reader", 1, kDuplicateNameMessage, "Reader"},
-          {0, "x.exe", "Reader", 0, nullptr, "Reader"},  // renamed to its own name
-          {0, "x.exe", "reader", -1, nullptr, "reader"},
-          // An empty or untouched name is generated, and kept even when taken.
-          {2, "\"C:\\P F\\view.exe\" x", "", -1, nullptr,
-           "【汎用：任意のドライブ追加時】⇒view.exe\" x"},
-          {0, "C:\\Tools\\app.exe", kNewActionName, -1, kDuplicateNameMessage, "Disk⇒app.exe"},
-          {0, std::string(1100, 'x'), "", -1, nullptr, "Disk⇒" + std::string(1016, 'x')},
-      };
+  // The device, command line and name typed, the selected row, the refusal, the name registered.
+  const std::tuple<int, std::string, std::string, int, const char*, std::string> cases[] = {
+      {-1, "", "Reader", -1, kNoDeviceMessage, "Reader"},
+      {0, "", "Reader", -1, kNoCommandMessage, "Reader"},
+      {0, "x.exe", "Reader", 1, kDuplicateNameMessage, "Reader"},
+      {0, "x.exe", "Reader", 0, nullptr, "Reader"},  // renamed to its own name
+      {0, "x.exe", "reader", -1, nullptr, "reader"},
+      // An empty or untouched name is generated, and kept even when taken.
+      {2, "\"C:\\P F\\view.exe\" x", "", -1, nullptr,
+       "【汎用：任意のドライブ追加時】⇒view.exe\" x"},
+      {0, "C:\\Tools\\app.exe", kNewActionName, -1, kDuplicateNameMessage, "Disk⇒app.exe"},
+      {0, std::string(1100, 'x'), "", -1, nullptr, "Disk⇒" + std::string(1016, 'x')},
+  };
   for (const auto& [device, command_line, name, selection, message, registered] : cases) {
     const FormCheck check =
         ValidateForm({name, false, device, command_line}, Picker(), actions, selection);
