@@ -177,6 +177,7 @@ class FakeWorld : public RegistryPort,
   std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
   std::vector<Started> started;
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
+  std::intptr_t shell_result = 42;                               // what every shell open answers
   int open_processes = 0;
   std::uint32_t exit_code = 0;  // of every started program
   std::vector<std::string> StartedCommands() {
@@ -295,7 +296,7 @@ class FakeWorld : public RegistryPort,
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override {
     shell_calls.emplace_back(file, parameters ? *parameters : "<none>");
     if (long code = Fault("ShellExecuteOpen", file)) return code;
-    return 42;
+    return shell_result;
   }
   std::uint32_t ProcessId(Process process) override { return static_cast<std::uint32_t>(process); }
   bool ExitCode(Process, std::uint32_t* code) override {
