@@ -130,13 +130,22 @@ bool SendArrival(HWND window) {
                              reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, 30000, &result) != 0;
 }
 
-bool WaitForLines(const std::string& path, std::size_t lines, DWORD timeout_ms) {
-  const DWORD start = GetTickCount();
-  while (ReadTimes(path).size() < lines) {
-    if (GetTickCount() - start > timeout_ms) return false;
-    Sleep(2);
-  }
-  return true;
+// Signalled by each start of the child once it has written its time. The
+// benchmark waits on it rather than reading the file over and over: polling
+// would load the wineserver that the start being measured also needs.
+HANDLE ChildStarted() {
+  static const HANDLE event = CreateEventA(nullptr, FALSE, FALSE, "MountwickBenchChildStarted");
+  return event;
+}
+
+bool WaitForChild(DWORD timeout_ms) {
+  return WaitForSingleObject(ChildStarted(), timeout_ms) == WAIT_OBJECT_0;
+}
+
+// A pause before each start measured, so that the last child's console has
+// gone and every sample starts from the same quiet.
+void Settle() {
+  Sleep(50);
 }
 
 struct Summary {
@@ -157,9 +166,11 @@ Summary Summarize(std::vector<double> samples) {
 // One arrival: the milliseconds until the started program wrote its time, or
 // a negative figure when it did not start.
 double TimeArrival(HWND window, const std::string& record, std::size_t lines_before) {
+  Settle();
   const unsigned long long sent = Now();
-  if (!SendArrival(window) || !WaitForLines(record, lines_before + 1, 20000)) return -1;
-  return (ReadTimes(record).back() - sent) / 10000.0;
+  if (!SendArrival(window) || !WaitForChild(20000)) return -1;
+  const std::vector<unsigned long long> times = ReadTimes(record);
+  return times.size() > lines_before ? (times.back() - sent) / 10000.0 : -1;
 }
 
 struct Latencies {
@@ -176,11 +187,13 @@ double TimeDirectStart(const std::string& child, const std::string& record) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
+  Settle();
   const unsigned long long started = Now();
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE,
                       CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup,
                       &info))
     return -1;
+  WaitForChild(20000);
   WaitForSingleObject(info.hProcess, 20000);
   CloseHandle(info.hProcess);
   CloseHandle(info.hThread);
@@ -208,14 +221,12 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
     const double ms = TimeArrival(running.window, record, lines++);
     started = ms >= 0;
     if (started) latencies.after_change.push_back(ms);
-    Sleep(50);
   }
   for (int i = 0; started && i < arrivals; ++i) {
     latencies.floor.push_back(TimeDirectStart(child, floor_record));
     const double ms = TimeArrival(running.window, record, lines++);
     started = ms >= 0;
     if (started) latencies.steady.push_back(ms);
-    Sleep(50);
   }
   Stop(running);
   return latencies;
@@ -224,7 +235,7 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
 std::vector<double> DirectStarts(const std::string& child, const std::string& record, int count) {
   DeleteFileA(record.c_str());
   std::vector<double> latencies;
-  for (double ms = 0; static_cast<int>(latencies.size()) < count; Sleep(50)) {
+  for (double ms = 0; static_cast<int>(latencies.size()) < count;) {
     if ((ms = TimeDirectStart(child, record)) < 0) break;
     latencies.push_back(ms);
   }
@@ -409,9 +420,7 @@ int main(int argc, char** argv) {
   int cycles = 0;
   for (int target : {soak_cycles, long_soak_cycles}) {
     for (; cycles < target; ++cycles) {
-      if (!SendArrival(running.window) ||
-          !WaitForLines(record, static_cast<std::size_t>(cycles) + 1, 20000))
-        break;
+      if (!SendArrival(running.window) || !WaitForChild(20000)) break;
     }
     const SIZE_T now = SettledPrivateBytes(running.process);
     std::printf("private_bytes_after_%d_arrivals %zu ratio_to_floor %.3f growth %lld\n", cycles,
