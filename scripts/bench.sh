@@ -58,7 +58,7 @@ bench_wine() {
       # Into a file, not a pipe: a registry export that Mountwick started may
       # outlive the benchmark holding the inherited output open, and a pipe
       # would then never end.
-      wine arrival_bench.exe "${MOUNTWICK_BENCH_ARRIVALS:-30}" "${MOUNTWICK_BENCH_IDLE_S:-60}" \
+      wine arrival_bench.exe "${MOUNTWICK_BENCH_ARRIVALS:-60}" "${MOUNTWICK_BENCH_IDLE_S:-60}" \
         "${MOUNTWICK_BENCH_SOAK:-300}" "${MOUNTWICK_BENCH_SOAK_LONG:-900}" >"$out/wine-raw.txt"
       tr -d '\r' <"$out/wine-raw.txt"
       echo "size_bytes Mountwick.exe $(stat -c %s Mountwick.exe)"
