@@ -23,8 +23,10 @@ class ThreadPort {
   virtual void ReleaseMutex(Mutex mutex) = 0;
   // CloseHandle.
   virtual void CloseMutex(Mutex mutex) = 0;
-  // CreateThread with the default stack and no flags; the handle is closed at
-  // once. Returns false with *last_error set when the thread cannot start.
+  // Runs routine at once on a thread of its own: a finished thread waiting for
+  // the next routine, else a new one (CreateThread with the default stack, the
+  // handle closed at once). Each routine begins with no last error. Returns
+  // false with *last_error set when no thread can start.
   [[nodiscard]] virtual bool StartDetachedThread(ThreadRoutine routine, void* parameter,
                                                  std::uint32_t* last_error) = 0;
   // GetLastError of the calling thread.
