@@ -401,7 +401,9 @@ TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSett
   const std::string install = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Mountwick";
   const std::string menu = Folder(CSIDL_PROGRAMS) + "\\Mountwick\\Mountwick";
   const std::string startup = Folder(CSIDL_STARTUP) + "\\Mountwick.lnk";
-  ASSERT_EQ(Finish(Launch("\"" + setup + "\" /S /STARTUP"), 120000), 0) << setup;
+  HANDLE installer = Launch("\"" + setup + "\" /S /STARTUP");
+  ASSERT_TRUE(installer) << setup << " did not start: error " << GetLastError();
+  ASSERT_EQ(Finish(installer, 120000), 0) << setup;
   EXPECT_TRUE(Exists(install + "\\readme.txt"));
 
   // Each shortcut starts the installed program in its own folder, which the
