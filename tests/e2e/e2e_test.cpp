@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <sstream>
 #include <string>
@@ -47,8 +48,8 @@ class Case : public ::testing::Test {
   static std::string Read(const std::string& path) { return mw::testfiles::ReadFile(path); }
   static bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != ~0u; }
   template <class Test>
-  static bool WaitUntil(Test test, DWORD timeout_ms) {
-    for (const DWORD start = GetTickCount(); !test(); Sleep(50))
+  static bool WaitUntil(Test test, DWORD timeout_ms, DWORD step_ms = 50) {
+    for (const DWORD start = GetTickCount(); !test(); Sleep(step_ms))
       if (GetTickCount() - start >= timeout_ms) return false;
     return true;
   }
@@ -377,19 +378,36 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   EXPECT_EQ(ReadString(kActionsKey, "0_Ex_RunVolume"), "PHOTOS");
 
   const std::string file = folder_ + "\\Mountwick_Verup.inf";
-  const auto in_file = [&](const std::string& text) {
-    std::string wide;  // the tool writes UTF-16
-    for (char c : text) wide += {c, '\0'};
-    return Read(file).find(wide) != std::string::npos;
+  const auto exported_all = [&](std::initializer_list<std::string> texts) {
+    const std::string content = Read(file);
+    return std::ranges::all_of(texts, [&](const std::string& text) {
+      std::string wide;  // the tool writes UTF-16
+      for (char c : text) wide += {c, '\0'};
+      return content.find(wide) != std::string::npos;
+    });
   };
+  // A key the export carries but Mountwick never reads, large enough that the
+  // export outlasts the answer by far on any machine.
+  HKEY bulk = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kProductKey) + "\\Bulk").c_str(), 0,
+                            nullptr, 0, KEY_SET_VALUE, nullptr, &bulk, nullptr),
+            0);
+  const std::string filler(1000, 'x');
+  for (int i = 0; i < 2000; ++i)
+    RegSetValueExA(bulk, std::to_string(i).c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(filler.c_str()), filler.size() + 1);
+  RegCloseKey(bulk);
+  const DWORD pressed = GetTickCount();
   Press(dialog, IDCANCEL);
-  WaitUntil([&] { return !IsWindow(dialog); }, 5000);
-  const DWORD closed = GetTickCount();
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000, 1));
   ASSERT_TRUE(Send(window, WM_NULL, 0, 0, 20000));
-  const DWORD answered = GetTickCount() - closed;
+  const DWORD answered = GetTickCount() - pressed;
   ASSERT_TRUE(WaitUntil(
-      [&] { return in_file("Quillory\\Mountwick]") && in_file("got %_newdrv_%"); }, 20000));
-  const DWORD exported = GetTickCount() - closed;
+      [&] {
+        return exported_all({"Quillory\\Mountwick]", "got %_newdrv_%", "\"1999\"="});
+      },
+      20000));
+  const DWORD exported = GetTickCount() - pressed;
   EXPECT_LT(answered * 2, exported)
       << "answered after " << answered << " ms, exported after " << exported;
   ASSERT_NO_FATAL_FAILURE(Volume(E)(*this, window));
