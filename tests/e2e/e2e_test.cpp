@@ -386,17 +386,10 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
       return content.find(wide) != std::string::npos;
     });
   };
-  // A key the export carries but Mountwick never reads, large enough that the
-  // export outlasts the answer by far on any machine.
-  HKEY bulk = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (std::string(kProductKey) + "\\Bulk").c_str(), 0,
-                            nullptr, 0, KEY_SET_VALUE, nullptr, &bulk, nullptr),
-            0);
-  const std::string filler(1000, 'x');
+  // Exported but never read by Mountwick: the export now outlasts any answer.
+  const std::string bulk = std::string(kProductKey) + "\\Bulk";
   for (int i = 0; i < 2000; ++i)
-    RegSetValueExA(bulk, std::to_string(i).c_str(), 0, REG_SZ,
-                   reinterpret_cast<const BYTE*>(filler.c_str()), filler.size() + 1);
-  RegCloseKey(bulk);
+    WriteString(bulk.c_str(), std::to_string(i), std::string(1000, 'x'));
   const DWORD pressed = GetTickCount();
   Press(dialog, IDCANCEL);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5000, 1));
