@@ -17,13 +17,13 @@ def read_series(report):
     for line in open(report, encoding="utf-8", errors="replace"):
         floor = re.match(r"floor_createprocess_ms median ([\d.]+) p95 ([\d.]+)", line)
         if floor:
-            series.append(("CreateProcess floor", float(floor[1]), float(floor[2])))
+            series.append(("floor", float(floor[1]), float(floor[2])))
         arrival = re.match(
             r"arrival_to_start_ms actions=(\d+)(?: (\S+))? median ([\d.]+) p95 ([\d.]+)", line)
         if arrival:
             label = {"after_change": f"{arrival[1]}, changed", "steady": f"{arrival[1]}, steady",
                      "log_off": f"{arrival[1]}, log off", "log_on": f"{arrival[1]}, log on"}.get(
-                arrival[2], f"{arrival[1]} Action(s)")
+                arrival[2], f"{arrival[1]} Actions" if arrival[1] != "1" else "1 Action")
             series.append((label, float(arrival[3]), float(arrival[4])))
     return series
 
