@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (input.ConsumeIntegralInRange(0, 7) == 0) world.FailAlways("StartProcess", 2);
   world.shell_result = input.ConsumeIntegralInRange<std::intptr_t>(0, 64);
 
-  const bool started = mw::LaunchProgram(world.platform(), command_line, wait);
+  const bool started = mw::LaunchProgram(world.platform(), command_line, wait).started;
 
   // Whatever was opened is closed again.
   FUZZ_CHECK(world.open_keys() == 0);

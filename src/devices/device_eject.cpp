@@ -18,7 +18,7 @@ const char* VetoTypeText(std::uint32_t veto_type) {
 }
 
 int EjectDevice(const Platform& platform, const std::string& hardware_id,
-                std::uint32_t* veto_type) {
+                const std::string& instance_id, std::uint32_t* veto_type) {
   // Only attached devices, whichever picker mode the Action was made in.
   ScopedDeviceSet set(platform.devices);
   if (!OpenUsbDevices(platform, setup::kDigcfPresent | setup::kDigcfDeviceInterface, set)) {
@@ -27,17 +27,29 @@ int EjectDevice(const Platform& platform, const std::string& hardware_id,
   }
   DeviceElement element;
   for (std::uint32_t index = 0; platform.devices.EnumDevice(set.get(), index, &element); ++index) {
-    DeviceRecord scratch;
-    ReadDeviceProperty(platform.devices, set.get(), element, setup::kSpdrpHardwareId,
-                       scratch.HardwareID, "HARDWAREID", scratch);
-    if (scratch.HardwareID != hardware_id) continue;
+    if (!instance_id.empty()) {
+      // Another device of the same model may have come since; only this one goes.
+      std::string id;
+      std::uint32_t error = 0;
+      if (!platform.devices.GetInstanceId(set.get(), element, &id, &error) || id != instance_id)
+        continue;
+    } else {
+      DeviceRecord scratch;
+      ReadDeviceProperty(platform.devices, set.get(), element, setup::kSpdrpHardwareId,
+                         scratch.HardwareID, "HARDWAREID", scratch);
+      if (scratch.HardwareID != hardware_id) continue;
+    }
     // One request per call, even when several devices share the identifier.
     std::uint32_t type = 0;
     const std::uint32_t result = platform.devices.RequestDeviceEject(element.dev_inst, &type);
     if (veto_type) *veto_type = type;
     return static_cast<int>(result);
   }
-  LogActivity(platform, "取り外し: %s のデバイスはつながっていません", hardware_id);
+  if (instance_id.empty())
+    LogActivity(platform, "取り外し: %s のデバイスはつながっていません", hardware_id);
+  else
+    LogActivity(platform, "取り外し: 到着したデバイス %s はもうつながっていないので、何も求めません",
+                instance_id);
   return 0;
 }
 

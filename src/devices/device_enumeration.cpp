@@ -36,10 +36,11 @@ DeviceRecord ReadRecord(DeviceSetupPort& port, DeviceSetupPort::DeviceSet set,
   return record;
 }
 
-}  // namespace
-
-void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown) {
+// Reads the instance identifiers too when instances is given.
+void Enumerate(const Platform& platform, DeviceList& list, bool AllKnown,
+               DeviceInstances* instances) {
   list.clear();
+  if (instances) instances->clear();
   const std::uint32_t flags =
       AllKnown ? setup::kDigcfDeviceInterface : setup::kDigcfPresent | setup::kDigcfDeviceInterface;
   {
@@ -50,11 +51,29 @@ void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown)
          ++index) {
       DeviceRecord record = ReadRecord(platform.devices, set.get(), element);
       // Two devices of one model share their identifiers: the first one stands for both.
-      if (FindDeviceByHardwareID(record.HardwareID, list) < 0) list.push_back(std::move(record));
+      if (FindDeviceByHardwareID(record.HardwareID, list) >= 0) continue;
+      list.push_back(std::move(record));
+      if (!instances) continue;
+      std::string instance;
+      std::uint32_t error = 0;
+      if (!platform.devices.GetInstanceId(set.get(), element, &instance, &error)) instance.clear();
+      instances->push_back(std::move(instance));
     }
   }
   AddGenericVolumeEntry(list);
   AddGenericMediaEntry(list);
+  if (instances) instances->resize(list.size());
+}
+
+}  // namespace
+
+void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown) {
+  Enumerate(platform, list, AllKnown, nullptr);
+}
+
+void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
+                      DeviceInstances& instances) {
+  Enumerate(platform, list, AllKnown, &instances);
 }
 
 int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list) {

@@ -13,6 +13,14 @@ namespace mw {
 // empty, without generic entries.
 void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown);
 
+// The instance identifier of the device each record of list stands for, by
+// position; empty for the generic entries and where the system gave none.
+using DeviceInstances = std::vector<std::string>;
+
+// As above, and the instance identifiers beside the records.
+void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
+                      DeviceInstances& instances);
+
 // Position of the first record with exactly this HardwareID, or -1.
 int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list);
 

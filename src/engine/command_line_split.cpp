@@ -1,18 +1,21 @@
 #include "engine/command_line_split.h"
 
+#include <algorithm>
+
 namespace mw {
 
 SplitCommandLine SplitParameters(const CasedText& line) {
-  SplitCommandLine split{line, {}};
+  SplitCommandLine split{line, {}, {}};
   const std::string& text = line.upper;
   if (text.empty()) return split;
 
   if (text.front() == '"') {
     const std::size_t close = text.find('"', 1);
     if (close == std::string::npos) {
-      // Never closed: nothing is taken as the program.
+      // Never closed: nothing is taken as the program, and the start fails.
       split.program = {};
       split.parameters = line;
+      split.joint = " ";
     } else {
       split.program = line.Sub(0, close + 1);
       split.parameters = line.Sub(close + 1);
@@ -34,6 +37,7 @@ SplitCommandLine SplitParameters(const CasedText& line) {
   if (end != std::string::npos) {
     split.program = line.Sub(0, end + 4);
     split.parameters = line.Sub(end + 5);
+    split.joint = " ";
   } else {
     split.program = CasedText::Quoted(line);
   }
@@ -69,15 +73,31 @@ std::size_t ProgramPathEnd(std::string_view upper) {
   return std::string_view::npos;
 }
 
-std::string StartedCommand(const CasedText& program, const std::string& parameters) {
-  std::string command = program.original;
-  const std::size_t end = ProgramPathEnd(program.upper);
+std::string StartedCommand(const SplitCommandLine& split) {
+  std::string command = split.program.original;
+  const std::size_t end = ProgramPathEnd(split.program.upper);
   if (end != std::string_view::npos) {
     const std::string path = command.substr(0, end);
     if (path.find(' ') != std::string::npos && path.find('"') == std::string::npos)
       command = '"' + path + '"' + command.substr(end);
   }
-  return command + ' ' + parameters;
+  return command + split.joint + split.parameters.original;
+}
+
+ShellCommand SplitStartedCommand(const std::string& command) {
+  std::size_t end = 0;
+  ShellCommand shell;
+  if (!command.empty() && command.front() == '"') {
+    end = std::min(command.find('"', 1), command.size());
+    shell.file = command.substr(1, end - 1);
+    ++end;
+  } else {
+    end = std::min(command.find_first_of(" \t"), command.size());
+    shell.file = command.substr(0, end);
+  }
+  const std::size_t from = command.find_first_not_of(" \t", std::min(end, command.size()));
+  if (from != std::string::npos) shell.parameters = command.substr(from);
+  return shell;
 }
 
 }  // namespace mw

@@ -25,6 +25,9 @@ struct CasedText {
 struct SplitCommandLine {
   CasedText program;
   CasedText parameters;
+  // What stood between the two in the line: a blank, or nothing when the split
+  // fell at a quote. A program found elsewhere is joined with one blank.
+  std::string joint;
 };
 
 // Splits off the parameters: a leading quoted program, a trailing quoted
@@ -46,10 +49,18 @@ bool NamesProgram(const SplitCommandLine& split);
 // npos when there is none.
 std::size_t ProgramPathEnd(std::string_view upper);
 
-// The command CreateProcess receives: program, a blank, parameters. An
-// unquoted program path with blanks is quoted, and only the path, so that no
-// shorter path ("C:\PROGRAM.EXE" for "C:\PROGRAM FILES\...") is ever tried
-// first while the options after it stay as typed.
-std::string StartedCommand(const CasedText& program, const std::string& parameters);
+// The command CreateProcess receives: program, joint, parameters, so that a
+// line is started exactly as typed. An unquoted program path with blanks is
+// quoted, and only the path, so that no shorter path ("C:\PROGRAM.EXE" for
+// "C:\PROGRAM FILES\...") is ever tried first; nothing else is added.
+std::string StartedCommand(const SplitCommandLine& split);
+
+// A started command taken apart again for the shell: the program file without
+// its quotes, and the parameters after the blanks that follow it.
+struct ShellCommand {
+  std::string file;
+  std::string parameters;
+};
+ShellCommand SplitStartedCommand(const std::string& command);
 
 }  // namespace mw

@@ -25,7 +25,14 @@ Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending)
 // Starts the enabled Actions bound to id. The log tells each of them, each
 // disabled one, and the Actions of other devices together on one line.
 void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
-                            char letter, std::vector<FailedStart>& failures) {
+                            char letter, const std::string& instance,
+                            std::vector<FailedStart>& failures) {
+  // The runs with removal share one: it waits for the last of their programs.
+  unsigned removing = 0;
+  for (const Action& action : actions)
+    removing += BindsDevice(action, id) && IsDispatched(action) && IsFlagOn(action.Eject);
+  const auto group = removing != 0 ? std::make_shared<RemovalGroup>(removing) : nullptr;
+
   std::string others;
   unsigned other_count = 0;
   for (const Action& action : actions) {
@@ -38,7 +45,9 @@ void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, cons
       said.Add("アクション「%s」: 無効なので実行しません", action.Name);
     } else {
       said.Add("アクション「%s」: 実行を始めます", action.Name);
-      StartRun(action, letter, failures);
+      Run run{action, instance, IsFlagOn(action.Eject) ? group : nullptr};
+      run.action.DriveLetter = letter;
+      StartRun(std::move(run), failures);
     }
   }
   if (other_count != 0)
@@ -95,7 +104,7 @@ void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char
     // Said before the lock is released, so that the runners' lines come after.
     ActivityBatch said(platform_);
     said.Add(event, letter);
-    StartBound(said, actions_.Current(), generic_id, letter, failures);
+    StartBound(said, actions_.Current(), generic_id, letter, "", failures);
   }
   ReportFailedStarts(failures);
 }
@@ -106,7 +115,8 @@ void Dispatcher::DispatchDeviceListChange() {
     DeviceDiffLock lock(pending_.mutex());
     ActivityBatch said(platform_);
     DeviceList fresh;
-    EnumerateDevices(platform_, fresh, false);
+    DeviceInstances instances;
+    EnumerateDevices(platform_, fresh, false, instances);
     if (fresh.empty()) {
       // A failed enumeration never replaces the last list.
       said.Add("デバイス一覧の変化: 一覧を取得できませんでした");
@@ -126,10 +136,11 @@ void Dispatcher::DispatchDeviceListChange() {
              static_cast<unsigned>(new_count));
     if (new_count > old_count) {
       const ActionList& actions = actions_.Current();
-      for (const DeviceRecord& device : fresh) {
+      for (std::size_t i = 0; i < fresh.size(); ++i) {
+        const DeviceRecord& device = fresh[i];
         if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue;
         said.Add("新しいデバイス: %s", device.DisplayName);
-        StartBound(said, actions, device.HardwareID, '\0', failures);
+        StartBound(said, actions, device.HardwareID, '\0', instances[i], failures);
       }
     } else if (new_count < old_count) {
       // The list shrank: the Actions are brought up to date, as every changed count
@@ -141,15 +152,18 @@ void Dispatcher::DispatchDeviceListChange() {
   ReportFailedStarts(failures);
 }
 
-void Dispatcher::StartRun(const Action& action, char letter, std::vector<FailedStart>& failures) {
-  Action run = action;
-  run.DriveLetter = letter;
-  pending_.AppendLocked(run);
+void Dispatcher::StartRun(Run run, std::vector<FailedStart>& failures) {
+  const std::string name = run.action.Name;
+  const std::shared_ptr<RemovalGroup> group = run.removal;
+  pending_.AppendLocked(std::move(run));
   std::uint32_t error = 0;
   if (!platform_.threads.StartDetachedThread(&RunnerThread, &runner_context_, &error)) {
-    // No thread will take this run; it must not stay for another runner.
+    // No thread will take this run; it must not stay for another runner, nor
+    // hold back the removal of its group. No other member can have finished:
+    // runners take their runs only once this dispatch lets go of the mutex.
     pending_.DropLastLocked();
-    failures.push_back({action.Name, error});
+    if (group) (void)group->Leave(nullptr);
+    failures.push_back({name, error});
   }
 }
 

@@ -45,9 +45,10 @@ class Dispatcher {
   };
   void DispatchNow(const RoutedDeviceChange& change);
   void DispatchGeneric(const char* generic_id, const char* event, char letter);
+  // instance names the device that arrived; empty for a drive or medium.
   void StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
-                  char letter, std::vector<FailedStart>& failures);
-  void StartRun(const Action& action, char letter, std::vector<FailedStart>& failures);
+                  char letter, const std::string& instance, std::vector<FailedStart>& failures);
+  void StartRun(Run run, std::vector<FailedStart>& failures);
   void ReportFailedStarts(const std::vector<FailedStart>& failures);
 
   Platform platform_;

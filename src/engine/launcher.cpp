@@ -1,5 +1,6 @@
 #include "engine/launcher.h"
 
+#include <cstdio>
 #include <optional>
 
 #include "engine/command_line_split.h"
@@ -40,22 +41,93 @@ std::string Upper(DesktopPort& text, std::string value) {
   return value;
 }
 
-bool CreateAndWait(const Platform& platform, const std::string& command, bool wait,
-                   std::string_view who) {
-  ScopedProcess process(platform.processes);
-  if (!StartCommand(platform, command, ProcessWindow::NewConsole, process)) return false;
-  const std::uint32_t id = platform.processes.ProcessId(process.get());
-  LogActivity(platform, "%s: 起動しました（プロセス ID %u）: %s", who, id, command);
-  if (!wait) return true;
-  const std::uint64_t started = platform.threads.Milliseconds();
-  platform.processes.WaitForProcess(process.get());
+// Seconds since started, as "s.mmm", for the log.
+std::string SecondsSince(const Platform& platform, std::uint64_t started) {
   const auto ran = static_cast<unsigned>(platform.threads.Milliseconds() - started);
+  char text[32];
+  std::snprintf(text, sizeof text, "%u.%03u", ran / 1000, ran % 1000);
+  return text;
+}
+
+// Waits, without a time limit, until no process of the job is left. The count
+// is looked at again now and then, since the port's message is not promised.
+void WaitForEmptyJob(const Platform& platform, ProcessPort::Job job) {
+  for (;;) {
+    std::uint32_t active = 0;
+    if (!platform.processes.ActiveJobProcesses(job, &active) || active == 0) return;
+    const JobMessage message = platform.processes.WaitForJobMessage(job, kJobPollMilliseconds);
+    if (message == JobMessage::ActiveProcessZero) return;
+    if (message == JobMessage::Failed) platform.threads.Sleep(kJobPollMilliseconds);
+  }
+}
+
+// Waits for the started process and then, when it ran in a job, for whatever
+// it started in turn; one log line for each end.
+void WaitForPrograms(const Platform& platform, ProcessPort::Process process, ProcessPort::Job job,
+                     std::uint32_t id, std::string_view who) {
+  const std::uint64_t started = platform.threads.Milliseconds();
+  platform.processes.WaitForProcess(process);
   std::uint32_t code = 0;
-  if (platform.processes.ExitCode(process.get(), &code))
+  if (platform.processes.ExitCode(process, &code))
+    LogActivity(platform, "%s: プログラムが終了しました（プロセス ID %u、終了コード %u、%s 秒）",
+                who, id, code, SecondsSince(platform, started));
+  if (job == 0) return;
+  WaitForEmptyJob(platform, job);
+  LogActivity(platform, "%s: プログラムが始めたプロセスもすべて終了しました（%s 秒）", who,
+              SecondsSince(platform, started));
+}
+
+// A program that asks for administrator rights, through the shell, which asks
+// the user's consent first. A job cannot hold it: only the process is waited for.
+LaunchResult StartElevated(const Platform& platform, const std::string& command, bool wait,
+                           std::string_view who) {
+  LogActivity(platform, "%s: 管理者の権限を求めるプログラムなので、確認を経て起動します", who);
+  const ShellCommand shell = SplitStartedCommand(command);
+  ScopedProcess process(platform.processes);
+  std::uint32_t error = 0;
+  if (!platform.processes.ShellExecuteProcess(shell.file, shell.parameters, process.receive(),
+                                              &error)) {
+    ShowSystemErrorNotice(platform, error, kStartFailed, command);
+    return {false, error};
+  }
+  const std::uint32_t id = process ? platform.processes.ProcessId(process.get()) : 0;
+  LogActivity(platform, "%s: 起動しました（プロセス ID %u）: %s", who, id, command);
+  if (wait && process) WaitForPrograms(platform, process.get(), 0, id, who);
+  return {true, 0};
+}
+
+LaunchResult StartAndWait(const Platform& platform, const std::string& command, bool wait,
+                          std::string_view who) {
+  ProcessPort& processes = platform.processes;
+  ScopedJob job(processes);
+  std::uint32_t error = 0;
+  if (wait && !processes.CreateWaitableJob(job.receive(), &error))
+    LogActivity(platform, "%s: ジョブを作れないので、起動するプロセスだけを待ちます（コード %u）",
+                who, error);
+  // In a job the program starts suspended, so that it is in the job before it
+  // can start anything.
+  ScopedProcess process(processes);
+  ScopedThread thread(processes);
+  if (!processes.StartProcess(command, ProcessWindow::NewConsole, process.receive(), &error,
+                              job ? thread.receive() : nullptr)) {
+    if (error == kErrorElevationRequired) return StartElevated(platform, command, wait, who);
+    ShowSystemErrorNotice(platform, error, kStartFailed, command);
+    return {false, error};
+  }
+  if (job && !processes.AssignToJob(job.get(), process.get(), &error)) {
     LogActivity(platform,
-                "%s: プログラムが終了しました（プロセス ID %u、終了コード %u、%u.%03u 秒）", who,
-                id, code, ran / 1000, ran % 1000);
-  return true;
+                "%s: プロセスをジョブに入れられないので、そのプロセスだけを待ちます（コード %u）",
+                who, error);
+    job.Reset();
+  }
+  if (thread && !processes.ResumeThread(thread.get(), &error)) {
+    ShowSystemErrorNotice(platform, error, kStartFailed, command);
+    return {false, error};
+  }
+  const std::uint32_t id = processes.ProcessId(process.get());
+  LogActivity(platform, "%s: 起動しました（プロセス ID %u）: %s", who, id, command);
+  if (wait) WaitForPrograms(platform, process.get(), job.get(), id, who);
+  return {true, 0};
 }
 
 }  // namespace
@@ -69,10 +141,11 @@ bool StartCommand(const Platform& platform, const std::string& command, ProcessW
 }
 
 bool ShellOpen(const Platform& platform, const std::string& file,
-               const std::optional<std::string>& parameters) {
+               const std::optional<std::string>& parameters, std::uint32_t* error) {
   const std::intptr_t result =
       platform.processes.ShellExecuteOpen(file, parameters ? &*parameters : nullptr);
   if (result > 32) return true;
+  if (error) *error = static_cast<std::uint32_t>(result);
   // The shell's failure is told under the error heading, the same text below it.
   ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result),
                         std::string(kErrorNoticeHeading) + kStartFailed, file);
@@ -137,15 +210,15 @@ bool FindAssociatedProgram(const Platform& platform, const std::string& document
   return Expand(platform.processes, command, program);
 }
 
-bool LaunchProgram(const Platform& platform, const std::string& command_line, bool wait,
-                   std::string_view who) {
+LaunchResult LaunchProgram(const Platform& platform, const std::string& command_line, bool wait,
+                           std::string_view who) {
   std::string expanded;
   const bool fits = Expand(platform.processes, command_line, expanded);
   if (!fits || expanded.empty()) {
     // Neither a line too long for the buffer nor an empty one can be started.
-    ShowSystemErrorNotice(platform, fits ? kErrorFileNotFound : kErrorFilenameTooLong, kStartFailed,
-                          command_line);
-    return false;
+    const std::uint32_t error = fits ? kErrorFileNotFound : kErrorFilenameTooLong;
+    ShowSystemErrorNotice(platform, error, kStartFailed, command_line);
+    return {false, error};
   }
   // Every test works on the upper-cased copy; what is started keeps the
   // user's letters. Upper-casing keeps byte positions, so splits carry over.
@@ -153,9 +226,10 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
   if (line.upper.size() != line.original.size()) line.original = line.upper;
 
   if (line.upper.rfind("MAILTO:", 0) == 0) {
-    if (!ShellOpen(platform, line.original)) return false;
+    std::uint32_t error = 0;
+    if (!ShellOpen(platform, line.original, std::nullopt, &error)) return {false, error};
     LogActivity(platform, "%s: シェルで開きました: %s", who, line.original);
-    return true;
+    return {true, 0};
   }
 
   SplitCommandLine split = SplitParameters(line);
@@ -164,10 +238,11 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
     std::string browser;
     if (!FindAssociatedProgram(platform, "dummy.html", browser)) {
       ShowNotice(platform, "%s", kBrowserNotFound);
-      return false;
+      return {};
     }
     split.parameters = split.program;
     split.program = {browser, browser};
+    split.joint = " ";
   }
 
   if (!NamesProgram(split)) {
@@ -184,24 +259,25 @@ bool LaunchProgram(const Platform& platform, const std::string& command_line, bo
     if (!placeholder && associated_upper != split.program.upper) {
       split.parameters = split.program;
       split.program = {associated_upper, associated};
+      split.joint = " ";
     }
     if (split.program.empty()) {
       ShowNotice(platform, kNoAssociation, line.original);
-      return false;
+      return {};
     }
     if (!associated_is_program) {
       std::string program;
       if (!FindAssociatedProgram(platform, line.original, program)) {
         ShowNotice(platform, "%s", kAssociationUnreadable);
-        return false;
+        return {};
       }
       split.program = {program, program};
       split.parameters = line;
+      split.joint = " ";
     }
   }
 
-  return CreateAndWait(platform, StartedCommand(split.program, split.parameters.original), wait,
-                       who);
+  return StartAndWait(platform, StartedCommand(split), wait, who);
 }
 
 }  // namespace mw

@@ -11,12 +11,26 @@
 namespace mw {
 
 inline constexpr std::size_t kLaunchBufferSize = 512;
+inline constexpr std::uint32_t kErrorElevationRequired = 740;
+// How often a wait for the programs of a job looks at their count again, in
+// case the job's port missed its message.
+inline constexpr std::uint32_t kJobPollMilliseconds = 500;
 
-// Returns true when the target was started (and, with wait and a process
-// created, has ended); false after a notice.
-// who names the start in the activity log.
-[[nodiscard]] bool LaunchProgram(const Platform& platform, const std::string& command_line,
-                                 bool wait, std::string_view who = "テスト実行");
+// What a launch came to: started, or not started after a notice, with the code
+// the failing call gave (0 for a failure that has none, such as a missing
+// association).
+struct LaunchResult {
+  bool started = false;
+  std::uint32_t error = 0;
+  explicit operator bool() const { return started; }
+};
+
+// Starts what the command line names. With wait, returns once the started
+// process and every process it started in turn have ended: the program runs in
+// a job of its own, which nothing ever ends. who names the start in the
+// activity log.
+[[nodiscard]] LaunchResult LaunchProgram(const Platform& platform, const std::string& command_line,
+                                         bool wait, std::string_view who = "テスト実行");
 
 // CreateProcess of command as it stands; false after the start-failure
 // notice. The process, when started, is left in process.
@@ -24,9 +38,10 @@ inline constexpr std::size_t kLaunchBufferSize = 512;
                                 ProcessWindow window, ScopedProcess& process);
 
 // The shell's "open" verb, with parameters when given; false after the
-// start-failure notice.
+// start-failure notice, with the shell's answer in *error when given.
 [[nodiscard]] bool ShellOpen(const Platform& platform, const std::string& file,
-                             const std::optional<std::string>& parameters = std::nullopt);
+                             const std::optional<std::string>& parameters = std::nullopt,
+                             std::uint32_t* error = nullptr);
 
 // The program part of the "open" command that HKEY_CLASSES_ROOT registers for
 // the document's extension, upper-cased and environment-expanded. False when

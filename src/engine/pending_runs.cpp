@@ -20,10 +20,10 @@ void DeviceDiffMutex::Unlock() {
   if (handle_ != 0) threads_.ReleaseMutex(handle_);
 }
 
-std::optional<Action> PendingRuns::Take() {
+std::optional<Run> PendingRuns::Take() {
   DeviceDiffLock lock(mutex_);
   if (runs_.empty()) return std::nullopt;
-  Action run = std::move(runs_.back());
+  Run run = std::move(runs_.back());
   runs_.pop_back();
   return run;
 }

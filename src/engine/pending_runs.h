@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "model/action.h"
+#include "engine/run.h"
 #include "platform/thread_port.h"
 
 namespace mw {
@@ -47,7 +47,7 @@ class PendingRuns {
   DeviceDiffMutex& mutex() { return mutex_; }
 
   // The caller holds the mutex (the dispatcher, for its whole dispatch).
-  void AppendLocked(const Action& run) { runs_.push_back(run); }
+  void AppendLocked(Run run) { runs_.push_back(std::move(run)); }
   // Removes the run that was appended last, when the caller no longer wants it
   // (its thread could not start). The caller holds the mutex.
   void DropLastLocked() {
@@ -55,11 +55,11 @@ class PendingRuns {
   }
 
   // Takes the last run under the mutex; empty when no run waits.
-  std::optional<Action> Take();
+  std::optional<Run> Take();
 
  private:
   DeviceDiffMutex& mutex_;
-  std::vector<Action> runs_;
+  std::vector<Run> runs_;
 };
 
 }  // namespace mw

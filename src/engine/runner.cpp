@@ -86,7 +86,9 @@ void LogRemovalEnd(const Platform& platform, const Action& run, int result) {
               Who(run));
 }
 
-void RemoveDevice(const Platform& platform, const Action& run) {
+// The removal request and its repetitions, with run's waits and retry
+// settings, for the device that arrived when instance names it.
+void RemoveDevice(const Platform& platform, const Action& run, const std::string& instance) {
   if (IsFlagOn(run.Ex_RmvWaitChk)) platform.threads.Sleep(DecimalToWait(run.Ex_RmvWait));
   std::int32_t retries_left = DecimalToInt(run.Ex_RmvRetryCount);
   if (retries_left == 0) retries_left = kUnlimitedRetries;
@@ -98,7 +100,7 @@ void RemoveDevice(const Platform& platform, const Action& run) {
                                                              : "1";
   for (unsigned request = 1;; ++request) {
     std::uint32_t veto_type = 0;
-    const int result = EjectDevice(platform, run.HardwareID, &veto_type);
+    const int result = EjectDevice(platform, run.HardwareID, instance, &veto_type);
     const bool vetoed = result == static_cast<int>(setup::kCrRemoveVetoed);
     LogActivity(platform, "%s: 取り外し要求 %u / %s: %s（CONFIGRET %d%s%s）", Who(run), request, of,
                 RemovalResultText(result), result, vetoed ? "、拒否の種類: " : "",
@@ -128,29 +130,58 @@ std::string SubstituteDriveLetter(std::string command_line, char letter) {
   return command_line;
 }
 
-std::uint32_t ExecuteRun(const Platform& platform, const Action& run) {
+namespace {
+
+// Up to the end of the started programs: 0 when they ran (or a check ended the
+// run), the launcher's code when the start failed.
+struct Work {
+  bool ran = false;
+  std::uint32_t error = 0;
+};
+
+Work RunUntilProgramsEnd(const Platform& platform, const Action& run) {
   const bool has_letter = run.DriveLetter != '\0';
   const std::string command_line =
       has_letter ? SubstituteDriveLetter(run.ExeFile, run.DriveLetter) : run.ExeFile;
 
   if (IsFlagOn(run.Ex_RunWaitChk)) platform.threads.Sleep(DecimalToWait(run.Ex_RunWait));
-  if (has_letter && !NewDrivePasses(platform, run)) return 0;
+  if (has_letter && !NewDrivePasses(platform, run)) return {};
 
-  if (!LaunchProgram(platform, command_line, IsFlagOn(run.Eject), Who(run))) {
-    const std::uint32_t error = platform.threads.LastError();
-    LogActivity(platform, "%s: 起動できませんでした（コード %u: %s）", Who(run), error,
-                SystemText(platform, error));
-    return error;
+  const LaunchResult launched = LaunchProgram(platform, command_line, IsFlagOn(run.Eject), Who(run));
+  if (!launched) {
+    if (launched.error != 0)
+      LogActivity(platform, "%s: 起動できませんでした（コード %u: %s）", Who(run), launched.error,
+                  SystemText(platform, launched.error));
+    else
+      LogActivity(platform, "%s: 起動できませんでした", Who(run));
+    return {false, launched.error};
   }
-  if (IsFlagOn(run.Eject)) RemoveDevice(platform, run);
-  return 0;
+  return {true, 0};
+}
+
+}  // namespace
+
+std::uint32_t ExecuteRun(const Platform& platform, const Run& run) {
+  const Action& action = run.action;
+  const Work work = RunUntilProgramsEnd(platform, action);
+  if (!IsFlagOn(action.Eject)) return work.error;
+  if (!run.removal) {
+    if (work.ran) RemoveDevice(platform, action, run.device_instance);
+    return work.error;
+  }
+  const RemovalGroup::Departure left = run.removal->Leave(work.ran ? &action : nullptr);
+  if (left.still_working != 0 && work.ran)
+    LogActivity(platform, "%s: 同じデバイスのほかのアクション %u 件が終わってから取り外します",
+                Who(action), left.still_working);
+  if (left.remove_as) RemoveDevice(platform, *left.remove_as, run.device_instance);
+  return work.error;
 }
 
 std::uint32_t RunnerThread(void* parameter) {
   // Nothing may leave a thread routine as an exception.
   try {
     auto& context = *static_cast<RunnerContext*>(parameter);
-    std::optional<Action> run = context.pending.Take();
+    std::optional<Run> run = context.pending.Take();
     if (!run) return 0;
     return ExecuteRun(context.platform, *run);
   } catch (...) {

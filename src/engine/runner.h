@@ -23,11 +23,12 @@ struct RunnerContext {
 
 // The thread routine: parameter is the RunnerContext. Takes the last pending
 // run and executes it. Returns 0 when the run ended (also at a failed check),
-// the last error when the launch failed.
+// the launcher's code when the launch failed.
 std::uint32_t RunnerThread(void* parameter);
 
-// One run, from the substitution to the last removal request.
-std::uint32_t ExecuteRun(const Platform& platform, const Action& run);
+// One run, from the substitution to the last removal request: the run's own,
+// or its group's when it is the last of its group to finish.
+std::uint32_t ExecuteRun(const Platform& platform, const Run& run);
 
 // Every "%_newdrv_%" replaced by the letter.
 std::string SubstituteDriveLetter(std::string command_line, char letter);

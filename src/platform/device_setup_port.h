@@ -2,6 +2,7 @@
 // The device setup interface and the configuration manager, one call per
 // method, Win32 semantics kept (last-error values, required sizes).
 #include <cstdint>
+#include <string>
 
 #include "platform/scoped_handle.h"
 
@@ -33,6 +34,11 @@ class DeviceSetupPort {
                                          std::uint32_t property, unsigned char* buffer,
                                          std::uint32_t size, std::uint32_t* required,
                                          std::uint32_t* last_error) = 0;
+  // SetupDiGetDeviceInstanceIdA into a buffer of MAX_DEVICE_ID_LEN + 1 bytes;
+  // false with *last_error when it fails.
+  [[nodiscard]] virtual bool GetInstanceId(DeviceSet set, const DeviceElement& element,
+                                           std::string* instance_id,
+                                           std::uint32_t* last_error) = 0;
   // SetupDiDestroyDeviceInfoList.
   virtual void DestroyDeviceSet(DeviceSet set) = 0;
   // CM_Request_Device_EjectA(dev_inst, veto_type, NULL, 0, 0): *veto_type

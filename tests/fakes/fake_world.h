@@ -90,6 +90,7 @@ struct FakeDevice {
   std::uint32_t dev_inst = 0;                       // assigned when 0
   std::map<std::uint32_t, std::string> properties;  // exactly the bytes the system returns
   std::deque<std::uint32_t> eject_answers;          // the last one repeats; none: kCrSuccess
+  std::string instance_id;                          // "USB\\FAKE\\<dev_inst>" when empty
 
   FakeDevice& Raw(std::uint32_t property, const std::string& bytes) {
     properties[property] = bytes;
@@ -178,7 +179,15 @@ class FakeWorld : public RegistryPort,
   std::vector<Started> started;
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
   std::intptr_t shell_result = 42;                               // what every shell open answers
-  int open_processes = 0;
+  int open_processes = 0, open_jobs = 0;
+  // A started process has ended when it is waited for; what it started in
+  // turn, in its job, is told by these answers, each taken in turn and the
+  // last one repeated (none: the job is empty, the port quiet).
+  std::deque<std::uint32_t> job_counts;
+  std::deque<JobMessage> job_messages;
+  // What happened, in order: "start CMD", "resume", "end CMD", "job N" (a
+  // count read), "job zero" (the port's message), "shell FILE|PARAMS", "eject INSTANCE".
+  std::vector<std::string> timeline;
   std::uint32_t exit_code = 0;  // of every started program
   std::vector<std::string> StartedCommands() {
     return Locked([&] { return Each(started, &Started::command_line); });
@@ -214,6 +223,8 @@ class FakeWorld : public RegistryPort,
   std::size_t property_queries = 0;
   void Add(FakeDevice device) {
     if (device.dev_inst == 0) device.dev_inst = static_cast<std::uint32_t>(devices.size() + 1);
+    if (device.instance_id.empty())
+      device.instance_id = "USB\\FAKE\\" + std::to_string(device.dev_inst);
     devices.push_back(std::move(device));
   }
   std::size_t open_sets() const { return sets_.size(); }
@@ -278,16 +289,64 @@ class FakeWorld : public RegistryPort,
     return needed;
   }
   bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
-                    std::uint32_t* error) override {
+                    std::uint32_t* error, Thread* thread) override {
     *error = static_cast<std::uint32_t>(Fault("StartProcess", command_line));
     if (*error) return false;
     *process = Locked([&] {
+      timeline.push_back("start " + command_line);
       return started.push_back({command_line, false, window}), ++open_processes, started.size();
+    });
+    if (thread) *thread = *process;
+    if (thread) Locked([&] { ++open_processes; });
+    return true;
+  }
+  bool ResumeThread(Thread, std::uint32_t* error) override {
+    *error = static_cast<std::uint32_t>(Fault("ResumeThread"));
+    return Locked([&] { return timeline.push_back("resume"), *error == 0; });
+  }
+  void CloseThread(Thread) override {
+    Locked([&] { --open_processes; });
+  }
+  bool ShellExecuteProcess(const std::string& file, const std::string& parameters,
+                           Process* process, std::uint32_t* error) override {
+    *error = static_cast<std::uint32_t>(Fault("ShellExecuteProcess", file));
+    if (*error) return false;
+    *process = Locked([&] {
+      timeline.push_back("shell " + file + "|" + parameters);
+      return started.push_back({"shell " + file + "|" + parameters}), ++open_processes,
+             started.size();
     });
     return true;
   }
+  bool CreateWaitableJob(Job* job, std::uint32_t* error) override {
+    *error = static_cast<std::uint32_t>(Fault("CreateWaitableJob"));
+    return *error == 0 && Locked([&] { return *job = ++open_jobs, true; });
+  }
+  bool AssignToJob(Job, Process, std::uint32_t* error) override {
+    *error = static_cast<std::uint32_t>(Fault("AssignToJob"));
+    return *error == 0;
+  }
+  bool ActiveJobProcesses(Job, std::uint32_t* count) override {
+    return Locked([&] {
+      *count = Next(job_counts, 0u);
+      return timeline.push_back("job " + std::to_string(*count)), true;
+    });
+  }
+  JobMessage WaitForJobMessage(Job, std::uint32_t) override {
+    return Locked([&] {
+      const JobMessage message = Next(job_messages, JobMessage::TimedOut);
+      if (message == JobMessage::ActiveProcessZero) timeline.push_back("job zero");
+      return message;
+    });
+  }
+  void CloseJob(Job) override {
+    Locked([&] { --open_jobs; });
+  }
   void WaitForProcess(Process process) override {
-    Locked([&] { started.at(process - 1).waited = true; });
+    Locked([&] {
+      started.at(process - 1).waited = true;
+      timeline.push_back("end " + started.at(process - 1).command_line);
+    });
   }
   bool WaitForProcessEnd(Process, std::uint32_t) override { return !Fault("WaitForProcessEnd"); }
   void CloseProcess(Process) override {
@@ -428,9 +487,20 @@ class FakeWorld : public RegistryPort,
     std::memcpy(buffer, it->second.data(), it->second.size());
     return true;
   }
+  bool GetInstanceId(DeviceSet set, const DeviceElement& element, std::string* instance_id,
+                     std::uint32_t* error) override {
+    sets_.at(set);
+    std::size_t position = 0;
+    std::memcpy(&position, element.data, sizeof position);
+    if ((*error = static_cast<std::uint32_t>(Fault("GetInstanceId")))) return false;
+    *instance_id = devices.at(position).instance_id;
+    return true;
+  }
   void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set); }
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     eject_requests.push_back(dev_inst);
+    for (const FakeDevice& device : devices)
+      if (device.dev_inst == dev_inst) Locked([&] { timeline.push_back("eject " + device.instance_id); });
     *veto_type = 3;                                // PNP_VetoWindowsApp, for a refusal
     if (Fault("RequestDeviceEject")) return 0x13;  // CR_FAILURE
     for (FakeDevice& device : devices) {
@@ -450,6 +520,13 @@ class FakeWorld : public RegistryPort,
     std::vector<std::string> texts;
     for (const T& item : items) texts.push_back(item.*field);
     return texts;
+  }
+  template <class T>
+  static T Next(std::deque<T>& answers, T none) {
+    if (answers.empty()) return none;
+    const T answer = answers.front();
+    if (answers.size() > 1) answers.pop_front();
+    return answer;
   }
   long Fault(const std::string& call, const std::string& what = {}) {
     return Locked([&] { return ++calls, fault ? fault(call, what) : 0; });

@@ -146,7 +146,7 @@ TEST(EjectDevice, RequestsOnlyTheFirstAttachedDeviceWithTheExactId) {
   for (const auto& [hardware_id, requests] : cases) {
     fake::FakeWorld world;
     for (std::uint32_t n = 1; n <= devices.size(); ++n)
-      world.Add(FakeDevice{n != 3, n, {}, {n}}.Multi(kId, devices[n - 1]));
+      world.Add(FakeDevice{n != 3, n, {}, {n}, {}}.Multi(kId, devices[n - 1]));
     EXPECT_EQ(EjectDevice(world.platform(), hardware_id),
               requests.empty() ? 0 : static_cast<int>(requests[0]));
     EXPECT_EQ(world.eject_requests, requests) << hardware_id;

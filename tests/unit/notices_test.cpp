@@ -102,7 +102,7 @@ TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
     Action run =
         fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + fields);
     run.DriveLetter = 'E';
-    ExecuteRun(world.platform(), run);
+    ExecuteRun(world.platform(), mw::Run{run});
     for (const std::string& part : said)
       EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(part))) << fields;
   }

@@ -12,14 +12,14 @@ namespace mw {
 namespace {
 
 // A run of C:\APP.EXE for the card reader with the given fields and a letter.
-Action MakeRun(const std::string& fields, char letter = '\0') {
-  Action run = fake::MakeAction("ExeFile=C:\\APP.EXE;HardwareID=USB\\READER;" + fields);
-  run.DriveLetter = letter;
+Run MakeRun(const std::string& fields, char letter = '\0') {
+  Run run{fake::MakeAction("ExeFile=C:\\APP.EXE;HardwareID=USB\\READER;" + fields)};
+  run.action.DriveLetter = letter;
   return run;
 }
 
 TEST(Runner, SubstitutesTheLetterWaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
-  constexpr char kApp[] = "C:\\APP.EXE ";
+  constexpr char kApp[] = "C:\\APP.EXE";
   // The run, its letter, what started ("": nothing), the sleeps.
   const std::tuple<std::string, char, std::string, std::vector<std::uint32_t>> cases[] = {
       // Every token in its own spelling, and only in a run with a letter.
@@ -63,7 +63,7 @@ TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
   for (const auto& [fields, answers, requests] : cases) {
     fake::FakeWorld world;
     world.Add(fake::FakeDevice{
-        true, 0, {{setup::kSpdrpHardwareId, std::string("USB\\READER\0\0", 12)}}, answers});
+        true, 0, {{setup::kSpdrpHardwareId, std::string("USB\\READER\0\0", 12)}}, answers, {}});
     ExecuteRun(world.platform(),
                MakeRun(fields + ";Ex_RmvWaitChk=1;Ex_RmvWait=1000;Ex_RmvRetryWait=3000"));
     EXPECT_EQ(world.eject_requests.size(), requests) << fields;
@@ -94,7 +94,7 @@ TEST(PendingRuns, EachTakerGetsTheLastRunOnceUnderTheNamedMutex) {
   for (auto& taker : takers) taker.join();
   EXPECT_EQ(taken, 199);
   EXPECT_EQ(RunnerThread(&context), 0u);  // none left: ends at once
-  EXPECT_EQ(world.StartedCommands(), std::vector<std::string>{"C:\\199.EXE "});
+  EXPECT_EQ(world.StartedCommands(), std::vector<std::string>{"C:\\199.EXE"});
 }
 
 TEST(Decimal, TakesTheLeadingDigitsAfterBlanksAndASignAndClampsTo32Bits) {
@@ -138,15 +138,15 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       // The tests run on an upper-cased copy; the start keeps the user's letters.
       {"c:\\tools\\App.exe /a /Mixed", "c:\\tools\\App.exe /a /Mixed"},
-      {"\"C:\\My Tools\\app.exe\"", "\"C:\\My Tools\\app.exe\" "},
-      {"\"C:\\My Tools\\app.exe\" /X", "\"C:\\My Tools\\app.exe\"  /X"},
+      {"\"C:\\My Tools\\app.exe\"", "\"C:\\My Tools\\app.exe\""},
+      {"\"C:\\My Tools\\app.exe\" /X", "\"C:\\My Tools\\app.exe\" /X"},
       {"C:\\Run.bat arg", "C:\\Run.bat arg"},
-      {"C:\\TOOL.COM", "C:\\TOOL.COM "},
-      {"C:\\APP.EXE \"a b\" c", "C:\\APP.EXE \"a b\" c "},  // a quote in the middle: no split
+      {"C:\\TOOL.COM", "C:\\TOOL.COM"},
+      {"C:\\APP.EXE \"a b\" c", "C:\\APP.EXE \"a b\" c"},  // a quote in the middle: no split
       // The program path alone is quoted, so that no shorter path is tried first.
       {"C:\\PROGRAM FILES\\A\\B.EXE /X", "\"C:\\PROGRAM FILES\\A\\B.EXE\" /X"},
       {"C:\\Program Files\\App.exe /x \"E:\\a b.txt\"",
-       "\"C:\\Program Files\\App.exe\" /x  \"E:\\a b.txt\""},
+       "\"C:\\Program Files\\App.exe\" /x \"E:\\a b.txt\""},
       {"%WINDIR%\\notepad.exe %UNDEFINED%", "C:\\WINDOWS\\notepad.exe %UNDEFINED%"},
       // Documents through the association the system reports; a placeholder
       // answer, or one that is no program, through the registry's own command.

@@ -110,7 +110,7 @@ TEST(DevicePicker, EnumeratesOnlyWhenTheModeChangesAndConnectedShowsOnlyAttached
   world.Add(fake::FakeDevice{}
                 .Multi(setup::kSpdrpHardwareId, {"USB\\ATTACHED"})
                 .Text(setup::kSpdrpPhysicalDeviceObjectName, "x"));
-  world.Add(fake::FakeDevice{false, 0, {}, {}}.Multi(setup::kSpdrpHardwareId, {"USB\\KNOWN"}));
+  world.Add(fake::FakeDevice{false, 0, {}, {}, {}}.Multi(setup::kSpdrpHardwareId, {"USB\\KNOWN"}));
   DevicePicker picker;
   for (const int mode : {IDX_SHOW_CONNECTED, IDX_SHOW_ALL_KNOWN}) {
     ASSERT_TRUE(SetPickerMode(world.platform(), picker, mode));

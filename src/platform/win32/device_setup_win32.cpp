@@ -56,6 +56,19 @@ bool Win32DeviceSetup::GetProperty(DeviceSet set, const DeviceElement& element,
   return ok != FALSE;
 }
 
+bool Win32DeviceSetup::GetInstanceId(DeviceSet set, const DeviceElement& element,
+                                     std::string* instance_id, std::uint32_t* last_error) {
+  SP_DEVINFO_DATA data;
+  std::memcpy(&data, element.data, sizeof data);
+  char buffer[MAX_DEVICE_ID_LEN + 1] = {};
+  if (!SetupDiGetDeviceInstanceIdA(AsSet(set), &data, buffer, sizeof buffer, nullptr)) {
+    *last_error = GetLastError();
+    return false;
+  }
+  instance_id->assign(buffer);
+  return true;
+}
+
 void Win32DeviceSetup::DestroyDeviceSet(DeviceSet set) {
   SetupDiDestroyDeviceInfoList(AsSet(set));
 }

@@ -1,11 +1,31 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <new>
 #include <vector>
 
 #include "platform/win32/win32_ports.h"
 
 namespace mw::win32 {
+namespace {
+
+// A job and the completion port it reports to, behind one opaque handle.
+struct WaitableJob {
+  HANDLE job = nullptr;
+  HANDLE port = nullptr;
+};
+
+WaitableJob& AsJob(ProcessPort::Job job) {
+  return *reinterpret_cast<WaitableJob*>(job);
+}
+
+void CloseWaitableJob(WaitableJob* job) {
+  if (job->job) CloseHandle(job->job);
+  if (job->port) CloseHandle(job->port);
+  delete job;
+}
+
+}  // namespace
 
 std::uint32_t Win32Processes::ExpandEnvironment(const std::string& source, char* buffer,
                                                 std::uint32_t buffer_size) {
@@ -13,23 +33,107 @@ std::uint32_t Win32Processes::ExpandEnvironment(const std::string& source, char*
 }
 
 bool Win32Processes::StartProcess(const std::string& command_line, ProcessWindow window,
-                                  Process* process, std::uint32_t* last_error) {
+                                  Process* process, std::uint32_t* last_error, Thread* thread) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
   // CreateProcessA may write into its command line, so it gets a copy.
   std::vector<char> command(command_line.begin(), command_line.end());
   command.push_back('\0');
-  const DWORD flags = window == ProcessWindow::None ? CREATE_NO_WINDOW
-                                                    : CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP;
+  const DWORD flags = (window == ProcessWindow::None ? CREATE_NO_WINDOW
+                                                     : CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP) |
+                      (thread ? CREATE_SUSPENDED : 0);
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                         &startup, &info)) {
     *last_error = GetLastError();
     return false;
   }
-  CloseHandle(info.hThread);
+  if (thread)
+    *thread = reinterpret_cast<Thread>(info.hThread);
+  else
+    CloseHandle(info.hThread);
   *process = reinterpret_cast<Process>(info.hProcess);
   return true;
+}
+
+bool Win32Processes::ResumeThread(Thread thread, std::uint32_t* last_error) {
+  if (::ResumeThread(reinterpret_cast<HANDLE>(thread)) != static_cast<DWORD>(-1)) return true;
+  *last_error = GetLastError();
+  return false;
+}
+
+void Win32Processes::CloseThread(Thread thread) {
+  CloseHandle(reinterpret_cast<HANDLE>(thread));
+}
+
+bool Win32Processes::ShellExecuteProcess(const std::string& file, const std::string& parameters,
+                                         Process* process, std::uint32_t* last_error) {
+  SHELLEXECUTEINFOA info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+  info.lpVerb = "open";
+  info.lpFile = file.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExA(&info)) {
+    *last_error = GetLastError();
+    return false;
+  }
+  *process = reinterpret_cast<Process>(info.hProcess);
+  return true;
+}
+
+bool Win32Processes::CreateWaitableJob(Job* job, std::uint32_t* last_error) {
+  auto* made = new (std::nothrow) WaitableJob;
+  if (!made) {
+    *last_error = ERROR_NOT_ENOUGH_MEMORY;
+    return false;
+  }
+  made->job = CreateJobObjectA(nullptr, nullptr);
+  made->port = made->job ? CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1) : nullptr;
+  JOBOBJECT_ASSOCIATE_COMPLETION_PORT port = {made->job, made->port};
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+  if (!made->port ||
+      !SetInformationJobObject(made->job, JobObjectAssociateCompletionPortInformation, &port,
+                               sizeof port) ||
+      !SetInformationJobObject(made->job, JobObjectExtendedLimitInformation, &limits,
+                               sizeof limits)) {
+    *last_error = GetLastError();
+    CloseWaitableJob(made);
+    return false;
+  }
+  *job = reinterpret_cast<Job>(made);
+  return true;
+}
+
+bool Win32Processes::AssignToJob(Job job, Process process, std::uint32_t* last_error) {
+  if (AssignProcessToJobObject(AsJob(job).job, reinterpret_cast<HANDLE>(process))) return true;
+  *last_error = GetLastError();
+  return false;
+}
+
+bool Win32Processes::ActiveJobProcesses(Job job, std::uint32_t* count) {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+  if (!QueryInformationJobObject(AsJob(job).job, JobObjectBasicAccountingInformation, &info,
+                                 sizeof info, nullptr))
+    return false;
+  *count = info.ActiveProcesses;
+  return true;
+}
+
+JobMessage Win32Processes::WaitForJobMessage(Job job, std::uint32_t milliseconds) {
+  DWORD message = 0;
+  ULONG_PTR key = 0;
+  LPOVERLAPPED detail = nullptr;
+  if (GetQueuedCompletionStatus(AsJob(job).port, &message, &key, &detail, milliseconds))
+    return message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO ? JobMessage::ActiveProcessZero
+                                                         : JobMessage::Other;
+  return GetLastError() == WAIT_TIMEOUT ? JobMessage::TimedOut : JobMessage::Failed;
+}
+
+void Win32Processes::CloseJob(Job job) {
+  CloseWaitableJob(&AsJob(job));
 }
 
 void Win32Processes::WaitForProcess(Process process) {

@@ -29,7 +29,16 @@ class Win32Processes : public ProcessPort {
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override;
   bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
-                    std::uint32_t* last_error) override;
+                    std::uint32_t* last_error, Thread* thread) override;
+  bool ResumeThread(Thread thread, std::uint32_t* last_error) override;
+  void CloseThread(Thread thread) override;
+  bool ShellExecuteProcess(const std::string& file, const std::string& parameters,
+                           Process* process, std::uint32_t* last_error) override;
+  bool CreateWaitableJob(Job* job, std::uint32_t* last_error) override;
+  bool AssignToJob(Job job, Process process, std::uint32_t* last_error) override;
+  bool ActiveJobProcesses(Job job, std::uint32_t* count) override;
+  JobMessage WaitForJobMessage(Job job, std::uint32_t milliseconds) override;
+  void CloseJob(Job job) override;
   void WaitForProcess(Process process) override;
   bool WaitForProcessEnd(Process process, std::uint32_t milliseconds) override;
   void CloseProcess(Process process) override;
@@ -85,6 +94,8 @@ class Win32DeviceSetup : public DeviceSetupPort {
   bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
                    unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
                    std::uint32_t* last_error) override;
+  bool GetInstanceId(DeviceSet set, const DeviceElement& element, std::string* instance_id,
+                     std::uint32_t* last_error) override;
   void DestroyDeviceSet(DeviceSet set) override;
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override;
 };
