@@ -188,6 +188,7 @@ class FakeWorld : public RegistryPort,
   // What happened, in order: "start CMD", "resume", "end CMD", "job N" (a
   // count read), "job zero" (the port's message), "shell FILE|PARAMS", "eject INSTANCE".
   std::vector<std::string> timeline;
+  std::function<void()> while_running;  // runs once, inside the next wait for a process
   std::uint32_t exit_code = 0;  // of every started program
   std::vector<std::string> StartedCommands() {
     return Locked([&] { return Each(started, &Started::command_line); });
@@ -343,6 +344,7 @@ class FakeWorld : public RegistryPort,
     Locked([&] { --open_jobs; });
   }
   void WaitForProcess(Process process) override {
+    if (while_running) std::exchange(while_running, nullptr)();
     Locked([&] {
       started.at(process - 1).waited = true;
       timeline.push_back("end " + started.at(process - 1).command_line);

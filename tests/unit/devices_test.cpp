@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "devices/device_eject.h"
@@ -132,26 +133,32 @@ TEST(DisplayName, ComposedFromTheFourSources) {
   }
 }
 
-TEST(EjectDevice, RequestsOnlyTheFirstAttachedDeviceWithTheExactId) {
+TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheFirstAttachedOneWithTheExactId) {
   // Device n answers n, to tell which one did; 3 is only known.
   const std::vector<std::vector<std::string>> devices = {
       {"OTHER"}, {"USB\\VID_1&PID_2", "USB\\VID_1"}, {"GONE"}, {"SAME"}, {"SAME"}};
-  const std::vector<std::pair<std::string, std::vector<std::uint32_t>>> cases = {
-      {"USB\\VID_1&PID_2USB\\VID_1", {2}},  // the joined identifiers
-      {"SAME", {4}},                        // two of one model: the first only
-      {"USB\\VID_1&PID_2", {}},             // one string of a list is not the device
-      {"same", {}},
-      {"GONE", {}},  // known, not attached
+  // The identifier, the instance that arrived ("": none), the requests.
+  const std::tuple<std::string, std::string, std::vector<std::uint32_t>> cases[] = {
+      {"USB\\VID_1&PID_2USB\\VID_1", "", {2}},  // the joined identifiers
+      {"SAME", "", {4}},                          // two of one model: the first only
+      {"SAME", "USB\\FAKE\\5", {5}},              // ... unless the other one arrived
+      {"GONE", "USB\\FAKE\\3", {}},               // the one that arrived has left
+      {"USB\\VID_1&PID_2", "", {}},               // one string of a list is not the device
+      {"same", "", {}},
+      {"GONE", "", {}},  // known, not attached
   };
-  for (const auto& [hardware_id, requests] : cases) {
+  for (const auto& [hardware_id, instance, requests] : cases) {
     fake::FakeWorld world;
     for (std::uint32_t n = 1; n <= devices.size(); ++n)
       world.Add(FakeDevice{n != 3, n, {}, {n}, {}}.Multi(kId, devices[n - 1]));
-    EXPECT_EQ(EjectDevice(world.platform(), hardware_id),
+    EXPECT_EQ(EjectDevice(world.platform(), hardware_id, instance),
               requests.empty() ? 0 : static_cast<int>(requests[0]));
-    EXPECT_EQ(world.eject_requests, requests) << hardware_id;
+    EXPECT_EQ(world.eject_requests, requests) << hardware_id << instance;
     EXPECT_EQ(world.open_flags, std::vector<std::uint32_t>{0x12});
     EXPECT_EQ(world.open_sets(), 0u);
+    if (!instance.empty() && requests.empty()) {
+      EXPECT_THAT(world.activity, testing::ElementsAre(testing::HasSubstr("もうつながっていない")));
+    }
   }
 }
 

@@ -130,6 +130,36 @@ TEST_F(Dispatching, ABroadcastDuringANoticeIsHandledRightAfterNotNested) {
   EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Volume.EXE E"});
 }
 
+// Three Actions with removal on one stick, one of which cannot start, and one
+// without: one request, after both programs, with the waits of the one that
+// ended last, for the stick that arrived even when another of its model came
+// since and is listed first.
+TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgram) {
+  const std::string stick = std::string(";State=0;HardwareID=") + kStick;
+  const std::string removal = ";Eject=1;Ex_RmvWaitChk=1;Ex_RmvWait=";
+  Start({fake::MakeAction("Name=A;ExeFile=C:\\A.EXE" + stick + removal + "100"),
+         fake::MakeAction("Name=B;ExeFile=C:\\B.EXE" + stick + removal + "200"),
+         fake::MakeAction("Name=Fails;ExeFile=C:\\NONE.EXE" + stick + removal + "300"),
+         fake::MakeAction("Name=Keep;ExeFile=C:\\KEEP.EXE" + stick)},
+        {});
+  world.fault = [](const std::string& call, const std::string& what) {
+    return call == "StartProcess" && what == "C:\\NONE.EXE" ? 2L : 0L;
+  };
+  Plug(kStick);
+  world.while_running = [&] {
+    fake::FakeDevice twin{true, 9, {}, {}, "USB\\FAKE\\TWIN"};
+    world.devices.insert(world.devices.begin(), twin.Multi(setup::kSpdrpHardwareId, {kStick}));
+  };
+  Broadcast(kNodesChanged);
+  EXPECT_EQ(world.timeline,
+            (std::vector<std::string>{"start C:\\A.EXE", "resume", "end C:\\A.EXE", "job 0",
+                                      "start C:\\B.EXE", "resume", "end C:\\B.EXE", "job 0",
+                                      "eject USB\\FAKE\\1", "start C:\\KEEP.EXE"}));
+  EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>{200});
+  EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(
+                                  "アクション「A」: 同じデバイスのほかのアクション 2 件が終わってから")));
+}
+
 constexpr long kCode = 5;  // ERROR_ACCESS_DENIED, whatever the call
 
 // A volume Action that checks the new drive, runs a program and removes the

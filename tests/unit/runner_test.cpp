@@ -1,5 +1,6 @@
 #include "engine/runner.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -72,6 +73,44 @@ TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
     std::vector<std::uint32_t> sleeps(requests, 3000);
     if (requests > 0) sleeps[0] = 1000;
     EXPECT_EQ(world.sleeps, sleeps) << fields;
+  }
+}
+
+TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
+  using M = JobMessage;
+  // The run, the call that fails, the job's counts and messages; what happened, the sleeps, a log line.
+  const std::tuple<std::string, std::string, std::deque<std::uint32_t>, std::deque<M>,
+                   std::vector<std::string>, std::vector<std::uint32_t>, std::string>
+      cases[] = {
+          {"Eject=1", "", {2, 1, 0}, {M::Other, M::TimedOut},
+           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "job 2", "job 1", "job 0",
+            "eject USB\\FAKE\\1"}, {}, "始めたプロセスもすべて終了しました"},
+          {"Eject=1", "", {1}, {M::ActiveProcessZero},
+           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "job 1", "job zero",
+            "eject USB\\FAKE\\1"}, {}, "プログラムが終了しました"},
+          {"Eject=1", "", {1, 0}, {M::Failed},  // a port that fails does not spin
+           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "job 1", "job 0",
+            "eject USB\\FAKE\\1"}, {kJobPollMilliseconds}, "すべて終了しました"},
+          // Without a job only the process is waited for, and the log says so.
+          {"Eject=1", "CreateWaitableJob", {1}, {},
+           {"start C:\\APP.EXE", "end C:\\APP.EXE", "eject USB\\FAKE\\1"}, {},
+           "ジョブを作れないので"},
+          {"Eject=1", "AssignToJob", {1}, {},
+           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "eject USB\\FAKE\\1"}, {},
+           "ジョブに入れられないので"},
+          {"Eject=0", "", {1}, {}, {"start C:\\APP.EXE"}, {}, "起動しました"},
+      };
+  for (const auto& [fields, failing, counts, messages, timeline, sleeps, said] : cases) {
+    fake::FakeWorld world;
+    world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
+    world.job_counts = counts;
+    world.job_messages = messages;
+    if (!failing.empty()) world.FailAlways(failing, 5);
+    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(fields)), 0u);
+    EXPECT_EQ(world.timeline, timeline) << failing;
+    EXPECT_EQ(world.sleeps, sleeps) << failing;
+    EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said))) << failing;
+    EXPECT_EQ(world.open_jobs + world.open_processes, 0) << failing;
   }
 }
 
@@ -204,6 +243,36 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
     EXPECT_EQ(world_.Texts(), notices) << line;
   }
   EXPECT_TRUE(world_.started.empty());
+}
+
+// CreateProcess answers 740: the same program and parameters go to the shell,
+// which asks for consent; the process it returns is waited for.
+TEST_F(Launcher, AProgramThatAsksForAdministratorRightsStartsThroughTheConsentPrompt) {
+  world_.FailAlways("StartProcess", kErrorElevationRequired);
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\Program Files\\Disk\\tool.exe /x:\"y z\" -o", "C:\\Program Files\\Disk\\tool.exe|/x:\"y z\" -o"},
+      {"\"C:\\My Tools\\app.exe\"\t/X", "C:\\My Tools\\app.exe|/X"},
+      {"C:\\APP.EXE", "C:\\APP.EXE|"},
+  };
+  for (const auto& [line, shell] : cases) {
+    world_.started.clear();
+    EXPECT_TRUE(LaunchProgram(world_.platform(), line, true)) << line;
+    ASSERT_EQ(world_.started.size(), 1u) << line;
+    EXPECT_EQ(world_.started[0].command_line, "shell " + shell);
+    EXPECT_TRUE(world_.started[0].waited) << line;
+  }
+  // A declined prompt is a failed start with its own code, which the run ends with.
+  world_.system_texts[1223] = "取り消されました。";
+  world_.fault = [](const std::string& call, const std::string&) {
+    return call == "StartProcess" ? 740L : call == "ShellExecuteProcess" ? 1223L : 0L;
+  };
+  world_.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
+  EXPECT_EQ(ExecuteRun(world_.platform(), MakeRun("Eject=1;ExeFile=C:\\DISK.EXE /a")), 1223u);
+  EXPECT_EQ(world_.Texts(), std::vector<std::string>{std::string(kStartFailed) +
+                                                     "C:\\DISK.EXE /a\n\nSysErr(1223) 取り消されました。"});
+  EXPECT_THAT(world_.activity, testing::Contains(testing::HasSubstr("コード 1223: 取り消されました。")));
+  EXPECT_TRUE(world_.eject_requests.empty());
+  EXPECT_EQ(world_.open_jobs + world_.open_processes, 0);
 }
 
 TEST_F(Launcher, FindAssociatedProgramCutsTheRegisteredCommandToItsProgram) {
