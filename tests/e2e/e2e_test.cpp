@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -227,6 +228,36 @@ Step LogSays(std::vector<const char8_t*> parts) {
   };
 }
 
+// The removal requests of the log, exactly one of them, made after the last of
+// `ends` programs had ended by its own clock (the same local time as the log's).
+Step RemovedOnceAfterTheLastEnd(std::size_t ends) {
+  return [=](Case& c, HWND) {
+    const auto lines = [&](const std::string& text, const std::string& mark) {
+      std::vector<std::string> found;
+      std::istringstream in(text);
+      for (std::string line; std::getline(in, line);)
+        if (line.find(mark) != std::string::npos) found.push_back(line);
+      return found;
+    };
+    const std::string done = reinterpret_cast<const char*>(u8"取り外しを終えました");
+    ASSERT_TRUE(c.WaitUntil([&] { return c.Read(kActivityLog).find(done) != std::string::npos; },
+                            20000));
+    const std::vector<std::string> ended = lines(c.Read(c.record_), "ended ");
+    const std::vector<std::string> asked =
+        lines(c.Read(kActivityLog), reinterpret_cast<const char*>(u8"取り外し要求"));
+    ASSERT_EQ(ended.size(), ends);
+    ASSERT_EQ(asked.size(), 1u);
+    const std::string asked_at = asked[0].substr(asked[0].find(' ') + 1, 12);  // HH:MM:SS.mmm
+    for (const std::string& end : ended) EXPECT_GE(asked_at, end.substr(6, 12)) << asked[0];
+  };
+}
+// A batch file that hands its program on with "start" and ends at once.
+constexpr char kHandOff[] = "mw_handoff.bat";
+const Step kWriteHandOff = [](Case& c, HWND) {
+  std::ofstream(c.Bin() + "\\" + kHandOff, std::ios::binary)
+      << "@start \"\" \"" << c.Child() << "\" handed --sleep-ms=2500\r\n";
+};
+
 struct Row {
   const char* name;
   std::vector<Fields> actions;  // stored, or exported into the carry-over file
@@ -299,6 +330,18 @@ const Row kRows[] = {
                         u8"終了コード 0", u8"アクション「Ran」: 取り外しを終えました"})},
      .runs = {"ran"},
      .child_sleep_ms = "1500"},
+    // Wine grants every removal; the time of the one request tells what it waited for.
+    {.name = "AProgramHandedOnByABatchFileIsWaitedForBeforeTheRemoval",
+     .actions = {Case::Action("HandOff", kStick, "",
+                              {{"Eject", "1"}, {"ExeFile", Case::Bin() + "\\" + kHandOff}})},
+     .steps = {kWriteHandOff, Plug(kStick), kNodesChanged, RemovedOnceAfterTheLastEnd(1),
+               LogSays({u8"始めたプロセスもすべて終了しました"})},
+     .runs = {"handed|--sleep-ms=2500"}},
+    {.name = "TwoActionsOnOneDeviceAskForItsRemovalOnceAfterTheLaterProgram",
+     .actions = {Case::Action("Short", kStick, "short --sleep-ms=300", {{"Eject", "1"}}),
+                 Case::Action("Long", kStick, "long --sleep-ms=2500", {{"Eject", "1"}})},
+     .steps = {Plug(kStick), kNodesChanged, RemovedOnceAfterTheLastEnd(2)},
+     .runs = {"short|--sleep-ms=300", "long|--sleep-ms=2500"}},
     {.name = "TheCarryOverFileAnsweredYesIsImportedAndDispatched",
      .actions = {Case::Action("Imported", kVolumeId, "imported %_newdrv_%")},
      .steps = {Volume(E)},
@@ -313,6 +356,49 @@ const Row kRows[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rows, Arrival, ::testing::ValuesIn(kRows),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// Each command line, started by a drive's arrival, reaches its program as the
+// system's own parser reads the line started directly: what the child's C
+// runtime parsed, and which module ran.
+TEST_F(Case, EveryCommandLineReachesItsProgramExactlyAsTyped) {
+  // A copy of the child under blanks and Shift-JIS whose second bytes are "\\" or letters.
+  const std::string parent = "C:\\mw e2e 表ソ", folder = parent + "\\（試）【x】";
+  const std::string C = Child(), J = folder + "\\rec.exe";
+  CreateDirectoryA(parent.c_str(), nullptr);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA(C.c_str(), J.c_str(), FALSE));
+  // As typed; and, where the program path has blanks, as started directly.
+  const std::pair<std::string, std::string> rows[] = {
+      {C + " /x:\"y z\"", ""},
+      {C + " -o=\"C:\\Program Files\\x\" -q", ""},
+      {C + " a\\\\\"b c\" d\\\\ e\\\"f g\\", ""},  // runs of backslashes before a quote
+      {C + " \"\" x \"\"", ""},
+      {C + " a\tb\t \"c\td\"", ""},
+      {C + " \"%_newdrv_%:\\a b\\c\" %_newdrv_%", ""},
+      {C + " 表ソ \"（試）【x】 能\" ソ\\", ""},
+      {C + " end\"", ""},
+      {"\"" + J + "\" /p 表 \"ソ\\\\\"", ""},
+      {J + " /q \"（） x\"", "\"" + J + "\" /q \"（） x\""},
+  };
+  std::vector<Fields> actions;
+  for (const auto& [typed, direct] : rows) {
+    std::string line = direct.empty() ? typed : direct;
+    for (std::size_t at; (at = line.find("%_newdrv_%")) != std::string::npos;)
+      line.replace(at, 10, "E");
+    ASSERT_EQ(Finish(Launch(line), 10000), 0) << line;
+    actions.push_back(Action(std::to_string(actions.size()), kVolumeId, "", {{"ExeFile", typed}}));
+  }
+  const std::vector<std::string> expected = Runs();
+  ASSERT_EQ(expected.size(), std::size(rows));
+  DeleteFileA(record_.c_str());
+  StoreActions(actions);
+  HWND window = Start();
+  ASSERT_NO_FATAL_FAILURE(Volume(E)(*this, window));
+  WaitUntil([&] { return Runs().size() >= expected.size(); }, 20000);
+  EXPECT_THAT(Runs(), ::testing::UnorderedElementsAreArray(expected));
+  DeleteFileA(record_.c_str());  // the copy's runs are no planted program's
+  DeleteFileA(J.c_str());
+}
 
 // A second start ends at once; help opens the file beside the program, not the
 // one planted in the working folder; quitting from the menu ends with code 0.

@@ -1,11 +1,14 @@
 // A child for tests. With MW_RECORD_FILE it appends "<its path>|<its command
 // line>" and a tab before each argument its C runtime parsed, as one line; with
-// MW_RECORD_SLEEP_MS it then stays that long and appends "ended". With
-// MW_ARGV_FILE it writes there its own path and then its arguments, one a line.
+// MW_RECORD_SLEEP_MS, or an argument "--sleep-ms=N", it then stays that long
+// and appends "ended HH:MM:SS.mmm", its local time as the activity log writes
+// it. With MW_ARGV_FILE it writes there its own path and then its arguments,
+// one a line.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 static void Write(const char* variable, const char* mode, const std::string& text) {
@@ -19,11 +22,21 @@ int main(int argc, char** argv) {
   GetModuleFileNameA(nullptr, module, MAX_PATH);
   std::string lines = std::string(module) + "\n",
               record = module + ("|" + std::string(GetCommandLineA()));
-  for (int i = 1; i < argc; ++i)
+  GetEnvironmentVariableA("MW_RECORD_SLEEP_MS", sleep_ms, sizeof sleep_ms);
+  int sleep = std::atoi(sleep_ms);
+  for (int i = 1; i < argc; ++i) {
     lines += argv[i] + std::string("\n"), record += "\t" + std::string(argv[i]);
+    if (std::strncmp(argv[i], "--sleep-ms=", 11) == 0) sleep = std::atoi(argv[i] + 11);
+  }
   Write("MW_ARGV_FILE", "wb", lines);
   Write("MW_RECORD_FILE", "ab", record + "\n");
-  GetEnvironmentVariableA("MW_RECORD_SLEEP_MS", sleep_ms, sizeof sleep_ms);
-  if (std::atoi(sleep_ms) > 0) Sleep(std::atoi(sleep_ms)), Write("MW_RECORD_FILE", "ab", "ended\n");
+  if (sleep <= 0) return 0;
+  Sleep(sleep);
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char ended[32];
+  std::snprintf(ended, sizeof ended, "ended %02u:%02u:%02u.%03u\n", now.wHour, now.wMinute,
+                now.wSecond, now.wMilliseconds);
+  Write("MW_RECORD_FILE", "ab", ended);
   return 0;
 }
