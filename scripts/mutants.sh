@@ -39,6 +39,18 @@ src/engine/launcher.cpp @@ if (line.upper.find("://") != std::string::npos) { @@
 src/engine/launcher.cpp @@ if (!placeholder && associated_upper != split.program.upper) { @@ if (associated_upper != split.program.upper) { @@ a placeholder association replaces the document
 src/engine/launcher.cpp @@ class_name = extension; @@ return false; @@ an extension without a class fails instead of standing for itself
 src/engine/launcher.cpp @@ command.resize(exe + 4); @@ command.resize(exe); @@ the associated program loses its ".EXE"
+src/engine/command_line_split.cpp @@ return command + split.joint + split.parameters.original; @@ return command + ' ' + split.parameters.original; @@ a blank is added where the line had none before its parameters
+src/engine/command_line_split.cpp @@ shell.file = command.substr(1, end - 1); @@ shell.file = command.substr(0, end); @@ the shell gets the program file with its quotes
+src/engine/launcher.cpp @@ if (wait && !processes.CreateWaitableJob(job.receive(), &error)) @@ if (false && !processes.CreateWaitableJob(job.receive(), &error)) @@ no job: what the program hands on is not waited for
+src/engine/launcher.cpp @@ if (!platform.processes.ActiveJobProcesses(job, &active) || active == 0) return; @@ return; @@ the processes left in the job are not waited for
+src/engine/launcher.cpp @@ if (message == JobMessage::Failed) platform.threads.Sleep(kJobPollMilliseconds); @@ (void)message; @@ a failing job port makes the wait spin
+src/engine/launcher.cpp @@ if (error == kErrorElevationRequired) return StartElevated(platform, command, wait, who); @@ (void)0; @@ a program that asks for administrator rights fails to start
+src/engine/runner.cpp @@ return {false, launched.error}; @@ return {false, 0}; @@ a failed start's code is lost
+src/engine/runner.cpp @@ run.removal->Leave(work.ran ? &action : nullptr); @@ run.removal->Leave(&action); @@ a run that started nothing removes with its own settings
+src/engine/removal_group.cpp @@ if (working_ > 0) return {working_, std::nullopt}; @@ (void)0; @@ every run of one arrival asks for the removal
+src/engine/removal_group.cpp @@ if (ran) last_ran_ = *ran; @@ (void)ran; @@ runs of one arrival never remove their device
+src/engine/dispatcher.cpp @@ StartBound(said, actions, device.HardwareID, '\0', instances[i], failures); @@ StartBound(said, actions, device.HardwareID, '\0', "", failures); @@ the first device of the model is removed, not the one that arrived
+src/devices/device_eject.cpp @@ if (!platform.devices.GetInstanceId(set.get(), element, &id, &error) || id != instance_id) @@ if (!platform.devices.GetInstanceId(set.get(), element, &id, &error)) @@ any device is removed in place of the one that arrived
 src/engine/runner.cpp @@ for (int attempt = 0; attempt < kVolumeQueryAttempts; ++attempt) { @@ for (int attempt = 0; attempt < kVolumeQueryAttempts - 1; ++attempt) { @@ one volume query too few
 src/engine/runner.cpp @@ platform.desktop.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
 src/engine/runner.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries; @@ if (retries_left == 1) retries_left = kUnlimitedRetries; @@ a count of 0 no longer means unlimited
