@@ -54,7 +54,8 @@ void RunLaunches(benchmark::State& state, const std::vector<Line>& lines) {
   std::size_t launches = 0;
   bool all_started = true;
   for (auto _ : state) {
-    for (const Line& line : lines) all_started &= LaunchProgram(platform, line.command_line, false).started;
+    for (const Line& line : lines)
+      all_started &= LaunchProgram(platform, line.command_line, false).started;
     launches += lines.size();
     if ((launches & 0xFFF) < lines.size()) Forget(world);
   }

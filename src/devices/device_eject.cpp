@@ -48,7 +48,8 @@ int EjectDevice(const Platform& platform, const std::string& hardware_id,
   if (instance_id.empty())
     LogActivity(platform, "取り外し: %s のデバイスはつながっていません", hardware_id);
   else
-    LogActivity(platform, "取り外し: 到着したデバイス %s はもうつながっていないので、何も求めません",
+    LogActivity(platform,
+                "取り外し: 到着したデバイス %s はもうつながっていないので、何も求めません",
                 instance_id);
   return 0;
 }

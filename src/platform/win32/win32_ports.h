@@ -32,8 +32,8 @@ class Win32Processes : public ProcessPort {
                     std::uint32_t* last_error, Thread* thread) override;
   bool ResumeThread(Thread thread, std::uint32_t* last_error) override;
   void CloseThread(Thread thread) override;
-  bool ShellExecuteProcess(const std::string& file, const std::string& parameters,
-                           Process* process, std::uint32_t* last_error) override;
+  bool ShellExecuteProcess(const std::string& file, const std::string& parameters, Process* process,
+                           std::uint32_t* last_error) override;
   bool CreateWaitableJob(Job* job, std::uint32_t* last_error) override;
   bool AssignToJob(Job job, Process process, std::uint32_t* last_error) override;
   bool ActiveJobProcesses(Job job, std::uint32_t* count) override;
