@@ -110,7 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     world.environment[name] = input.ConsumeRandomLengthString(600);
   }
-  if (input.ConsumeIntegralInRange(0, 7) == 0) world.FailAlways("StartProcess", 2);
+  // A start that fails, or that asks for administrator rights and goes to the shell.
+  if (input.ConsumeIntegralInRange(0, 7) == 0)
+    world.FailAlways("StartProcess", input.ConsumeBool() ? 2 : 740);
   world.shell_result = input.ConsumeIntegralInRange<std::intptr_t>(0, 64);
 
   const bool started = mw::LaunchProgram(world.platform(), command_line, wait).started;
@@ -118,6 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Whatever was opened is closed again.
   FUZZ_CHECK(world.open_keys() == 0);
   FUZZ_CHECK(world.open_processes == 0);
+  FUZZ_CHECK(world.open_jobs == 0);
   // A false start always reaches the user; a true one really started something.
   if (started) {
     FUZZ_CHECK(!world.started.empty() || !world.shell_calls.empty());

@@ -57,9 +57,9 @@ src/engine/runner.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries
 src/engine/runner.cpp @@ if (retries_left > 0) { @@ if (retries_left > 1) { @@ one retry too few
 src/engine/runner.cpp @@ } else if (retries_left != kUnlimitedRetries) { @@ } else { @@ unlimited retries stop after the first
 src/engine/runner.cpp @@ if (!retrying || !vetoed) { @@ if (!retrying) { @@ a removal that failed for another reason than a veto is retried
-src/engine/runner.cpp @@ if (IsFlagOn(run.Eject)) RemoveDevice(platform, run); @@ RemoveDevice(platform, run); @@ removal is requested without automatic removal
+src/engine/runner.cpp @@ if (!IsFlagOn(action.Eject)) return work.error; @@ if (false) return work.error; @@ removal is requested without automatic removal
 src/engine/runner.cpp @@ command_line.replace(at, token_length, 1, letter); @@ command_line.replace(at, token_length - 1, 1, letter); @@ the token is replaced one byte short
-src/engine/runner.cpp @@ if (has_letter && !NewDrivePasses(platform, run)) return 0; @@ if (!NewDrivePasses(platform, run)) return 0; @@ runs without a drive letter are checked too
+src/engine/runner.cpp @@ if (has_letter && !NewDrivePasses(platform, run)) return {}; @@ if (!NewDrivePasses(platform, run)) return {}; @@ runs without a drive letter are checked too
 src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ for (int drive = 1; drive < 26; ++drive) { @@ drive A is never reported
 src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return @@ if (flags == dbt::kFlagNet) return @@ a network drive with the media flag is dispatched
 src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
@@ -78,7 +78,7 @@ src/devices/device_property.cpp @@ if (!details.empty()) details += "\r\n"; @@ d
 src/devices/device_property.cpp @@ AppendJoinedStrings(buffer.get(), std::min(required, buffer_size), value); @@ AppendJoinedStrings(buffer.get(), required, value); @@ the walk trusts the reported size over the buffer
 src/devices/display_name.cpp @@ if (!name.empty()) name += '/'; @@ name += '/'; @@ a name can begin with "/"
 src/devices/display_name.cpp @@ while (!name.empty() && name.back() == ' ') name.pop_back(); @@ (void)0; @@ trailing blanks stay in the name
-src/devices/device_enumeration.cpp @@ if (FindDeviceByHardwareID(record.HardwareID, list) < 0) list.push_back(std::move(record)); @@ list.push_back(std::move(record)); @@ duplicate devices are listed twice
+src/devices/device_enumeration.cpp @@ if (FindDeviceByHardwareID(record.HardwareID, list) >= 0) continue; @@ (void)0; @@ duplicate devices are listed twice
 src/devices/device_enumeration.cpp @@ AllKnown ? setup::kDigcfDeviceInterface : setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ all known devices are never listed
 src/devices/device_eject.cpp @@ if (scratch.HardwareID != hardware_id) continue; @@ if (scratch.HardwareID == hardware_id) continue; @@ the wrong device is removed
 src/store/registry_settings.cpp @@ if (path.size() >= kSettingsPathBufferSize) return std::nullopt; @@ if (path.size() > kSettingsPathBufferSize) return std::nullopt; @@ a path that fills the buffer is accepted

@@ -180,13 +180,11 @@ class FakeWorld : public RegistryPort,
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
   std::intptr_t shell_result = 42;                               // what every shell open answers
   int open_processes = 0, open_jobs = 0;
-  // A started process has ended when it is waited for; what it started in
-  // turn, in its job, is told by these answers, each taken in turn and the
-  // last one repeated (none: the job is empty, the port quiet).
+  // A process ends when waited for; its job's counts and port messages are taken
+  // in turn, the last one repeated (none: the job is empty, the port quiet).
   std::deque<std::uint32_t> job_counts;
   std::deque<JobMessage> job_messages;
-  // What happened, in order: "start CMD", "resume", "end CMD", "job N" (a
-  // count read), "job zero" (the port's message), "shell FILE|PARAMS", "eject INSTANCE".
+  // In order: "start CMD", "resume", "end CMD", "job COUNT", "job zero", "eject INSTANCE".
   std::vector<std::string> timeline;
   std::function<void()> while_running;  // runs once, inside the next wait for a process
   std::uint32_t exit_code = 0;          // of every started program
@@ -448,11 +446,8 @@ class FakeWorld : public RegistryPort,
   bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
                    unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
                    std::uint32_t* error) override {
-    sets_.at(set);  // a destroyed set has no properties
     ++property_queries;
-    std::size_t position = 0;
-    std::memcpy(&position, element.data, sizeof position);
-    const FakeDevice& device = devices.at(position);
+    const FakeDevice& device = DeviceAt(set, element);
     auto it = device.properties.find(property);
     *error = static_cast<std::uint32_t>(Fault("GetProperty", std::to_string(property)));
     // Without a device object there is no physical device object name.
@@ -470,27 +465,19 @@ class FakeWorld : public RegistryPort,
   }
   bool GetInstanceId(DeviceSet set, const DeviceElement& element, std::string* instance_id,
                      std::uint32_t* error) override {
-    sets_.at(set);
-    std::size_t position = 0;
-    std::memcpy(&position, element.data, sizeof position);
-    if ((*error = static_cast<std::uint32_t>(Fault("GetInstanceId")))) return false;
-    *instance_id = devices.at(position).instance_id;
-    return true;
+    const FakeDevice& device = DeviceAt(set, element);
+    return !(*error = Code("GetInstanceId")) && (*instance_id = device.instance_id, true);
   }
   void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set); }
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     eject_requests.push_back(dev_inst);
-    for (const FakeDevice& device : devices)
-      if (device.dev_inst == dev_inst) Event("eject " + device.instance_id);
-    *veto_type = 3;                                // PNP_VetoWindowsApp, for a refusal
-    if (Fault("RequestDeviceEject")) return 0x13;  // CR_FAILURE
-    for (FakeDevice& device : devices) {
-      if (device.dev_inst != dev_inst || device.eject_answers.empty()) continue;
-      const std::uint32_t answer = device.eject_answers.front();
-      if (device.eject_answers.size() > 1) device.eject_answers.pop_front();
-      return answer;
-    }
-    return setup::kCrSuccess;
+    *veto_type = 3;  // PNP_VetoWindowsApp, for a refusal
+    const std::uint32_t failed = Fault("RequestDeviceEject") ? 0x13 : 0;  // CR_FAILURE
+    for (FakeDevice& device : devices)
+      if (device.dev_inst == dev_inst)
+        return Event("eject " + device.instance_id),
+               failed ? failed : Next(device.eject_answers, setup::kCrSuccess);
+    return failed;
   }
 
  private:
@@ -501,6 +488,13 @@ class FakeWorld : public RegistryPort,
     std::vector<std::string> texts;
     for (const T& item : items) texts.push_back(item.*field);
     return texts;
+  }
+  // A destroyed set has no devices.
+  FakeDevice& DeviceAt(DeviceSet set, const DeviceElement& element) {
+    sets_.at(set);
+    std::size_t position = 0;
+    std::memcpy(&position, element.data, sizeof position);
+    return devices.at(position);
   }
   std::uint32_t Code(const std::string& call, const std::string& what = {}) {
     return static_cast<std::uint32_t>(Fault(call, what));

@@ -32,11 +32,10 @@ int main(int argc, char** argv) {
   Write("MW_RECORD_FILE", "ab", record + "\n");
   if (sleep <= 0) return 0;
   Sleep(sleep);
-  SYSTEMTIME now;
-  GetLocalTime(&now);
+  SYSTEMTIME t;
+  GetLocalTime(&t);
   char ended[32];
-  std::snprintf(ended, sizeof ended, "ended %02u:%02u:%02u.%03u\n", now.wHour, now.wMinute,
-                now.wSecond, now.wMilliseconds);
-  Write("MW_RECORD_FILE", "ab", ended);
-  return 0;
+  std::snprintf(ended, sizeof ended, "ended %02u:%02u:%02u.%03u\n", t.wHour, t.wMinute, t.wSecond,
+                t.wMilliseconds);
+  return Write("MW_RECORD_FILE", "ab", ended), 0;
 }

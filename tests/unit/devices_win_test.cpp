@@ -4,11 +4,9 @@
 #include <cfgmgr32.h>
 
 #include <algorithm>
-#include <fstream>
 
 #include "devices/device_eject.h"
 #include "devices/device_enumeration.h"
-#include "engine/runner.h"
 #include "model/action.h"
 #include "tools/fake_usb_device.h"
 #include "unit/win_test_support.h"
@@ -18,16 +16,13 @@ namespace {
 
 using wintest::Lines;
 
-// The real adapter, noting the device each removal request was made for; it
-// refuses as often as told, since Wine grants every request.
+// The real adapter, noting the device each removal request was made for.
 struct RecordingDeviceSetup : win32::Win32DeviceSetup {
   Lines asked;
-  int refusals = 0;
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     char id[MAX_DEVICE_ID_LEN + 1] = {};
     CM_Get_Device_IDA(dev_inst, id, sizeof id, 0);
     asked.push_back(id);
-    if (refusals > 0 && refusals--) return CR_REMOVE_VETOED;
     return Win32DeviceSetup::RequestDeviceEject(dev_inst, veto_type);
   }
 };
@@ -96,26 +91,6 @@ TEST(DevicesOnWindows, ListsAndEjectsInstalledDevices) {
   EXPECT_EQ(EjectDevice(world.platform(&devices), c, installed[0]), 0);
   EXPECT_EQ(EjectDevice(world.platform(&devices), c, "ROOT\\MWTEST\\GONE" + run), 0);
   EXPECT_EQ(devices.asked, Lines{installed[0]});
-
-  // A run on a real program that a batch file hands on: the removal waits for
-  // the program's end, and a refusal is asked again as the Action says.
-  const std::string folder = testfiles::MakeFreshFolder("mw_handoff");
-  const std::string record = folder + "\\record.txt", batch = folder + "\\handoff.bat";
-  SetEnvironmentVariableA("MW_RECORD_FILE", record.c_str());
-  std::ofstream(batch, std::ios::binary) << "@start \"\" \"" << testfiles::ProgramFolder()
-                                         << "\\record_args.exe\" --sleep-ms=1500\r\n";
-  Action action;
-  action.HardwareID = a + b;
-  action.ExeFile = batch;
-  action.Eject = action.Ex_RmvRetryChk = "1";
-  action.Ex_RmvRetryCount = "1";
-  action.Ex_RmvRetryWait = "100";
-  devices.asked.clear();
-  devices.refusals = 1;
-  EXPECT_EQ(ExecuteRun(world.platform(&devices), mw::Run(action, installed[0])), 0u);
-  EXPECT_NE(testfiles::ReadFile(record).find("ended"), std::string::npos);  // before it returned
-  EXPECT_EQ(devices.asked, Lines(2, installed[0]));
-  SetEnvironmentVariableA("MW_RECORD_FILE", nullptr);
 
   // Wine fails the query for the device object name without setting a last
   // error; the adapter must not pass a stale ERROR_INSUFFICIENT_BUFFER on as

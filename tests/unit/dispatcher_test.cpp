@@ -135,12 +135,12 @@ TEST_F(Dispatching, ABroadcastDuringANoticeIsHandledRightAfterNotNested) {
 // ended last, for the stick that arrived even when another of its model came
 // since and is listed first.
 TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgram) {
-  const std::string stick = std::string(";State=0;HardwareID=") + kStick;
-  const std::string removal = ";Eject=1;Ex_RmvWaitChk=1;Ex_RmvWait=";
-  Start({fake::MakeAction("Name=A;ExeFile=C:\\A.EXE" + stick + removal + "100"),
-         fake::MakeAction("Name=B;ExeFile=C:\\B.EXE" + stick + removal + "200"),
-         fake::MakeAction("Name=Fails;ExeFile=C:\\NONE.EXE" + stick + removal + "300"),
-         fake::MakeAction("Name=Keep;ExeFile=C:\\KEEP.EXE" + stick)},
+  const auto on_stick = [](const std::string& name, const std::string& removal_wait) {
+    return fake::MakeAction("Name=" + name + ";ExeFile=C:\\" + name + ".EXE;HardwareID=" + kStick +
+                            (removal_wait.empty() ? "" : ";Eject=1;Ex_RmvWaitChk=1;Ex_RmvWait=") +
+                            removal_wait);
+  };
+  Start({on_stick("A", "100"), on_stick("B", "200"), on_stick("NONE", "300"), on_stick("KEEP", "")},
         {});
   world.fault = [](const std::string& call, const std::string& what) {
     return call == "StartProcess" && what == "C:\\NONE.EXE" ? 2L : 0L;
@@ -157,8 +157,7 @@ TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgra
                                       "eject USB\\FAKE\\1", "start C:\\KEEP.EXE"}));
   EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>{200});
   EXPECT_THAT(world.activity,
-              testing::Contains(testing::HasSubstr(
-                  "アクション「A」: 同じデバイスのほかのアクション 2 件が終わってから")));
+              testing::Contains(testing::HasSubstr("ほかのアクション 2 件が終わってから")));
 }
 
 constexpr long kCode = 5;  // ERROR_ACCESS_DENIED, whatever the call

@@ -73,8 +73,7 @@ class LauncherOnWindows : public ::testing::Test {
   wintest::World world_;
 };
 
-// Plain programs and their parameters are proved end to end against the
-// system's parser; here the forms that go through a lookup or a second program.
+// Plain programs are proved end to end; here the forms with a lookup or a second program.
 TEST_F(LauncherOnWindows, StartsEveryCommonFormAsTyped) {
   const std::pair<std::string, Lines> cases[] = {
       {R"("C:\Program Files\Mw Launch\rec.exe" /X "E:\a b.txt")", {S, "/X", R"(E:\a b.txt)"}},

@@ -79,30 +79,42 @@ TEST(ActivityLog, StampsEveryLineAndKeepsOneOlderFileEachBeginningWithTheByteOrd
 }
 
 TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
-  // The run's fields on drive E, the removal answers, what the log says.
-  const std::tuple<std::string, std::deque<std::uint32_t>, std::vector<std::string>> cases[] = {
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", {}, {"ラベル \"CAMERA\" ≠ \"PHOTOS\""}},
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=2",
-       {setup::kCrRemoveVetoed},
-       {"起動しました（プロセス ID 1）: C:\\APP.EXE /all", "終了コード 3",
-        "取り外し要求 1 / 3: 拒否されました（CONFIGRET 23、拒否の種類: アプリケーション）",
-        "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"}},
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0",
-       {setup::kCrRemoveVetoed, 0},
-       {"取り外し要求 1 / 無制限: 拒否", "取り外し要求 2 / 無制限: 受け付け",
-        "取り外しを終えました"}},
-  };
-  for (const auto& [fields, ejects, said] : cases) {
+  constexpr std::uint32_t V = setup::kCrRemoveVetoed;
+  const std::string R = "Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=";
+  // The run's fields on drive E, the removal answers, how many requests, what the log says.
+  const std::tuple<std::string, std::deque<std::uint32_t>, std::size_t, std::vector<std::string>>
+      cases[] = {
+          {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", {}, 0, {"ラベル \"CAMERA\" ≠ \"PHOTOS\""}},
+          {"Eject=0;Ex_RmvRetryChk=1", {V}, 0, {"起動しました"}},
+          {"Eject=1;ExeFile=", {}, 0, {"起動できませんでした（コード 2"}},
+          {"Eject=1;Ex_RmvRetryChk=0", {V}, 1, {"取り外し要求 1 / 1: 拒否", "拒否されたまま"}},
+          {R + "2",
+           {V},
+           3,
+           {"起動しました（プロセス ID 1）: C:\\APP.EXE /all", "終了コード 3",
+            "取り外し要求 1 / 3: 拒否されました（CONFIGRET 23、拒否の種類: アプリケーション）",
+            "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"}},
+          {R + "0", {V, V, V, 0}, 4, {"1 / 無制限: 拒否", "4 / 無制限: 受け付け", "を終えました"}},
+          {R + "-3", {V}, 1, {"取り外し要求 1 / 1: 拒否"}},
+          {R + "-99", {V, V, 0}, 3, {"3 / 無制限: 受け付け"}},
+          {R + "5", {5, V}, 1, {"取り外しに失敗しました"}},
+      };
+  for (const auto& [fields, ejects, requests, said] : cases) {
     fake::FakeWorld world;
     world.volumes["E:\\"] = "Camera";
     world.exit_code = 3;
     fake::FakeDevice device;
     device.eject_answers = ejects;
     world.Add(device.Multi(setup::kSpdrpHardwareId, {"USB\\VID_1"}));
-    Action run =
-        fake::MakeAction("Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;" + fields);
+    Action run = fake::MakeAction(
+        "Name=Photos;HardwareID=USB\\VID_1;ExeFile=C:\\APP.EXE /all;Ex_RmvRetryWait=3000;" +
+        fields);
     run.DriveLetter = 'E';
-    ExecuteRun(world.platform(), mw::Run{run});
+    // A run that could not start ends with the launcher's code.
+    EXPECT_EQ(ExecuteRun(world.platform(), mw::Run{run}), fields.ends_with("=") ? 2u : 0u);
+    EXPECT_EQ(world.eject_requests.size(), requests) << fields;
+    EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>(requests ? requests - 1 : 0, 3000))
+        << fields;
     for (const std::string& part : said)
       EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(part))) << fields;
   }

@@ -5,7 +5,6 @@
 
 #include <atomic>
 
-#include "engine/decimal.h"
 #include "engine/launcher.h"
 #include "fakes/fake_world.h"
 
@@ -28,6 +27,10 @@ TEST(Runner, SubstitutesTheLetterWaitsAndChecksTheNewDriveBeforeTheProgramStarts
       {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_%", '\0', "%_newdrv_%:\\a.exe %_newdrv_%", {}},
       {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', kApp, {1500}},
       {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', kApp, {0}},  // never an endless wait
+      // The leading digits after blanks and a sign, clamped to 32 bits.
+      {"Ex_RunWaitChk=1;Ex_RunWait= \t+42", 'E', kApp, {42}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=99999999999", 'E', kApp, {2147483647}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=abc", 'E', kApp, {0}},
       {"Ex_RunWaitChk=0;Ex_RunWait=1500", 'E', kApp, {}},
       {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', kApp, {}},  // the label upper-cased
       {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F', kApp, {}},        // an unlabelled drive
@@ -49,33 +52,6 @@ TEST(Runner, SubstitutesTheLetterWaitsAndChecksTheNewDriveBeforeTheProgramStarts
   }
 }
 
-TEST(Runner, RemovalFollowsTheProgramAndRetriesByTheCount) {
-  const std::vector<std::tuple<std::string, std::deque<std::uint32_t>, std::size_t>> cases = {
-      // the run, the configuration manager's answers in turn, the requests
-      {"Eject=0;Ex_RmvRetryChk=1", {23}, 0},
-      {"Eject=1;ExeFile=", {}, 0},  // nothing started, nothing removed
-      {"Eject=1;Ex_RmvRetryChk=0", {23}, 1},
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=1", {23, 23, 0}, 2},
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0", {23, 23, 23, 0}, 4},  // as long as refused
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=-3", {23}, 1},
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=-99", {23, 23, 0}, 3},
-      {"Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=5", {5, 23}, 1},  // only a veto is repeated
-  };
-  for (const auto& [fields, answers, requests] : cases) {
-    fake::FakeWorld world;
-    world.Add(fake::FakeDevice{
-        true, 0, {{setup::kSpdrpHardwareId, std::string("USB\\READER\0\0", 12)}}, answers, {}});
-    ExecuteRun(world.platform(),
-               MakeRun(fields + ";Ex_RmvWaitChk=1;Ex_RmvWait=1000;Ex_RmvRetryWait=3000"));
-    EXPECT_EQ(world.eject_requests.size(), requests) << fields;
-    // The program is waited for, then the removal wait, then a pause before each repetition.
-    EXPECT_EQ(world.started.size() == 1 && world.started[0].waited, requests > 0) << fields;
-    std::vector<std::uint32_t> sleeps(requests, 3000);
-    if (requests > 0) sleeps[0] = 1000;
-    EXPECT_EQ(world.sleeps, sleeps) << fields;
-  }
-}
-
 TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
   using M = JobMessage;
   const std::string S = "start C:\\APP.EXE", R = "resume", E = "end C:\\APP.EXE",
@@ -85,13 +61,7 @@ TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
   const std::tuple<std::string, std::string, std::deque<std::uint32_t>, std::deque<M>,
                    std::vector<std::string>, bool, std::string>
       cases[] = {
-          {"1",
-           "",
-           {2, 1, 0},
-           {M::Other, M::TimedOut},
-           {S, R, E, "job 2", "job 1", "job 0", X},
-           false,
-           "始めたプロセスもすべて終了しました"},
+          {"1", "", {2, 0}, {M::TimedOut}, {S, R, E, "job 2", "job 0", X}, false, "もすべて終了"},
           {"1", "", {1}, {M::ActiveProcessZero}, {S, R, E, "job 1", "job zero", X}, false, ""},
           {"1", "", {1, 0}, {M::Failed}, {S, R, E, "job 1", "job 0", X}, true, ""},
           // Without a job only the process is waited for, and the log says so.
@@ -135,17 +105,6 @@ TEST(PendingRuns, EachTakerGetsTheLastRunOnceUnderTheNamedMutex) {
   EXPECT_EQ(world.StartedCommands(), std::vector<std::string>{"C:\\199.EXE"});
 }
 
-TEST(Decimal, TakesTheLeadingDigitsAfterBlanksAndASignAndClampsTo32Bits) {
-  for (const auto& [text, value] :
-       std::vector<std::pair<std::string, std::int32_t>>{{"1500ms", 1500},
-                                                         {"abc", 0},
-                                                         {"  \t+42", 42},
-                                                         {"-3", -3},
-                                                         {"99999999999", 2147483647},
-                                                         {"-99999999999", -2147483647 - 1}})
-    EXPECT_EQ(DecimalToInt(text), value) << text;
-}
-
 constexpr char kBrowser[] = "\"C:\\PROGRAM FILES\\BROWSER\\BROWSER.EXE\" ";
 constexpr char kStartFailed[] = "アプリケーションの起動に失敗しました。\n\n起動アプリ = ";
 
@@ -172,7 +131,13 @@ class Launcher : public ::testing::Test {
   fake::FakeWorld world_;
 };
 
+// Every program called ADMIN asks for administrator rights.
+long AdminRightsAsked(const std::string& call, const std::string& what) {
+  return call == "StartProcess" && what.find("ADMIN") != std::string::npos ? 740 : 0;
+}
+
 TEST_F(Launcher, StartsWhatTheCommandLineNames) {
+  world_.fault = AdminRightsAsked;
   const std::vector<std::pair<std::string, std::string>> cases = {
       // The tests run on an upper-cased copy; the start keeps the user's letters.
       {"c:\\tools\\App.exe /a /Mixed", "c:\\tools\\App.exe /a /Mixed"},
@@ -186,6 +151,10 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
       {"C:\\Program Files\\App.exe /x \"E:\\a b.txt\"",
        "\"C:\\Program Files\\App.exe\" /x \"E:\\a b.txt\""},
       {"%WINDIR%\\notepad.exe %UNDEFINED%", "C:\\WINDOWS\\notepad.exe %UNDEFINED%"},
+      // The same file and parameters to the shell, which asks the user's consent.
+      {"C:\\Admin Tools\\ADMIN.exe /x:\"y z\" -o",
+       "shell C:\\Admin Tools\\ADMIN.exe|/x:\"y z\" -o"},
+      {"\"C:\\My Tools\\ADMIN.exe\"\t/X", "shell C:\\My Tools\\ADMIN.exe|/X"},
       // Documents through the association the system reports; a placeholder
       // answer, or one that is no program, through the registry's own command.
       {"C:\\My Files\\Notes.txt", "C:\\WINDOWS\\notepad.exe \"C:\\My Files\\Notes.txt\""},
@@ -223,6 +192,10 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
       {"\"C:\\A B\\X.EXE /Q",
        "StartProcess",
        {kStartFailed + std::string(" \"C:\\A B\\X.EXE /Q\n\nSysErr(5) 拒否されました。\r\n")}},
+      // A consent the user declines fails as the shell tells.
+      {"C:\\ADMIN.EXE /a",
+       "ShellExecuteProcess",
+       {kStartFailed + std::string("C:\\ADMIN.EXE /a\n\nSysErr(5) 拒否されました。\r\n")}},
       {"https://example.com",
        "OpenKey",
        {"RegOpenKeyExに失敗しました。\nSysErr(5) 拒否されました。\r\n",
@@ -235,46 +208,13 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
   };
   for (const auto& [line, failing, notices] : cases) {
     world_.shown.clear();
-    world_.fault = [&, failed = false](const std::string& call, const std::string&) mutable {
-      return call == failing && !std::exchange(failed, true) ? 5L : 0L;
+    world_.fault = [&, failed = false](const std::string& call, const std::string& what) mutable {
+      return call == failing && !std::exchange(failed, true) ? 5L : AdminRightsAsked(call, what);
     };
     EXPECT_FALSE(LaunchProgram(world_.platform(), line, "1")) << line;
     EXPECT_EQ(world_.Texts(), notices) << line;
   }
   EXPECT_TRUE(world_.started.empty());
-}
-
-// CreateProcess answers 740: the same program and parameters go to the shell,
-// which asks for consent; the process it returns is waited for.
-TEST_F(Launcher, AProgramThatAsksForAdministratorRightsStartsThroughTheConsentPrompt) {
-  world_.FailAlways("StartProcess", kErrorElevationRequired);
-  const std::pair<std::string, std::string> cases[] = {
-      {"C:\\Program Files\\Disk\\tool.exe /x:\"y z\" -o",
-       "C:\\Program Files\\Disk\\tool.exe|/x:\"y z\" -o"},
-      {"\"C:\\My Tools\\app.exe\"\t/X", "C:\\My Tools\\app.exe|/X"},
-      {"C:\\APP.EXE", "C:\\APP.EXE|"},
-  };
-  for (const auto& [line, shell] : cases) {
-    world_.started.clear();
-    EXPECT_TRUE(LaunchProgram(world_.platform(), line, true)) << line;
-    ASSERT_EQ(world_.started.size(), 1u) << line;
-    EXPECT_EQ(world_.started[0].command_line, "shell " + shell);
-    EXPECT_TRUE(world_.started[0].waited) << line;
-  }
-  // A declined prompt is a failed start with its own code, which the run ends with.
-  world_.system_texts[1223] = "取り消されました。";
-  world_.fault = [](const std::string& call, const std::string&) {
-    return call == "StartProcess" ? 740L : call == "ShellExecuteProcess" ? 1223L : 0L;
-  };
-  world_.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
-  EXPECT_EQ(ExecuteRun(world_.platform(), MakeRun("Eject=1;ExeFile=C:\\DISK.EXE /a")), 1223u);
-  EXPECT_EQ(world_.Texts(),
-            std::vector<std::string>{std::string(kStartFailed) +
-                                     "C:\\DISK.EXE /a\n\nSysErr(1223) 取り消されました。"});
-  EXPECT_THAT(world_.activity,
-              testing::Contains(testing::HasSubstr("コード 1223: 取り消されました。")));
-  EXPECT_TRUE(world_.eject_requests.empty());
-  EXPECT_EQ(world_.open_jobs + world_.open_processes, 0);
 }
 
 TEST_F(Launcher, FindAssociatedProgramCutsTheRegisteredCommandToItsProgram) {

@@ -37,9 +37,8 @@ struct PrivateCurrentUser : ::testing::Environment {
     RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());  // left by an earlier run with this pid
     ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, path.c_str(), &key), ERROR_SUCCESS);
     ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, key), ERROR_SUCCESS);  // else no test runs
-    // Mountwick has its window before it starts anything, so Wine's desktop
-    // process is running by then. Started later by a program's first console,
-    // it would join that program's job and keep the job from ever emptying.
+    // Wine's desktop process runs before Mountwick starts anything (it has its window); started
+    // later by a program's first console, it would join that program's job and never leave.
     GetDesktopWindow();
   }
   void TearDown() override {
