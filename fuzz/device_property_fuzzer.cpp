@@ -24,6 +24,9 @@ class AnsweringDevice : public mw::DeviceSetupPort {
 
   bool OpenUsbDeviceSet(std::uint32_t, DeviceSet*, std::uint32_t*) override { return false; }
   bool EnumDevice(DeviceSet, std::uint32_t, mw::DeviceElement*) override { return false; }
+  bool GetInstanceId(DeviceSet, const mw::DeviceElement&, std::string*, std::uint32_t*) override {
+    return false;
+  }
   void DestroyDeviceSet(DeviceSet) override {}
   std::uint32_t RequestDeviceEject(std::uint32_t, std::uint32_t*) override { return 0; }
 

@@ -42,7 +42,8 @@ src/engine/launcher.cpp @@ command.resize(exe + 4); @@ command.resize(exe); @@ t
 src/engine/command_line_split.cpp @@ return command + split.joint + split.parameters.original; @@ return command + ' ' + split.parameters.original; @@ a blank is added where the line had none before its parameters
 src/engine/command_line_split.cpp @@ shell.file = command.substr(1, end - 1); @@ shell.file = command.substr(0, end); @@ the shell gets the program file with its quotes
 src/engine/launcher.cpp @@ if (wait && !processes.CreateWaitableJob(job.receive(), &error)) @@ if (false && !processes.CreateWaitableJob(job.receive(), &error)) @@ no job: what the program hands on is not waited for
-src/engine/launcher.cpp @@ if (!platform.processes.ActiveJobProcesses(job, &active) || active == 0) return; @@ return; @@ the processes left in the job are not waited for
+src/engine/launcher.cpp @@ if (active == 0) return true; @@ return true; @@ the processes left in the job are not waited for
+src/engine/launcher.cpp @@ if (!platform.processes.ActiveJobProcesses(job, &active)) return false; @@ if (!platform.processes.ActiveJobProcesses(job, &active)) return true; @@ a job that cannot be read is logged as emptied
 src/engine/launcher.cpp @@ if (message == JobMessage::Failed) platform.threads.Sleep(kJobPollMilliseconds); @@ (void)message; @@ a failing job port makes the wait spin
 src/engine/launcher.cpp @@ if (error == kErrorElevationRequired) return StartElevated(platform, command, wait, who); @@ (void)0; @@ a program that asks for administrator rights fails to start
 src/engine/runner.cpp @@ return {false, launched.error}; @@ return {false, 0}; @@ a failed start's code is lost

@@ -51,12 +51,14 @@ std::string SecondsSince(const Platform& platform, std::uint64_t started) {
 
 // Waits, without a time limit, until no process of the job is left. The count
 // is looked at again now and then, since the port's message is not promised.
-void WaitForEmptyJob(const Platform& platform, ProcessPort::Job job) {
+// False when the count cannot be read, which ends the wait.
+bool WaitForEmptyJob(const Platform& platform, ProcessPort::Job job) {
   for (;;) {
     std::uint32_t active = 0;
-    if (!platform.processes.ActiveJobProcesses(job, &active) || active == 0) return;
+    if (!platform.processes.ActiveJobProcesses(job, &active)) return false;
+    if (active == 0) return true;
     const JobMessage message = platform.processes.WaitForJobMessage(job, kJobPollMilliseconds);
-    if (message == JobMessage::ActiveProcessZero) return;
+    if (message == JobMessage::ActiveProcessZero) return true;
     if (message == JobMessage::Failed) platform.threads.Sleep(kJobPollMilliseconds);
   }
 }
@@ -72,9 +74,12 @@ void WaitForPrograms(const Platform& platform, ProcessPort::Process process, Pro
     LogActivity(platform, "%s: プログラムが終了しました（プロセス ID %u、終了コード %u、%s 秒）",
                 who, id, code, SecondsSince(platform, started));
   if (job == 0) return;
-  WaitForEmptyJob(platform, job);
-  LogActivity(platform, "%s: プログラムが始めたプロセスもすべて終了しました（%s 秒）", who,
-              SecondsSince(platform, started));
+  if (WaitForEmptyJob(platform, job))
+    LogActivity(platform, "%s: プログラムが始めたプロセスもすべて終了しました（%s 秒）", who,
+                SecondsSince(platform, started));
+  else
+    LogActivity(platform, "%s: ジョブの状態を読めないので、始めたプロセスをこれ以上待ちません",
+                who);
 }
 
 // A program that asks for administrator rights, through the shell, which asks

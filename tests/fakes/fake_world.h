@@ -311,7 +311,7 @@ class FakeWorld : public RegistryPort,
   }
   bool ActiveJobProcesses(Job, std::uint32_t* count) override {
     *count = Locked([&] { return Next(job_counts, 0u); });
-    return Event("job " + std::to_string(*count)), true;
+    return Event("job " + std::to_string(*count)), !Code("ActiveJobProcesses");
   }
   JobMessage WaitForJobMessage(Job, std::uint32_t) override {
     const JobMessage message = Locked([&] { return Next(job_messages, JobMessage::TimedOut); });

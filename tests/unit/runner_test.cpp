@@ -67,6 +67,7 @@ TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
           // Without a job only the process is waited for, and the log says so.
           {"1", "CreateWaitableJob", {1}, {}, {S, E, X}, false, "ジョブを作れないので"},
           {"1", "AssignToJob", {1}, {}, {S, R, E, X}, false, "ジョブに入れられないので"},
+          {"1", "ActiveJobProcesses", {1}, {}, {S, R, E, "job 1", X}, false, "これ以上待ちません"},
           {"0", "", {1}, {}, {S}, false, ""},
       };
   for (const auto& [eject, failing, counts, messages, timeline, paused, said] : cases) {
