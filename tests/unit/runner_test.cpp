@@ -132,8 +132,9 @@ class Launcher : public ::testing::Test {
   fake::FakeWorld world_;
 };
 
-// Every program called ADMIN asks for administrator rights.
+// Every program called ADMIN asks for administrator rights; under NO the user declines.
 long AdminRightsAsked(const std::string& call, const std::string& what) {
+  if (call == "ShellExecuteProcess" && what.starts_with("C:\\NO\\")) return 1223;
   return call == "StartProcess" && what.find("ADMIN") != std::string::npos ? 740 : 0;
 }
 
@@ -153,8 +154,7 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
        "\"C:\\Program Files\\App.exe\" /x \"E:\\a b.txt\""},
       {"%WINDIR%\\notepad.exe %UNDEFINED%", "C:\\WINDOWS\\notepad.exe %UNDEFINED%"},
       // The same file and parameters to the shell, which asks the user's consent.
-      {"C:\\Admin Tools\\ADMIN.exe /x:\"y z\" -o",
-       "shell C:\\Admin Tools\\ADMIN.exe|/x:\"y z\" -o"},
+      {"C:\\Admin Tools\\ADMIN.exe /x:\"y\" -o", "shell C:\\Admin Tools\\ADMIN.exe|/x:\"y\" -o"},
       {"\"C:\\My Tools\\ADMIN.exe\"\t/X", "shell C:\\My Tools\\ADMIN.exe|/X"},
       // Documents through the association the system reports; a placeholder
       // answer, or one that is no program, through the registry's own command.
@@ -194,9 +194,9 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
        "StartProcess",
        {kStartFailed + std::string(" \"C:\\A B\\X.EXE /Q\n\nSysErr(5) 拒否されました。\r\n")}},
       // A consent the user declines fails as the shell tells.
-      {"C:\\ADMIN.EXE /a",
-       "ShellExecuteProcess",
-       {kStartFailed + std::string("C:\\ADMIN.EXE /a\n\nSysErr(5) 拒否されました。\r\n")}},
+      {"C:\\NO\\ADMIN.EXE /a",
+       "",
+       {kStartFailed + std::string("C:\\NO\\ADMIN.EXE /a\n\nSysErr(1223) ")}},
       {"https://example.com",
        "OpenKey",
        {"RegOpenKeyExに失敗しました。\nSysErr(5) 拒否されました。\r\n",
