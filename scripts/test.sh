@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up what is missing, builds every preset and runs every test: host unit
+# Sets up what is missing, checks that every include runs down the floors of the
+# layout, builds every preset and runs every test: host unit
 # tests (plain, with ASan/UBSan, with TSan), then the Windows tests under Wine
 # in a private prefix with its own Xvfb, which are stopped afterwards.
 set -uo pipefail
@@ -12,6 +13,9 @@ werror=()
 [[ -n ${CI:-} ]] && werror=(-DMOUNTWICK_WERROR=ON)
 
 failed=0
+echo "== floors"
+scripts/check-floors.sh || failed=1
+
 build() {
   local preset=$1
   local log="build/build-$preset.log"
