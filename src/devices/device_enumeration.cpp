@@ -36,9 +36,10 @@ DeviceRecord ReadRecord(DeviceSetupPort& port, DeviceSetupPort::DeviceSet set,
   return record;
 }
 
-// Reads the instance identifiers too when instances is given.
-void Enumerate(const Platform& platform, DeviceList& list, bool AllKnown,
-               DeviceInstances* instances) {
+}  // namespace
+
+void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
+                      DeviceInstances* instances) {
   list.clear();
   if (instances) instances->clear();
   const std::uint32_t flags =
@@ -63,17 +64,6 @@ void Enumerate(const Platform& platform, DeviceList& list, bool AllKnown,
   AddGenericVolumeEntry(list);
   AddGenericMediaEntry(list);
   if (instances) instances->resize(list.size());
-}
-
-}  // namespace
-
-void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown) {
-  Enumerate(platform, list, AllKnown, nullptr);
-}
-
-void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
-                      DeviceInstances& instances) {
-  Enumerate(platform, list, AllKnown, &instances);
 }
 
 int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list) {

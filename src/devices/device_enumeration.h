@@ -7,19 +7,17 @@
 
 namespace mw {
 
-// Replaces list with the attached USB devices (AllKnown false) or every one
-// the system has installed (AllKnown true), then the two generic entries.
-// When the device set cannot be opened the user gets a notice and list stays
-// empty, without generic entries.
-void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown);
-
-// The instance identifier of the device each record of list stands for, by
+// The instance identifier of the device each record of a list stands for, by
 // position; empty for the generic entries and where the system gave none.
 using DeviceInstances = std::vector<std::string>;
 
-// As above, and the instance identifiers beside the records.
+// Replaces list with the attached USB devices (AllKnown false) or every one
+// the system has installed (AllKnown true), then the two generic entries; and
+// instances, when given, with their instance identifiers. When the device set
+// cannot be opened the user gets a notice and list stays empty, without
+// generic entries.
 void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
-                      DeviceInstances& instances);
+                      DeviceInstances* instances = nullptr);
 
 // Position of the first record with exactly this HardwareID, or -1.
 int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list);

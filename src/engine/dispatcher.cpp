@@ -116,7 +116,7 @@ void Dispatcher::DispatchDeviceListChange() {
     ActivityBatch said(platform_);
     DeviceList fresh;
     DeviceInstances instances;
-    EnumerateDevices(platform_, fresh, false, instances);
+    EnumerateDevices(platform_, fresh, false, &instances);
     if (fresh.empty()) {
       // A failed enumeration never replaces the last list.
       said.Add("デバイス一覧の変化: 一覧を取得できませんでした");

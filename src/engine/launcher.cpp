@@ -41,6 +41,13 @@ std::string Upper(DesktopPort& text, std::string value) {
   return value;
 }
 
+// The start-failure notice for command, and the code it shows.
+LaunchResult StartFailed(const Platform& platform, std::uint32_t error,
+                         const std::string& command) {
+  ShowSystemErrorNotice(platform, error, kStartFailed, command);
+  return {false, error};
+}
+
 // Seconds since started, as "s.mmm", for the log.
 std::string SecondsSince(const Platform& platform, std::uint64_t started) {
   const auto ran = static_cast<unsigned>(platform.threads.Milliseconds() - started);
@@ -92,8 +99,7 @@ LaunchResult StartElevated(const Platform& platform, const std::string& command,
   std::uint32_t error = 0;
   if (!platform.processes.ShellExecuteProcess(shell.file, shell.parameters, process.receive(),
                                               &error)) {
-    ShowSystemErrorNotice(platform, error, kStartFailed, command);
-    return {false, error};
+    return StartFailed(platform, error, command);
   }
   const std::uint32_t id = process ? platform.processes.ProcessId(process.get()) : 0;
   LogActivity(platform, "%s: 起動しました（プロセス ID %u）: %s", who, id, command);
@@ -116,8 +122,7 @@ LaunchResult StartAndWait(const Platform& platform, const std::string& command, 
   if (!processes.StartProcess(command, ProcessWindow::NewConsole, process.receive(), &error,
                               job ? thread.receive() : nullptr)) {
     if (error == kErrorElevationRequired) return StartElevated(platform, command, wait, who);
-    ShowSystemErrorNotice(platform, error, kStartFailed, command);
-    return {false, error};
+    return StartFailed(platform, error, command);
   }
   if (job && !processes.AssignToJob(job.get(), process.get(), &error)) {
     LogActivity(platform,
@@ -126,8 +131,7 @@ LaunchResult StartAndWait(const Platform& platform, const std::string& command, 
     job.Reset();
   }
   if (thread && !processes.ResumeThread(thread.get(), &error)) {
-    ShowSystemErrorNotice(platform, error, kStartFailed, command);
-    return {false, error};
+    return StartFailed(platform, error, command);
   }
   const std::uint32_t id = processes.ProcessId(process.get());
   LogActivity(platform, "%s: 起動しました（プロセス ID %u）: %s", who, id, command);
@@ -141,8 +145,7 @@ bool StartCommand(const Platform& platform, const std::string& command, ProcessW
                   ScopedProcess& process) {
   std::uint32_t last_error = 0;
   if (platform.processes.StartProcess(command, window, process.receive(), &last_error)) return true;
-  ShowSystemErrorNotice(platform, last_error, kStartFailed, command);
-  return false;
+  return StartFailed(platform, last_error, command).started;
 }
 
 bool ShellOpen(const Platform& platform, const std::string& file,
@@ -221,9 +224,7 @@ LaunchResult LaunchProgram(const Platform& platform, const std::string& command_
   const bool fits = Expand(platform.processes, command_line, expanded);
   if (!fits || expanded.empty()) {
     // Neither a line too long for the buffer nor an empty one can be started.
-    const std::uint32_t error = fits ? kErrorFileNotFound : kErrorFilenameTooLong;
-    ShowSystemErrorNotice(platform, error, kStartFailed, command_line);
-    return {false, error};
+    return StartFailed(platform, fits ? kErrorFileNotFound : kErrorFilenameTooLong, command_line);
   }
   // Every test works on the upper-cased copy; what is started keeps the
   // user's letters. Upper-casing keeps byte positions, so splits carry over.

@@ -119,19 +119,6 @@ void RemoveDevice(const Platform& platform, const Action& run, const std::string
   }
 }
 
-}  // namespace
-
-std::string SubstituteDriveLetter(std::string command_line, char letter) {
-  const std::size_t token_length = std::strlen(kDriveToken);
-  for (std::size_t at = command_line.find(kDriveToken); at != std::string::npos;
-       at = command_line.find(kDriveToken)) {
-    command_line.replace(at, token_length, 1, letter);
-  }
-  return command_line;
-}
-
-namespace {
-
 // Up to the end of the started programs: 0 when they ran (or a check ended the
 // run), the launcher's code when the start failed.
 struct Work {
@@ -161,6 +148,15 @@ Work RunUntilProgramsEnd(const Platform& platform, const Action& run) {
 }
 
 }  // namespace
+
+std::string SubstituteDriveLetter(std::string command_line, char letter) {
+  const std::size_t token_length = std::strlen(kDriveToken);
+  for (std::size_t at = command_line.find(kDriveToken); at != std::string::npos;
+       at = command_line.find(kDriveToken)) {
+    command_line.replace(at, token_length, 1, letter);
+  }
+  return command_line;
+}
 
 std::uint32_t ExecuteRun(const Platform& platform, const Run& run) {
   const Action& action = run.action;

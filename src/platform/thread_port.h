@@ -29,8 +29,6 @@ class ThreadPort {
   // false with *last_error set when no thread can start.
   [[nodiscard]] virtual bool StartDetachedThread(ThreadRoutine routine, void* parameter,
                                                  std::uint32_t* last_error) = 0;
-  // GetLastError of the calling thread.
-  virtual std::uint32_t LastError() = 0;
   // Sleep.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
   // GetTickCount64.

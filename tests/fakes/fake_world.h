@@ -279,10 +279,17 @@ class FakeWorld : public RegistryPort,
   std::uint32_t ExpandEnvironment(const std::string& source, char* buffer,
                                   std::uint32_t buffer_size) override {
     if (Fault("ExpandEnvironment")) return 0;
-    std::string out = source;  // names in any case; an undefined one stays as written
-    for (const auto& [name, value] : environment)
-      for (std::size_t at; (at = Upper(out).find('%' + name + '%')) != std::string::npos;)
-        out.replace(at, name.size() + 2, value);
+    // One pass, left to right, as the system does: names in any case; an
+    // undefined one stays as written, and its closing '%' may open the next.
+    std::string out;
+    for (std::size_t at = 0, close; at < source.size(); at = close) {
+      close = source[at] == '%' ? source.find('%', at + 1) : source.find('%', at);
+      auto it = close == std::string::npos || source[at] != '%'
+                    ? environment.end()
+                    : environment.find(Upper(source.substr(at + 1, close - at - 1)));
+      out += it == environment.end() ? source.substr(at, close - at) : it->second;
+      if (it != environment.end()) ++close;
+    }
     const auto needed = static_cast<std::uint32_t>(out.size() + 1);
     if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);
     return needed;
@@ -389,7 +396,6 @@ class FakeWorld : public RegistryPort,
     if (run_threads_inline) return routine(parameter), true;
     return Locked([&] { return threads_.emplace_back(routine, parameter), true; });
   }
-  std::uint32_t LastError() override { return 0; }
   void Sleep(std::uint32_t milliseconds) override {
     Locked([&] { sleeps.push_back(milliseconds); });
   }

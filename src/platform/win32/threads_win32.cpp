@@ -100,13 +100,12 @@ bool Win32Threads::StartDetachedThread(ThreadRoutine routine, void* parameter,
   return true;
 }
 
-std::uint32_t Win32Threads::LastError() {
-  return GetLastError();
-}
 void Win32Threads::Sleep(std::uint32_t milliseconds) {
   ::Sleep(milliseconds);
 }
 
-std::uint64_t Win32Threads::Milliseconds() { return ::GetTickCount64(); }
+std::uint64_t Win32Threads::Milliseconds() {
+  return ::GetTickCount64();
+}
 
 }  // namespace mw::win32

@@ -73,7 +73,6 @@ class Win32Threads : public ThreadPort {
   void CloseMutex(Mutex mutex) override;
   bool StartDetachedThread(ThreadRoutine routine, void* parameter,
                            std::uint32_t* last_error) override;
-  std::uint32_t LastError() override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t Milliseconds() override;
 };
