@@ -34,6 +34,8 @@ constexpr char kProductKey[] = "software\\Quillory\\Mountwick";
 constexpr char kActionsKey[] = "software\\Quillory\\Mountwick\\1.0\\Actions";
 constexpr char kCheckerRoot[] = "Software\\Tivolane";
 constexpr char kCheckerKey[] = "Software\\Tivolane\\support@quillory.example\\Mountwick";
+// A batch file beside the child that hands its program on with "start" and ends at once.
+constexpr char kHandOff[] = "mw_handoff.bat";
 constexpr char kVolumeId[] = "MESSAGE://DBT_DEVICEARRIVAL/VOLUME";
 constexpr char kMediaId[] = "MESSAGE://DBT_DEVICEARRIVAL/MEDIA";
 // The test prefix's E: is labelled "Photos" and holds DCIM.
@@ -135,11 +137,12 @@ class Case : public ::testing::Test {
     folder_ = mw::testfiles::MakeFreshFolder("mw_e2e");
     record_ = folder_ + "\\record.txt";
     SetEnvironmentVariableA("MW_RECORD_FILE", record_.c_str());
-    SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", nullptr);
     // What the program loads or starts from its working folder would show.
     for (const char* dll : {"version.dll", "uxtheme.dll", "dwmapi.dll", "cryptbase.dll",
                             "profapi.dll", "hhctrl.ocx", "mw_missing.dll"})
       CopyFileA((Bin() + "\\planted_marker.dll").c_str(), (folder_ + "\\" + dll).c_str(), FALSE);
+    std::ofstream(Bin() + "\\" + kHandOff, std::ios::binary)
+        << "@start \"\" \"" << Child() << "\" %*\r\n";
     for (const char* name : {"reg.exe", "regedit.exe", "hh.exe", "Mountwick.chm"})
       CopyFileA(Child().c_str(), (folder_ + "\\" + name).c_str(), FALSE);
   }
@@ -245,12 +248,6 @@ Step RemovedOnceAfterTheLastEnd(std::size_t ends) {
     for (const std::string& end : ended) EXPECT_GE(asked[0], end);
   };
 }
-// A batch file that hands its program on with "start" and ends at once.
-constexpr char kHandOff[] = "mw_handoff.bat";
-const Step kWriteHandOff = [](Case& c, HWND) {
-  std::ofstream(c.Bin() + "\\" + kHandOff, std::ios::binary)
-      << "@start \"\" \"" << c.Child() << "\" %*\r\n";
-};
 
 struct Row {
   const char* name;
@@ -258,14 +255,12 @@ struct Row {
   std::vector<Step> steps;
   std::vector<std::string> runs;
   int answer = 0;  // to the question whether to import the carry-over file, which exists then
-  const char* child_sleep_ms = nullptr;
 };
 
 class Arrival : public Case, public ::testing::WithParamInterface<Row> {};
 
 TEST_P(Arrival, StartsExactlyTheExpectedRuns) {
   const Row& row = GetParam();
-  SetEnvironmentVariableA("MW_RECORD_SLEEP_MS", row.child_sleep_ms);
   StoreActions(row.actions);
   DeleteFileA(kActivityLog.c_str());
   if (row.answer) {
@@ -309,19 +304,19 @@ const Row kRows[] = {
                               {{"Ex_RunVolumeChk", "1"}, {"Ex_RunVolume", "CAMERA"}}),
                  Case::Action("Path", kVolumeId, "path",
                               {{"Ex_RunPathChk", "1"}, {"Ex_RunPath", "NO_SUCH"}}),
-                 Case::Action("Ran", kVolumeId, "",
-                              {{"Eject", "1"},
-                               {"Ex_RunPathChk", "1"},
-                               {"Ex_RunPath", "DCIM"},
-                               {"ExeFile", Case::Bin() + "\\" + kHandOff + " ran"}})},
-     .steps = {kWriteHandOff, Volume(E), kAnswersWhileTheProgramRuns, RemovedOnceAfterTheLastEnd(1),
+                 Case::Action(
+                     "Ran", kVolumeId, "",
+                     {{"Eject", "1"},
+                      {"Ex_RunPathChk", "1"},
+                      {"Ex_RunPath", "DCIM"},
+                      {"ExeFile", Case::Bin() + "\\" + kHandOff + " ran --sleep-ms=1500"}})},
+     .steps = {Volume(E), kAnswersWhileTheProgramRuns, RemovedOnceAfterTheLastEnd(1),
                LogSays({u8"ボリュームの到着: E:", u8"アクション「Off」: 無効",
                         u8"アクション「Label」: ラベル \"PHOTOS\" ≠ \"CAMERA\"",
                         u8"アクション「Path」: パス \"E:\\NO_SUCH\" がない",
                         u8"アクション「Ran」: 起動しました", u8"mw_handoff.bat ran",
                         u8"始めたプロセスもすべて終了しました"})},
-     .runs = {"ran"},
-     .child_sleep_ms = "1500"},
+     .runs = {"ran|--sleep-ms=1500"}},
     // A new stick runs its enabled Actions once; the two that remove it ask once, after both.
     {.name = "ANewStickRunsItsEnabledActionsOnceAndIsAskedToBeRemovedOnceAfterTheLaterProgram",
      .actions = {Case::Action("Short", kStick, "short --sleep-ms=300", {{"Eject", "1"}}),

@@ -1,9 +1,8 @@
 // A child for tests. With MW_RECORD_FILE it appends "<its path>|<its command
 // line>" and a tab before each argument its C runtime parsed, as one line; with
-// MW_RECORD_SLEEP_MS, or an argument "--sleep-ms=N", it then stays that long
-// and appends "ended HH:MM:SS.mmm", its local time as the activity log writes
-// it. With MW_ARGV_FILE it writes there its own path and then its arguments,
-// one a line.
+// an argument "--sleep-ms=N" it then stays that long and appends "ended
+// HH:MM:SS.mmm", its local time as the activity log writes it. With
+// MW_ARGV_FILE it writes there its own path and then its arguments, one a line.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,12 +17,11 @@ static void Write(const char* variable, const char* mode, const std::string& tex
 }
 
 int main(int argc, char** argv) {
-  char module[MAX_PATH] = {}, sleep_ms[32] = {};
+  char module[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, module, MAX_PATH);
   std::string lines = std::string(module) + "\n",
               record = module + ("|" + std::string(GetCommandLineA()));
-  GetEnvironmentVariableA("MW_RECORD_SLEEP_MS", sleep_ms, sizeof sleep_ms);
-  int sleep = std::atoi(sleep_ms);
+  int sleep = 0;
   for (int i = 1; i < argc; ++i) {
     lines += argv[i] + std::string("\n"), record += "\t" + std::string(argv[i]);
     if (std::strncmp(argv[i], "--sleep-ms=", 11) == 0) sleep = std::atoi(argv[i] + 11);

@@ -135,12 +135,13 @@ TEST_F(Dispatching, ABroadcastDuringANoticeIsHandledRightAfterNotNested) {
 // ended last, for the stick that arrived even when another of its model came
 // since and is listed first.
 TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgram) {
-  const auto on_stick = [](const std::string& name, const std::string& removal_wait) {
-    return fake::MakeAction("Name=" + name + ";ExeFile=C:\\" + name + ".EXE;HardwareID=" + kStick +
-                            (removal_wait.empty() ? "" : ";Eject=1;Ex_RmvWaitChk=1;Ex_RmvWait=") +
-                            removal_wait);
+  const auto on_stick = [](const std::string& name, const std::string& removal) {
+    return fake::MakeAction("Name=" + name + ";ExeFile=C:\\" + name + ".EXE" + removal +
+                            ";HardwareID=" + kStick);
   };
-  Start({on_stick("A", "100"), on_stick("B", "200"), on_stick("NONE", "300"), on_stick("KEEP", "")},
+  const std::string r = ";Eject=1;Ex_RmvWaitChk=1;Ex_RmvWait=";
+  Start({on_stick("A", r + "100"), on_stick("B", r + "200"), on_stick("NONE", r + "300"),
+         on_stick("KEEP", "")},
         {});
   world.fault = [](const std::string& call, const std::string& what) {
     return call == "StartProcess" && what == "C:\\NONE.EXE" ? 2L : 0L;

@@ -85,7 +85,6 @@ TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
   const std::tuple<std::string, std::deque<std::uint32_t>, std::size_t, std::vector<std::string>>
       cases[] = {
           {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", {}, 0, {"ラベル \"CAMERA\" ≠ \"PHOTOS\""}},
-          {"Eject=0;Ex_RmvRetryChk=1", {V}, 0, {"起動しました"}},
           {"Eject=1;ExeFile=", {}, 0, {"起動できませんでした（コード 2"}},
           {"Eject=1;Ex_RmvRetryChk=0", {V}, 1, {"取り外し要求 1 / 1: 拒否", "拒否されたまま"}},
           {R + "2",
