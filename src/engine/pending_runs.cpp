@@ -2,22 +2,17 @@
 
 namespace mw {
 
-DeviceDiffMutex::DeviceDiffMutex(ThreadPort& threads)
-    : threads_(threads), handle_([&] {
-        bool existed = false;
-        return threads.CreateNamedMutex(kDeviceDiffMutexName, false, &existed);
-      }()) {}
-
-DeviceDiffMutex::~DeviceDiffMutex() {
-  if (handle_ != 0) threads_.CloseMutex(handle_);
+DeviceDiffMutex::DeviceDiffMutex(ThreadPort& threads) : threads_(threads), handle_(threads) {
+  bool existed = false;
+  handle_.Reset(threads.CreateNamedMutex(kDeviceDiffMutexName, false, &existed));
 }
 
 void DeviceDiffMutex::Lock() {
-  if (handle_ != 0) threads_.WaitMutex(handle_);
+  if (handle_) threads_.WaitMutex(handle_.get());
 }
 
 void DeviceDiffMutex::Unlock() {
-  if (handle_ != 0) threads_.ReleaseMutex(handle_);
+  if (handle_) threads_.ReleaseMutex(handle_.get());
 }
 
 std::optional<Run> PendingRuns::Take() {

@@ -16,16 +16,13 @@ inline constexpr char kDeviceDiffMutexName[] = "Mutex_Mountwick_DiffDevice";
 class DeviceDiffMutex {
  public:
   explicit DeviceDiffMutex(ThreadPort& threads);
-  DeviceDiffMutex(const DeviceDiffMutex&) = delete;
-  DeviceDiffMutex& operator=(const DeviceDiffMutex&) = delete;
-  ~DeviceDiffMutex();
 
   void Lock();
   void Unlock();
 
  private:
   ThreadPort& threads_;
-  ThreadPort::Mutex handle_;
+  ScopedMutex handle_;
 };
 
 // Holds DeviceDiffMutex for one scope.

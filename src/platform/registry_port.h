@@ -88,27 +88,7 @@ class ScopedRegKey
 };
 
 // Closes its change event through the port when it goes out of scope.
-class ScopedRegEvent {
- public:
-  explicit ScopedRegEvent(RegistryPort& port) : port_(&port) {}
-  ScopedRegEvent(const ScopedRegEvent&) = delete;
-  ScopedRegEvent& operator=(const ScopedRegEvent&) = delete;
-  ~ScopedRegEvent() { Reset(); }
-
-  RegistryPort::Event get() const { return event_; }
-  RegistryPort::Event* receive() {
-    Reset();
-    return &event_;
-  }
-  explicit operator bool() const { return event_ != 0; }
-  void Reset() {
-    if (event_ != 0) port_->CloseEvent(event_);
-    event_ = 0;
-  }
-
- private:
-  RegistryPort* port_;
-  RegistryPort::Event event_ = 0;
-};
+using ScopedRegEvent =
+    ScopedPortHandle<RegistryPort, RegistryPort::Event, &RegistryPort::CloseEvent>;
 
 }  // namespace mw

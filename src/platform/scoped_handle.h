@@ -2,6 +2,7 @@
 // One move-only owner for every handle the program holds. The traits name the
 // handle type, the value that means none, and how a handle is closed; they may
 // carry state, such as the port the handle came from.
+#include <type_traits>
 #include <utility>
 
 namespace mw {
@@ -11,6 +12,8 @@ class ScopedHandle {
  public:
   using Handle = typename Traits::Handle;
 
+  ScopedHandle() requires std::is_default_constructible_v<Traits>
+  = default;
   explicit ScopedHandle(Traits traits) : traits_(std::move(traits)) {}
   ScopedHandle(const ScopedHandle&) = delete;
   ScopedHandle& operator=(const ScopedHandle&) = delete;
@@ -33,6 +36,8 @@ class ScopedHandle {
     Reset();
     return &handle_;
   }
+  // Hands the handle over to the caller, who closes it from now on.
+  [[nodiscard]] Handle release() { return std::exchange(handle_, Traits::kInvalid); }
   void Reset(Handle handle = Traits::kInvalid) {
     if (handle_ != Traits::kInvalid) traits_.Close(handle_);
     handle_ = handle;

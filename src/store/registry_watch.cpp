@@ -8,16 +8,11 @@ bool RegistryWatch::Arm(const std::string& path) {
   // is watched where it now is.
   event_.Reset();
   key_.Reset();
-  RegistryPort::Key raw = 0;
-  if (registry_.OpenKey(RegistryRoot::CurrentUser, path, reg::kNotify, &raw) != reg::kSuccess)
-    return false;
-  *key_.receive() = raw;
-  RegistryPort::Event event = 0;
-  if (registry_.CreateChangeEvent(&event) != reg::kSuccess) {
+  if (key_.Open(RegistryRoot::CurrentUser, path, reg::kNotify) != reg::kSuccess) return false;
+  if (registry_.CreateChangeEvent(event_.receive()) != reg::kSuccess) {
     key_.Reset();
     return false;
   }
-  *event_.receive() = event;
   if (registry_.NotifyChangeKeyValue(key_.get(), true,
                                      reg::kNotifyChangeName | reg::kNotifyChangeLastSet,
                                      event_.get()) != reg::kSuccess) {

@@ -1,17 +1,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "platform/win32/kernel_handle.h"
 #include "platform/win32/win32_ports.h"
-#include "platform/scoped_handle.h"
 
 namespace mw::win32 {
-namespace {
-struct FileTraits {
-  using Handle = HANDLE;
-  static inline const HANDLE kInvalid = INVALID_HANDLE_VALUE;
-  void Close(HANDLE file) { CloseHandle(file); }
-};
-}  // namespace
 
 std::string Win32LogFile::LocalAppDataDirectory() {
   char buffer[MAX_PATH] = {};
@@ -31,7 +24,7 @@ std::int64_t Win32LogFile::FileSize(const std::string& path) {
 }
 
 bool Win32LogFile::AppendToFile(const std::string& path, const std::string& bytes) {
-  ScopedHandle<FileTraits> file{FileTraits{}};
+  ScopedFileHandle file;
   file.Reset(CreateFileA(path.c_str(), FILE_APPEND_DATA,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

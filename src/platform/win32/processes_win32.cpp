@@ -1,9 +1,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <memory>
 #include <new>
 #include <vector>
 
+#include "platform/win32/kernel_handle.h"
 #include "platform/win32/win32_ports.h"
 
 namespace mw::win32 {
@@ -11,18 +13,12 @@ namespace {
 
 // A job and the completion port it reports to, behind one opaque handle.
 struct WaitableJob {
-  HANDLE job = nullptr;
-  HANDLE port = nullptr;
+  ScopedKernelHandle job;
+  ScopedKernelHandle port;
 };
 
 WaitableJob& AsJob(ProcessPort::Job job) {
   return *reinterpret_cast<WaitableJob*>(job);
-}
-
-void CloseWaitableJob(WaitableJob* job) {
-  if (job->job) CloseHandle(job->job);
-  if (job->port) CloseHandle(job->port);
-  delete job;
 }
 
 }  // namespace
@@ -85,38 +81,38 @@ bool Win32Processes::ShellExecuteProcess(const std::string& file, const std::str
 }
 
 bool Win32Processes::CreateWaitableJob(Job* job, std::uint32_t* last_error) {
-  auto* made = new (std::nothrow) WaitableJob;
+  std::unique_ptr<WaitableJob> made(new (std::nothrow) WaitableJob);
   if (!made) {
     *last_error = ERROR_NOT_ENOUGH_MEMORY;
     return false;
   }
-  made->job = CreateJobObjectA(nullptr, nullptr);
-  made->port = made->job ? CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1) : nullptr;
-  JOBOBJECT_ASSOCIATE_COMPLETION_PORT port = {made->job, made->port};
+  made->job.Reset(CreateJobObjectA(nullptr, nullptr));
+  if (made->job) made->port.Reset(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+  JOBOBJECT_ASSOCIATE_COMPLETION_PORT port = {made->job.get(), made->port.get()};
   JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
   limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
   if (!made->port ||
-      !SetInformationJobObject(made->job, JobObjectAssociateCompletionPortInformation, &port,
+      !SetInformationJobObject(made->job.get(), JobObjectAssociateCompletionPortInformation, &port,
                                sizeof port) ||
-      !SetInformationJobObject(made->job, JobObjectExtendedLimitInformation, &limits,
+      !SetInformationJobObject(made->job.get(), JobObjectExtendedLimitInformation, &limits,
                                sizeof limits)) {
     *last_error = GetLastError();
-    CloseWaitableJob(made);
     return false;
   }
-  *job = reinterpret_cast<Job>(made);
+  *job = reinterpret_cast<Job>(made.release());
   return true;
 }
 
 bool Win32Processes::AssignToJob(Job job, Process process, std::uint32_t* last_error) {
-  if (AssignProcessToJobObject(AsJob(job).job, reinterpret_cast<HANDLE>(process))) return true;
+  if (AssignProcessToJobObject(AsJob(job).job.get(), reinterpret_cast<HANDLE>(process)))
+    return true;
   *last_error = GetLastError();
   return false;
 }
 
 bool Win32Processes::ActiveJobProcesses(Job job, std::uint32_t* count) {
   JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
-  if (!QueryInformationJobObject(AsJob(job).job, JobObjectBasicAccountingInformation, &info,
+  if (!QueryInformationJobObject(AsJob(job).job.get(), JobObjectBasicAccountingInformation, &info,
                                  sizeof info, nullptr))
     return false;
   *count = info.ActiveProcesses;
@@ -127,14 +123,14 @@ JobMessage Win32Processes::WaitForJobMessage(Job job, std::uint32_t milliseconds
   DWORD message = 0;
   ULONG_PTR key = 0;
   LPOVERLAPPED detail = nullptr;
-  if (GetQueuedCompletionStatus(AsJob(job).port, &message, &key, &detail, milliseconds))
+  if (GetQueuedCompletionStatus(AsJob(job).port.get(), &message, &key, &detail, milliseconds))
     return message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO ? JobMessage::ActiveProcessZero
                                                          : JobMessage::Other;
   return GetLastError() == WAIT_TIMEOUT ? JobMessage::TimedOut : JobMessage::Failed;
 }
 
 void Win32Processes::CloseJob(Job job) {
-  CloseWaitableJob(&AsJob(job));
+  delete &AsJob(job);
 }
 
 void Win32Processes::WaitForProcess(Process process) {
