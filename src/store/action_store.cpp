@@ -10,32 +10,7 @@
 namespace mw {
 namespace {
 
-struct StoredField {
-  std::string Action::*field;
-  const char* name;
-  bool has_default;  // a missing value gives the field's default rather than empty text
-};
-
-// The order in which the values of one Action are read and written.
-constexpr StoredField kStoredFields[] = {
-    {&Action::Name, "Name", false},
-    {&Action::State, "State", false},
-    {&Action::HardwareID, "HardwareID", false},
-    {&Action::ExeFile, "ExeFile", false},
-    {&Action::Eject, "Eject", false},
-    {&Action::Ex_RunWaitChk, "Ex_RunWaitChk", true},
-    {&Action::Ex_RunWait, "Ex_RunWait", true},
-    {&Action::Ex_RunVolumeChk, "Ex_RunVolumeChk", true},
-    {&Action::Ex_RunVolume, "Ex_RunVolume", false},
-    {&Action::Ex_RunPathChk, "Ex_RunPathChk", true},
-    {&Action::Ex_RunPath, "Ex_RunPath", false},
-    {&Action::Ex_RmvWaitChk, "Ex_RmvWaitChk", true},
-    {&Action::Ex_RmvWait, "Ex_RmvWait", true},
-    {&Action::Ex_RmvRetryChk, "Ex_RmvRetryChk", true},
-    {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", true},
-    {&Action::Ex_RmvRetryCount, "Ex_RmvRetryCount", true},
-};
-constexpr char kNameField[] = "Name";
+constexpr const char* kNameField = kActionFields[0].stored_name;
 
 std::string StoredValueName(std::size_t index, const char* field) {
   return std::to_string(index) + "_" + field;
@@ -53,9 +28,9 @@ std::string FoldCase(std::string name) {
 bool WriteAll(const Platform& platform, const ScopedRegKey& key, const ActionList& actions) {
   bool all_written = true;
   for (std::size_t index = 0; index < actions.size(); ++index)
-    for (const StoredField& stored : kStoredFields)
-      if (!WriteSetting(platform, key, StoredValueName(index, stored.name),
-                        actions[index].*stored.field))
+    for (const ActionField& stored : kActionFields)
+      if (!WriteSetting(platform, key, StoredValueName(index, stored.stored_name),
+                        actions[index].*stored.member))
         all_written = false;
   return all_written;
 }
@@ -65,8 +40,8 @@ bool WriteAll(const Platform& platform, const ScopedRegKey& key, const ActionLis
 void RemoveOtherValues(const Platform& platform, const ScopedRegKey& key, std::size_t count) {
   std::set<std::string> kept;
   for (std::size_t index = 0; index < count; ++index)
-    for (const StoredField& stored : kStoredFields)
-      kept.insert(FoldCase(StoredValueName(index, stored.name)));
+    for (const ActionField& stored : kActionFields)
+      kept.insert(FoldCase(StoredValueName(index, stored.stored_name)));
 
   // The first missing "_Name" ends the list, so deleting it first makes the
   // list right at once, even if the deletions stop half way.
@@ -91,20 +66,20 @@ bool LoadActions(const Platform& platform, ActionList& actions) {
   const ScopedRegKey key = OpenVersionKey(platform, kActionsSubkey);
   if (!key) return false;
   bool clean = true;
-  const Action defaults;
   Action action;
   for (std::size_t index = 0;; ++index) {
     ResetToDefaults(action);
     const ReadResult name =
         ReadSetting(platform, key, StoredValueName(index, kNameField), action.Name);
     if (name != ReadResult::kRead) return clean && name == ReadResult::kMissing;
-    for (const StoredField& stored : kStoredFields) {
-      if (stored.field == &Action::Name) continue;
-      const std::string value_name = StoredValueName(index, stored.name);
+    for (const ActionField& stored : kActionFields) {
+      if (stored.member == &Action::Name) continue;
+      // The extended values came later: where one is missing, its default
+      // stands. A missing base value reads as empty text.
+      std::string& value = action.*stored.member;
       const ReadResult read =
-          stored.has_default ? ReadSettingOrDefault(platform, key, value_name, action.*stored.field,
-                                                    defaults.*stored.field)
-                             : ReadSetting(platform, key, value_name, action.*stored.field);
+          ReadSettingOrDefault(platform, key, StoredValueName(index, stored.stored_name), value,
+                               stored.extended ? stored.default_text : "");
       if (read == ReadResult::kFailed) clean = false;
     }
     actions.push_back(action);

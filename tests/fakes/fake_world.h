@@ -23,12 +23,11 @@
 
 namespace mw::fake {
 
-// The sixteen stored texts of an Action in declaration order.
+// The stored texts of an Action in stored order.
 inline std::vector<std::string*> TextFields(Action& a) {
-  return {&a.Name,       &a.State,           &a.HardwareID,      &a.ExeFile,
-          &a.Eject,      &a.Ex_RunVolumeChk, &a.Ex_RunVolume,    &a.Ex_RunPathChk,
-          &a.Ex_RunPath, &a.Ex_RunWaitChk,   &a.Ex_RunWait,      &a.Ex_RmvWaitChk,
-          &a.Ex_RmvWait, &a.Ex_RmvRetryChk,  &a.Ex_RmvRetryWait, &a.Ex_RmvRetryCount};
+  std::vector<std::string*> texts;
+  for (const ActionField& field : kActionFields) texts.push_back(&(a.*field.member));
+  return texts;
 }
 // count Actions whose every field differs from its default, from the other
 // fields and from the same field of the other Actions and other tags.
@@ -49,18 +48,14 @@ inline std::vector<std::string> Fields(Action a) {
 }
 // An Action with the given fields set, e.g. "Eject=1;ExeFile=C:\\A.EXE".
 inline Action MakeAction(const std::string& fields) {
-  static const std::vector<std::string> kNames = {
-      "Name",       "State",           "HardwareID",      "ExeFile",
-      "Eject",      "Ex_RunVolumeChk", "Ex_RunVolume",    "Ex_RunPathChk",
-      "Ex_RunPath", "Ex_RunWaitChk",   "Ex_RunWait",      "Ex_RmvWaitChk",
-      "Ex_RmvWait", "Ex_RmvRetryChk",  "Ex_RmvRetryWait", "Ex_RmvRetryCount"};
   Action a;
   for (std::size_t at = 0, end = 0; at < fields.size(); at = end + 1) {
     end = std::min(fields.find(';', at), fields.size());
     const std::size_t eq = fields.find('=', at);
-    const auto field =
-        std::find(kNames.begin(), kNames.end(), fields.substr(at, eq - at)) - kNames.begin();
-    *TextFields(a).at(static_cast<std::size_t>(field)) = fields.substr(eq + 1, end - eq - 1);
+    const std::string name = fields.substr(at, eq - at);
+    const auto field = std::find_if(kActionFields.begin(), kActionFields.end(),
+                                    [&](const ActionField& f) { return f.stored_name == name; });
+    a.*field->member = fields.substr(eq + 1, end - eq - 1);
   }
   return a;
 }

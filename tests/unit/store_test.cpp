@@ -128,7 +128,7 @@ TEST_F(Store, LoadingStopsAtTheFirstMissingNameAndMissingFieldsTakeTheirDefaults
   const ActionList loaded = Load();
   ASSERT_EQ(loaded.size(), 1u);
   EXPECT_EQ(Fields(loaded[0]),
-            (std::vector<std::string>{"zero", "", "", "", "", "0", "", "0", "", "0", "2000", "0",
+            (std::vector<std::string>{"zero", "", "", "", "", "0", "2000", "0", "", "0", "", "0",
                                       "9", "0", "3000", "1", std::string(1, '\0')}));
   // The next save leaves exactly the values of what it saved.
   SaveActions(platform, loaded);
