@@ -64,13 +64,14 @@ void BM_DispatchDeviceListChange(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     plugged.present = false;
-    dispatcher.DispatchDeviceListChange();  // unplugged: the baseline lacks it again
+    dispatcher.Dispatch(
+        {DeviceEvent::DeviceListChanged});  // unplugged: the baseline lacks it again
     plugged.present = true;
     world.started.clear();
     timing = true;
     state.ResumeTiming();
 
-    dispatcher.DispatchDeviceListChange();
+    dispatcher.Dispatch({DeviceEvent::DeviceListChanged});
 
     state.PauseTiming();
     timing = false;

@@ -97,7 +97,7 @@ LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam
       }
       return 0;
     case WM_DEVICECHANGE:
-      app.dispatcher->OnDeviceChange(wparam, reinterpret_cast<const void*>(lparam));
+      app.dispatcher->Dispatch(RouteDeviceChange(wparam, reinterpret_cast<const void*>(lparam)));
       return 0;
     case kTrayCallbackMessage:
       return OnTrayCallback(app, window, lparam);

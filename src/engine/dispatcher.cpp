@@ -54,14 +54,9 @@ void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, cons
     said.Add("ほかのデバイスまたはエントリのアクション %u 件: %s", other_count, others);
 }
 
-void Dispatcher::OnDeviceChange(std::uintptr_t wparam, const void* broadcast) {
-  if (settings_absent_) return;
-  const RoutedDeviceChange change = RouteDeviceChange(wparam, broadcast);
-  if (change.ignored) LogActivity(platform_, "ボリュームの到着を無視しました: %s", change.ignored);
-  Dispatch(change);
-}
-
 void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
+  if (settings_absent_) return;
+  if (change.ignored) LogActivity(platform_, "ボリュームの到着を無視しました: %s", change.ignored);
   if (change.event == DeviceEvent::None) return;
   deferred_.push_back(change);
   if (dispatching_) return;
@@ -80,21 +75,14 @@ void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
       DispatchDeviceListChange();
       break;
     case DeviceEvent::VolumeArrived:
-      DispatchVolumeArrival(change.letter);
+      DispatchGeneric(kGenericVolumeId, "ボリュームの到着: %c:", change.letter);
       break;
     case DeviceEvent::MediaArrived:
-      DispatchMediaArrival(change.letter);
+      DispatchGeneric(kGenericMediaId, "メディアの到着: %c:", change.letter);
       break;
     case DeviceEvent::None:
       break;
   }
-}
-
-void Dispatcher::DispatchVolumeArrival(char letter) {
-  DispatchGeneric(kGenericVolumeId, "ボリュームの到着: %c:", letter);
-}
-void Dispatcher::DispatchMediaArrival(char letter) {
-  DispatchGeneric(kGenericMediaId, "メディアの到着: %c:", letter);
 }
 
 void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char letter) {

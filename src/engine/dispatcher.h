@@ -20,21 +20,14 @@ class Dispatcher {
   Dispatcher(const Dispatcher&) = delete;
   Dispatcher& operator=(const Dispatcher&) = delete;
 
-  // The window procedure's WM_DEVICECHANGE: routed from wParam and the
-  // broadcast record, ignored altogether while no settings exist.
-  void OnDeviceChange(std::uintptr_t wparam, const void* broadcast);
-
   // Set at start-up when no settings exist; opening the settings clears it.
   void SetSettingsAbsent(bool absent) { settings_absent_ = absent; }
 
-  // Handles one routed broadcast. One that arrives while a dispatch is in
-  // progress (a notice's message loop runs inside it) waits its turn and is
-  // handled right after, never nested and never dropped.
+  // The one entry for WM_DEVICECHANGE, decoded at the window's edge; ignored
+  // altogether while no settings exist. A change that arrives while a
+  // dispatch is in progress (a notice's message loop runs inside it) waits
+  // its turn and is handled right after, never nested and never dropped.
   void Dispatch(const RoutedDeviceChange& change);
-
-  void DispatchDeviceListChange();
-  void DispatchVolumeArrival(char letter);
-  void DispatchMediaArrival(char letter);
 
   const DeviceList& LastDeviceList() const { return last_device_list_; }
 
@@ -44,6 +37,7 @@ class Dispatcher {
     std::uint32_t error;
   };
   void DispatchNow(const RoutedDeviceChange& change);
+  void DispatchDeviceListChange();
   void DispatchGeneric(const char* generic_id, const char* event, char letter);
   // instance names the device that arrived; empty for a drive or medium.
   void StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,

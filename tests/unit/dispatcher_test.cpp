@@ -42,7 +42,7 @@ struct Stage {
     world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {id}));
   }
   void Broadcast(std::uintptr_t wparam, const std::vector<unsigned char>& record = {}) {
-    dispatcher->OnDeviceChange(wparam, record.empty() ? nullptr : record.data());
+    dispatcher->Dispatch(RouteDeviceChange(wparam, record.empty() ? nullptr : record.data()));
   }
   std::vector<std::string> Started() { return world.StartedCommands(); }
 
@@ -199,8 +199,8 @@ struct Replay : Stage {
     world.fault = [&, target = first + fail](const std::string& call, const std::string&) {
       return world.calls - 1 == target ? (failed = call, kCode) : 0L;
     };
-    dispatcher->DispatchVolumeArrival('E');
-    dispatcher->DispatchDeviceListChange();
+    dispatcher->Dispatch({DeviceEvent::VolumeArrived, 'E'});
+    dispatcher->Dispatch({DeviceEvent::DeviceListChanged});
     world.fault = nullptr;
     dispatcher.reset();  // it keeps the key it watches while it lives
     return world.calls - first;
