@@ -275,15 +275,16 @@ class FakeWorld : public RegistryPort,
                                   std::uint32_t buffer_size) override {
     if (Fault("ExpandEnvironment")) return 0;
     // One pass, left to right, as the system does: names in any case; an
-    // undefined one stays as written, and its closing '%' may open the next.
+    // undefined one stays as written, and the scan goes on after it.
     std::string out;
     for (std::size_t at = 0, close; at < source.size(); at = close) {
       close = source[at] == '%' ? source.find('%', at + 1) : source.find('%', at);
-      auto it = close == std::string::npos || source[at] != '%'
-                    ? environment.end()
-                    : environment.find(Upper(source.substr(at + 1, close - at - 1)));
-      out += it == environment.end() ? source.substr(at, close - at) : it->second;
-      if (it != environment.end()) ++close;
+      if (source[at] != '%' || close == std::string::npos) {
+        out += source.substr(at, close - at);
+        continue;
+      }
+      const auto it = environment.find(Upper(source.substr(at + 1, close - at - 1)));
+      out += it == environment.end() ? source.substr(at, ++close - at) : (++close, it->second);
     }
     const auto needed = static_cast<std::uint32_t>(out.size() + 1);
     if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "engine/launcher.h"
+#include "unit/expansion_cases.h"
 #include "unit/win_test_support.h"
 
 namespace mw {
@@ -108,6 +109,13 @@ TEST_F(LauncherOnWindows, FailuresShowTheNoticeWithTheSystemText) {
   EXPECT_FALSE(LaunchProgram(world_.platform(), R"(C:\mwlaunch\missing.exe)", true));
   const auto system_says = ::testing::HasSubstr("\nSysErr(2) " + std::string(system_text));
   EXPECT_THAT(world_.texts, ::testing::ElementsAre(system_says, system_says));
+}
+
+TEST(ExpansionOnWindows, TheSystemExpandsOnceLeftToRight) {
+  for (const auto& [name, value] : expansion::kVariables) SetEnvironmentVariableA(name, value);
+  win32::Win32Processes processes;
+  expansion::ExpectExpandedAsRows(processes);
+  for (const auto& [name, value] : expansion::kVariables) SetEnvironmentVariableA(name, nullptr);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "engine/launcher.h"
 #include "fakes/fake_world.h"
+#include "unit/expansion_cases.h"
 
 namespace mw {
 namespace {
@@ -131,6 +132,13 @@ class Launcher : public ::testing::Test {
   }
   fake::FakeWorld world_;
 };
+
+// The launcher's tests rely on the fake expanding exactly as the system does.
+TEST(FakePlatform, ExpandsEnvironmentNamesOnceLeftToRightAsTheSystemDoes) {
+  fake::FakeWorld world;
+  for (const auto& [name, value] : expansion::kVariables) world.environment[name] = value;
+  expansion::ExpectExpandedAsRows(world);
+}
 
 // Every program called ADMIN asks for administrator rights; under NO the user declines.
 long AdminRightsAsked(const std::string& call, const std::string& what) {
