@@ -42,13 +42,13 @@ std::uint32_t ExportThread(void* parameter) {
 }  // namespace
 
 void ExportCarryOver(const Platform& platform, const std::string& carry_over_path) {
-  auto export_ = std::make_unique<Export>(
-      Export{platform, RegistryToolPath(platform) + " export " + kProductKeyForRegTool + " " +
-                           carry_over_path + " /y"});
+  auto export_ = std::make_unique<Export>(Export{platform, RegistryToolPath(platform) + " export " +
+                                                               kProductKeyForRegTool + " " +
+                                                               carry_over_path + " /y"});
   // Nobody waits for the export, and even starting a process can take a loaded
   // machine a tenth of a second: the window must go on answering at once.
   std::uint32_t error = 0;
-  if (platform.threads.StartDetachedThread(&ExportThread, export_.get(), &error)) {
+  if (platform.threads.RunDetached(&ExportThread, export_.get(), &error)) {
     (void)export_.release();
     return;
   }

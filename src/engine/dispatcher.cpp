@@ -145,7 +145,7 @@ void Dispatcher::StartRun(Run run, std::vector<FailedStart>& failures) {
   const std::shared_ptr<RemovalGroup> group = run.removal;
   pending_.AppendLocked(std::move(run));
   std::uint32_t error = 0;
-  if (!platform_.threads.StartDetachedThread(&RunnerThread, &runner_context_, &error)) {
+  if (!platform_.threads.RunDetached(&RunnerThread, &runner_context_, &error)) {
     // No thread will take this run; it must not stay for another runner, nor
     // hold back the removal of its group. No other member can have finished:
     // runners take their runs only once this dispatch lets go of the mutex.

@@ -1,5 +1,5 @@
 #pragma once
-// Named mutexes, detached threads, sleeping and the tick count.
+// Named mutexes, detached work, sleeping and the tick count.
 #include <cstdint>
 #include <string>
 
@@ -23,12 +23,12 @@ class ThreadPort {
   virtual void ReleaseMutex(Mutex mutex) = 0;
   // CloseHandle.
   virtual void CloseMutex(Mutex mutex) = 0;
-  // Runs routine at once on a thread of its own: a finished thread waiting for
-  // the next routine, else a new one (CreateThread with the default stack, the
-  // handle closed at once). Each routine begins with no last error. Returns
-  // false with *last_error set when no thread can start.
-  [[nodiscard]] virtual bool StartDetachedThread(ThreadRoutine routine, void* parameter,
-                                                 std::uint32_t* last_error) = 0;
+  // Runs routine at once on a thread of the system's pool, which may hold
+  // it for hours (TrySubmitThreadpoolCallback, CallbackMayRunLong); nobody
+  // waits for it. Each routine begins with no last error. Returns false with
+  // *last_error set when the pool takes no more work.
+  [[nodiscard]] virtual bool RunDetached(ThreadRoutine routine, void* parameter,
+                                         std::uint32_t* last_error) = 0;
   // Sleep.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
   // GetTickCount64.

@@ -195,7 +195,7 @@ class FakeWorld : public RegistryPort,
   std::vector<std::string> Texts() { return Each(shown, &Shown::text); }
 
   // Threads.
-  bool run_threads_inline = false;  // a thread runs before StartDetachedThread returns
+  bool run_threads_inline = false;  // a thread runs before RunDetached returns
   std::vector<std::uint32_t> sleeps;
 
   // The activity log, line by line.
@@ -386,8 +386,8 @@ class FakeWorld : public RegistryPort,
   void CloseMutex(Mutex) override {
     Locked([&] { --mutex_handles_; });
   }
-  bool StartDetachedThread(ThreadRoutine routine, void* parameter, std::uint32_t* error) override {
-    *error = static_cast<std::uint32_t>(Fault("StartDetachedThread"));
+  bool RunDetached(ThreadRoutine routine, void* parameter, std::uint32_t* error) override {
+    *error = static_cast<std::uint32_t>(Fault("RunDetached"));
     if (*error) return false;
     if (run_threads_inline) return routine(parameter), true;
     return Locked([&] { return threads_.emplace_back(routine, parameter), true; });

@@ -217,7 +217,7 @@ TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
       "GetInstanceId",  "ActiveJobProcesses"};
   static const std::set<std::string> kTold = {
       "CreateKey",           "QueryValue",        "OpenUsbDeviceSet", "StartProcess",
-      "StartDetachedThread", "ExpandEnvironment", "ResumeThread"};
+      "RunDetached", "ExpandEnvironment", "ResumeThread"};
   Replay clean;
   std::string none;
   const std::size_t count = clean.Dispatch(std::string::npos, none);

@@ -71,8 +71,7 @@ class Win32Threads : public ThreadPort {
   void WaitMutex(Mutex mutex) override;
   void ReleaseMutex(Mutex mutex) override;
   void CloseMutex(Mutex mutex) override;
-  bool StartDetachedThread(ThreadRoutine routine, void* parameter,
-                           std::uint32_t* last_error) override;
+  bool RunDetached(ThreadRoutine routine, void* parameter, std::uint32_t* last_error) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t Milliseconds() override;
 };
