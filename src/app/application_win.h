@@ -16,6 +16,7 @@ namespace mw {
 
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 100;  // 0x8064
 inline constexpr UINT kTrayIconId = 1;
+inline constexpr UINT_PTR kFoldTimerId = 101;  // ends the dispatcher's fold window
 
 struct Application {
   HINSTANCE instance = nullptr;

@@ -32,6 +32,13 @@ std::string LoadText(HINSTANCE instance, UINT id) {
   return buffer;
 }
 
+int QuitProgram(mw::Application& a, const MSG& quit) {
+  // DeviceDiffMutex stays open: a runner that has not yet taken its run may
+  // still wait for it. The process end closes it.
+  a.process_mutex.Reset();
+  return static_cast<int>(quit.wParam);
+}
+
 int Run(HINSTANCE instance, const char* arguments) {
   RestrictDllSearchToSystem();
   // The runner threads may outlive the message loop, so the objects they use
@@ -63,7 +70,10 @@ int Run(HINSTANCE instance, const char* arguments) {
   a.instance = instance;
   const std::string title = LoadText(instance, IDS_APP_TITLE);
   const std::string class_name = LoadText(instance, IDS_WINDOW_CLASS);
-  a.dispatcher = std::make_unique<mw::Dispatcher>(platform, *a.pending_runs);
+  a.dispatcher =
+      std::make_unique<mw::Dispatcher>(platform, *a.pending_runs, [&a](std::uint32_t milliseconds) {
+        SetTimer(a.main_window, mw::kFoldTimerId, milliseconds, nullptr);
+      });
   a.dispatcher->SetSettingsAbsent(settings_absent);
 
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS |
@@ -99,19 +109,26 @@ int Run(HINSTANCE instance, const char* arguments) {
     mw::RunSettingsDialog(a);
   }
 
+  // The loop also waits for the stored Actions to change, so that they are
+  // read again then and not when the next device arrives.
   MSG message = {};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
+  for (;;) {
+    auto change = reinterpret_cast<HANDLE>(a.dispatcher->ActionsChangeEvent());
+    if (MsgWaitForMultipleObjectsEx(change ? 1 : 0, &change, INFINITE, QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 &&
+        change) {
+      a.dispatcher->ReloadActions();
+      continue;
+    }
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return QuitProgram(a, message);
+      if (!TranslateAcceleratorA(message.hwnd, accelerators, &message)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
     }
   }
-  // DeviceDiffMutex stays open: a runner that has not yet taken its run may
-  // still wait for it. The process end closes it.
-  a.process_mutex.Reset();
-  return static_cast<int>(message.wParam);
 }
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {

@@ -94,6 +94,9 @@ LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam
       if (wparam == kClickTimerId) {
         KillTimer(window, kClickTimerId);
         app.tray_clicks.OnClickTimer();
+      } else if (wparam == kFoldTimerId) {
+        KillTimer(window, kFoldTimerId);
+        app.dispatcher->EndFoldWindow();
       }
       return 0;
     case WM_DEVICECHANGE:

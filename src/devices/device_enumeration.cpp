@@ -1,5 +1,7 @@
 #include "devices/device_enumeration.h"
 
+#include <algorithm>
+
 #include "devices/device_property.h"
 #include "devices/display_name.h"
 #include "devices/generic_entries.h"
@@ -38,10 +40,8 @@ DeviceRecord ReadRecord(DeviceSetupPort& port, DeviceSetupPort::DeviceSet set,
 
 }  // namespace
 
-void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
-                      DeviceInstances* instances) {
+void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown) {
   list.clear();
-  if (instances) instances->clear();
   const std::uint32_t flags =
       AllKnown ? setup::kDigcfDeviceInterface : setup::kDigcfPresent | setup::kDigcfDeviceInterface;
   {
@@ -52,18 +52,39 @@ void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
          ++index) {
       DeviceRecord record = ReadRecord(platform.devices, set.get(), element);
       // Two devices of one model share their identifiers: the first one stands for both.
-      if (FindDeviceByHardwareID(record.HardwareID, list) >= 0) continue;
-      list.push_back(std::move(record));
-      if (!instances) continue;
-      std::string instance;
-      std::uint32_t error = 0;
-      if (!platform.devices.GetInstanceId(set.get(), element, &instance, &error)) instance.clear();
-      instances->push_back(std::move(instance));
+      if (FindDeviceByHardwareID(record.HardwareID, list) < 0) list.push_back(std::move(record));
     }
   }
   AddGenericVolumeEntry(list);
   AddGenericMediaEntry(list);
-  if (instances) instances->resize(list.size());
+}
+
+bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices,
+                              const std::function<bool(const std::string&)>& wants_record) {
+  devices.clear();
+  ScopedDeviceSet set(platform.devices);
+  if (!OpenUsbDevices(platform, setup::kDigcfPresent | setup::kDigcfDeviceInterface, set))
+    return false;
+  DeviceElement element;
+  for (std::uint32_t index = 0; platform.devices.EnumDevice(set.get(), index, &element); ++index) {
+    AttachedDevice device;
+    DeviceRecord unused;
+    const PropertySlot& id = kRecordProperties[0];
+    ReadDeviceProperty(platform.devices, set.get(), element, id.code, device.hardware_id, id.label,
+                       unused);
+    if (std::any_of(devices.begin(), devices.end(), [&](const AttachedDevice& seen) {
+          return seen.hardware_id == device.hardware_id;
+        }))
+      continue;
+    if (wants_record(device.hardware_id)) {
+      device.record = ReadRecord(platform.devices, set.get(), element);
+      std::uint32_t error = 0;
+      if (!platform.devices.GetInstanceId(set.get(), element, &device.instance, &error))
+        device.instance.clear();
+    }
+    devices.push_back(std::move(device));
+  }
+  return true;
 }
 
 int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list) {

@@ -1,23 +1,37 @@
 #pragma once
 // Snapshots of the USB devices the system knows.
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "model/device_record.h"
 #include "platform/platform.h"
 
 namespace mw {
 
-// The instance identifier of the device each record of a list stands for, by
-// position; empty for the generic entries and where the system gave none.
-using DeviceInstances = std::vector<std::string>;
-
 // Replaces list with the attached USB devices (AllKnown false) or every one
-// the system has installed (AllKnown true), then the two generic entries; and
-// instances, when given, with their instance identifiers. When the device set
-// cannot be opened the user gets a notice and list stays empty, without
-// generic entries.
-void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown,
-                      DeviceInstances* instances = nullptr);
+// the system has installed (AllKnown true), then the two generic entries.
+// When the device set cannot be opened the user gets a notice and list stays
+// empty, without generic entries.
+void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown);
+
+// One attached USB device as a change of the device list compares it.
+struct AttachedDevice {
+  std::string hardware_id;
+  // Only for a device whose record was asked for: the identifier of the
+  // instance found (empty where the system gave none) and the full record.
+  std::string instance;
+  std::optional<DeviceRecord> record;
+};
+using AttachedDevices = std::vector<AttachedDevice>;
+
+// The attached USB devices in the order and with the one-per-HardwareID rule
+// of EnumerateDevices, reading only each one's HardwareID; a device for which
+// wants_record(hardware_id) holds also gets its instance and full record. False,
+// after the same notice as EnumerateDevices, when the device set cannot be opened.
+bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices,
+                              const std::function<bool(const std::string&)>& wants_record);
 
 // Position of the first record with exactly this HardwareID, or -1.
 int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list);

@@ -6,6 +6,7 @@
 namespace mw {
 
 inline constexpr char kGenericEntryService[] = "QL_ANY_DRV";
+inline constexpr unsigned kGenericEntryCount = 2;
 
 // Each appends its entry at the end of list, whatever list already holds.
 void AddGenericVolumeEntry(DeviceList& list);

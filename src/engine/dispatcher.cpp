@@ -1,8 +1,11 @@
 #include "engine/dispatcher.h"
 
+#include <algorithm>
+
 #include "notices/activity_log.h"
 #include "notices/notices.h"
 #include "devices/device_enumeration.h"
+#include "devices/generic_entries.h"
 
 namespace mw {
 namespace {
@@ -11,15 +14,22 @@ constexpr char kThreadStartFailed[] =
     "アクション = %s\n";
 }  // namespace
 
-Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending)
+Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, FoldTimer fold_timer)
     : platform_(platform),
       pending_(pending),
       runner_context_{platform, pending},
-      actions_(platform) {
+      actions_(platform),
+      fold_timer_(std::move(fold_timer)) {
   DeviceDiffLock lock(pending_.mutex());
-  EnumerateDevices(platform_, last_device_list_, false);
-  // A failed enumeration holds nothing, not even the generic entries.
-  has_baseline_ = !last_device_list_.empty();
+  AttachedDevices attached;
+  has_baseline_ =
+      EnumerateAttachedDevices(platform_, attached, [](const std::string&) { return false; });
+  Remember(attached);
+}
+
+void Dispatcher::Remember(const AttachedDevices& attached) {
+  known_ids_.clear();
+  for (const AttachedDevice& device : attached) known_ids_.insert(device.hardware_id);
 }
 
 // Starts the enabled Actions bound to id. The log tells each of them, each
@@ -58,6 +68,16 @@ void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
   if (settings_absent_) return;
   if (change.ignored) LogActivity(platform_, "ボリュームの到着を無視しました: %s", change.ignored);
   if (change.event == DeviceEvent::None) return;
+  if (change.event == DeviceEvent::DeviceListChanged) {
+    if (fold_window_open_) {
+      list_change_gathered_ = true;
+      return;
+    }
+    const auto waiting = std::find_if(deferred_.begin(), deferred_.end(), [](const auto& queued) {
+      return queued.event == DeviceEvent::DeviceListChanged;
+    });
+    if (waiting != deferred_.end()) return;
+  }
   deferred_.push_back(change);
   if (dispatching_) return;
   dispatching_ = true;
@@ -69,10 +89,20 @@ void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
   dispatching_ = false;
 }
 
+void Dispatcher::EndFoldWindow() {
+  fold_window_open_ = false;
+  if (!std::exchange(list_change_gathered_, false)) return;
+  Dispatch({DeviceEvent::DeviceListChanged});
+}
+
 void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
   switch (change.event) {
     case DeviceEvent::DeviceListChanged:
       DispatchDeviceListChange();
+      if (fold_timer_) {
+        fold_window_open_ = true;
+        fold_timer_(kFoldMilliseconds);
+      }
       break;
     case DeviceEvent::VolumeArrived:
       DispatchGeneric(kGenericVolumeId, "ボリュームの到着: %c:", change.letter);
@@ -102,40 +132,40 @@ void Dispatcher::DispatchDeviceListChange() {
   {
     DeviceDiffLock lock(pending_.mutex());
     ActivityBatch said(platform_);
-    DeviceList fresh;
-    DeviceInstances instances;
-    EnumerateDevices(platform_, fresh, false, &instances);
-    if (fresh.empty()) {
+    // Only the devices the last list lacks are read in full: a device that
+    // replaced another is new even when the count stayed.
+    AttachedDevices fresh;
+    if (!EnumerateAttachedDevices(platform_, fresh, [&](const std::string& id) {
+          return has_baseline_ && !known_ids_.contains(id);
+        })) {
       // A failed enumeration never replaces the last list.
       said.Add("デバイス一覧の変化: 一覧を取得できませんでした");
       return;
     }
+    const auto new_count = static_cast<unsigned>(fresh.size() + kGenericEntryCount);
     if (!has_baseline_) {
       // Devices present before the first list that could be read are not new.
       said.Add("デバイス一覧の変化: 初めて読めた一覧 %u 件（新しいデバイスとはしません）",
-               static_cast<unsigned>(fresh.size()));
-      last_device_list_ = std::move(fresh);
+               new_count);
+      Remember(fresh);
       has_baseline_ = true;
       return;
     }
-    const std::size_t old_count = last_device_list_.size();
-    const std::size_t new_count = fresh.size();
-    said.Add("デバイス一覧の変化: %u 件から %u 件", static_cast<unsigned>(old_count),
-             static_cast<unsigned>(new_count));
-    if (new_count > old_count) {
+    const auto old_count = static_cast<unsigned>(known_ids_.size() + kGenericEntryCount);
+    said.Add("デバイス一覧の変化: %u 件から %u 件", old_count, new_count);
+    const bool any_new = std::any_of(fresh.begin(), fresh.end(),
+                                     [](const AttachedDevice& device) { return device.record; });
+    // Every changed list brings the Actions up to date, even one that only
+    // shrank, though nothing starts for a device that left.
+    if (any_new || new_count != old_count) {
       const ActionList& actions = actions_.Current();
-      for (std::size_t i = 0; i < fresh.size(); ++i) {
-        const DeviceRecord& device = fresh[i];
-        if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue;
-        said.Add("新しいデバイス: %s", device.DisplayName);
-        StartBound(said, actions, device.HardwareID, '\0', instances[i], failures);
+      for (const AttachedDevice& device : fresh) {
+        if (!device.record) continue;
+        said.Add("新しいデバイス: %s", device.record->DisplayName);
+        StartBound(said, actions, device.hardware_id, '\0', device.instance, failures);
       }
-    } else if (new_count < old_count) {
-      // The list shrank: the Actions are brought up to date, as every changed count
-      // does, but nothing starts for a device that left.
-      actions_.Current();
     }
-    last_device_list_ = std::move(fresh);
+    Remember(fresh);
   }
   ReportFailedStarts(failures);
 }

@@ -18,6 +18,9 @@ class ActionCache {
   // failed, and every time while no change notification can be armed.
   const ActionList& Current();
 
+  // The event that tells of a change since the last read; 0 while none is armed.
+  RegistryPort::Event ChangeEvent() const { return watch_.Event(); }
+
  private:
   Platform platform_;
   RegistryWatch watch_;

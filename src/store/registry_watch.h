@@ -23,6 +23,9 @@ class RegistryWatch {
   // change, when unarmed, and when the test itself fails.
   bool Changed();
 
+  // The event the next change signals; 0 while unarmed.
+  RegistryPort::Event Event() const { return event_.get(); }
+
  private:
   RegistryPort& registry_;
   ScopedRegKey key_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "fakes/fake_world.h"
@@ -36,7 +37,7 @@ struct Stage {
   void Start(const ActionList& actions, const std::vector<std::string>& devices) {
     for (const std::string& id : devices) Plug(id);
     SaveActions(world.platform(), actions);
-    dispatcher = std::make_unique<Dispatcher>(world.platform(), pending);
+    dispatcher = std::make_unique<Dispatcher>(world.platform(), pending, fold_timer);
   }
   void Plug(const std::string& id) {
     world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {id}));
@@ -49,6 +50,7 @@ struct Stage {
   fake::FakeWorld world;
   DeviceDiffMutex mutex{world};
   PendingRuns pending{mutex};
+  Dispatcher::FoldTimer fold_timer;
   std::unique_ptr<Dispatcher> dispatcher;
 };
 
@@ -86,7 +88,8 @@ TEST_F(Dispatching, OnlyANewDeviceStartsItsActionsWithoutALetterOnce) {
         {kReader, kStick});
   world.devices[1].present = false;
   Broadcast(kNodesChanged);
-  // One left and another came between two broadcasts: the count is unchanged.
+  // One left and another came between two broadcasts: the count is unchanged,
+  // yet the stick is new.
   world.devices[1].present = true;
   world.devices[0].present = false;
   Broadcast(kNodesChanged);
@@ -94,7 +97,42 @@ TEST_F(Dispatching, OnlyANewDeviceStartsItsActionsWithoutALetterOnce) {
   Broadcast(kNodesChanged);
   Broadcast(kNodesChanged);  // the same plugging broadcast again
   // Generic entries stand in every list: they never count as new.
-  EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Reader.EXE %_newdrv_%"});
+  EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Stick1.EXE %_newdrv_%",
+                                                 "C:\\Stick2.EXE %_newdrv_%",
+                                                 "C:\\Reader.EXE %_newdrv_%"}));
+}
+
+// A burst is one enumeration, and only a device the last list lacks is read in full.
+TEST_F(Dispatching, ListChangesInTheFoldWindowBecomeOneEnumerationReadingOnlyNewDevicesInFull) {
+  std::vector<std::uint32_t> armed;
+  fold_timer = [&](std::uint32_t milliseconds) { armed.push_back(milliseconds); };
+  Start({Bound("Stick", kStick), Bound("Reader", kReader)}, {"USB\\HUB", "USB\\KEYBOARD"});
+  std::map<std::string, int> reads;  // per call, and per property read
+  world.fault = [&](const std::string& call, const std::string& what) {
+    return ++reads[call == "GetProperty" ? what : call], 0L;
+  };
+  Broadcast(kNodesChanged);
+  EXPECT_EQ(armed, std::vector<std::uint32_t>{Dispatcher::kFoldMilliseconds});
+  Plug(kStick);
+  Plug(kReader);
+  for (int i = 0; i < 3; ++i) Broadcast(kNodesChanged);
+  EXPECT_EQ(reads["OpenUsbDeviceSet"], 1);
+  EXPECT_TRUE(Started().empty());
+  dispatcher->EndFoldWindow();
+  dispatcher->EndFoldWindow();  // nothing gathered: no enumeration, no new window
+  EXPECT_EQ(reads["OpenUsbDeviceSet"], 2);
+  EXPECT_EQ(armed.size(), 2u);
+  EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Stick.EXE %_newdrv_%",
+                                                 "C:\\Reader.EXE %_newdrv_%"}));
+  // Both enumerations read the HardwareID (a size query and a read) of each device
+  // found; only the two new ones get the full record (the other properties are
+  // missing: one query each) and their instance.
+  const auto property = [&](std::uint32_t code) { return reads[std::to_string(code)]; };
+  EXPECT_EQ(property(setup::kSpdrpHardwareId), 2 * 2 + 2 * 4 + 2 * 2);
+  EXPECT_EQ(property(setup::kSpdrpFriendlyName), 2);
+  EXPECT_EQ(reads["GetInstanceId"], 2);
+  Broadcast(kNodesChanged);  // the window has closed: at once
+  EXPECT_EQ(reads["OpenUsbDeviceSet"], 3);
 }
 
 TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
@@ -215,9 +253,9 @@ TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
       "OpenKey",        "EnumDevice",        "GetProperty",       "RequestDeviceEject",
       "GetVolumeLabel", "FileAttributes",    "CreateWaitableJob", "AssignToJob",
       "GetInstanceId",  "ActiveJobProcesses"};
-  static const std::set<std::string> kTold = {
-      "CreateKey",           "QueryValue",        "OpenUsbDeviceSet", "StartProcess",
-      "RunDetached", "ExpandEnvironment", "ResumeThread"};
+  static const std::set<std::string> kTold = {"CreateKey",    "QueryValue",  "OpenUsbDeviceSet",
+                                              "StartProcess", "RunDetached", "ExpandEnvironment",
+                                              "ResumeThread"};
   Replay clean;
   std::string none;
   const std::size_t count = clean.Dispatch(std::string::npos, none);
