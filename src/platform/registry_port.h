@@ -38,7 +38,8 @@ class RegistryPort {
   // RegCloseKey.
   virtual void CloseKey(Key key) = 0;
 
-  // CreateEventA: unnamed, auto-reset, not signalled. 0 or the last error.
+  // CreateEventA: unnamed, manual-reset (a wait elsewhere leaves it signalled),
+  // not signalled. 0 or the last error.
   virtual long CreateChangeEvent(Event* event) = 0;
   // RegNotifyChangeKeyValue, asynchronous: event is signalled at the next
   // change of the kinds in filter to key (and, with subtree, below it).

@@ -180,7 +180,7 @@ class Case : public ::testing::Test {
   std::vector<std::string> devices_;
 };
 
-constexpr char kStick[] = "USB\\VID_F00D&PID_E2E1";
+constexpr char kStick[] = "USB\\VID_F00D&PID_E2E1", kOtherStick[] = "USB\\VID_F00D&PID_E2E2";
 
 using Step = std::function<void(Case&, HWND)>;
 Step Volume(DWORD mask, WORD flags = 0, WPARAM event = DBT_DEVICEARRIVAL) {
@@ -190,6 +190,10 @@ Step Volume(DWORD mask, WORD flags = 0, WPARAM event = DBT_DEVICEARRIVAL) {
   };
 }
 const Step kNodesChanged = Volume(0, 0, DBT_DEVNODES_CHANGED);
+// What a hub or a dock sends at once.
+const Step kBurst = [](Case& c, HWND w) {
+  for (int i = 0; i < 30; ++i) ASSERT_NO_FATAL_FAILURE(kNodesChanged(c, w));
+};
 // Installs a fake USB device, removed after the case.
 Step Plug(const char* hardware_id) {
   return [=](Case& c, HWND) {
@@ -201,6 +205,11 @@ Step Plug(const char* hardware_id) {
     c.devices_.push_back(device.instance_id);
   };
 }
+// Takes the last plugged fake device away again.
+const Step kUnplugLast = [](Case& c, HWND) {
+  const auto removed = mw::fakeusb::RemoveFakeUsbDevice(c.devices_.back());
+  ASSERT_TRUE(removed.ok()) << removed.step << " " << removed.error;
+};
 Step Await(std::size_t runs) {
   return [=](Case& c, HWND) {
     ASSERT_TRUE(c.WaitUntil([&] { return c.Runs().size() >= runs; }, 15000));
@@ -325,6 +334,12 @@ const Row kRows[] = {
                  Case::Action("Other", "USB\\VID_0000&PID_0000", "other")},
      .steps = {Plug(kStick), kNodesChanged, Await(2), kNodesChanged, RemovedOnceAfterTheLastEnd(2)},
      .runs = {"short|--sleep-ms=300", "long|--sleep-ms=2500"}},
+    // The second stick takes the first one's place between two bursts: the count stays.
+    {.name = "ABurstRunsTheActionsOfItsNewStickOnceEvenOfOneThatReplacedAnother",
+     .actions = {Case::Action("One", kStick, "one"), Case::Action("Two", kOtherStick, "two")},
+     .steps = {Plug(kStick), kBurst, Await(1), kUnplugLast, Plug(kOtherStick), kBurst, Await(2),
+               kBurst},
+     .runs = {"one", "two"}},
     {.name = "TheCarryOverFileAnsweredYesIsImportedAndDispatched",
      .actions = {Case::Action("Imported", kVolumeId, "imported %_newdrv_%")},
      .steps = {Volume(E)},

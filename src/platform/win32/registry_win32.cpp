@@ -70,7 +70,7 @@ void Win32Registry::CloseKey(Key key) {
 }
 
 long Win32Registry::CreateChangeEvent(Event* event) {
-  HANDLE created = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  HANDLE created = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (!created) return static_cast<long>(GetLastError());
   *event = reinterpret_cast<Event>(created);
   return ERROR_SUCCESS;
