@@ -95,6 +95,12 @@ void Dispatcher::EndFoldWindow() {
   Dispatch({DeviceEvent::DeviceListChanged});
 }
 
+void Dispatcher::ReloadActions() {
+  const ActionList& actions = actions_.Current();
+  LogActivity(platform_, "設定の変更を読み込みました: アクション %u 件",
+              static_cast<unsigned>(actions.size()));
+}
+
 void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
   switch (change.event) {
     case DeviceEvent::DeviceListChanged:

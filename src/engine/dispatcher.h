@@ -48,7 +48,7 @@ class Dispatcher {
   // while none is armed; once it fires, ReloadActions reads them at once
   // rather than at the next arrival.
   RegistryPort::Event ActionsChangeEvent() const { return actions_.ChangeEvent(); }
-  void ReloadActions() { (void)actions_.Current(); }
+  void ReloadActions();
 
  private:
   struct FailedStart {

@@ -303,7 +303,8 @@ const Row kRows[] = {
      .runs = {"media|G", "one|E:\\", "two|E:\\a b"}},
     {.name = "AnActionChangedInTheRegistryIsSeenAtTheNextArrival",
      .actions = {Case::Action("V", kVolumeId, "old")},
-     .steps = {Volume(E), Await(1), Store({Case::Action("V", kVolumeId, "new")}), Volume(E)},
+     .steps = {Volume(E), Await(1), Store({Case::Action("V", kVolumeId, "new")}),
+               LogSays({u8"設定の変更を読み込みました: アクション 1 件"}), Volume(E)},
      .runs = {"new", "old"}},
     // A batch file hands the program on and ends at once; Wine grants every
     // removal, and the time of the one request tells what it waited for.
