@@ -130,6 +130,7 @@ class FakeWorld : public RegistryPort,
   struct Shown {
     Window owner;
     std::string text;
+    std::uint32_t style;
   };
 
   ~FakeWorld() override { JoinAll(); }
@@ -363,8 +364,8 @@ class FakeWorld : public RegistryPort,
 
   void ToUpper(std::string& text) override { text = Upper(text); }
   int ShowMessageBox(Window owner, const std::string& text, const std::string&,
-                     std::uint32_t) override {
-    shown.push_back({owner, text});
+                     std::uint32_t style) override {
+    shown.push_back({owner, text, style});
     if (while_shown) std::exchange(while_shown, nullptr)();
     const int answer = answers.empty() ? mb::kIdOk : answers.front();
     if (!answers.empty()) answers.pop_front();
