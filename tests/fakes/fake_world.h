@@ -179,7 +179,6 @@ class FakeWorld : public RegistryPort,
   std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
   std::vector<Started> started;
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
-  std::intptr_t shell_result = 42;                               // what every shell open answers
   int open_processes = 0, open_jobs = 0;
   // A process ends when waited for; its job's counts and port messages are taken
   // in turn, the last one repeated (none: the job is empty, the port quiet).
@@ -342,7 +341,7 @@ class FakeWorld : public RegistryPort,
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override {
     shell_calls.emplace_back(file, parameters ? *parameters : "<none>");
     if (long code = Fault("ShellExecuteOpen", file)) return code;
-    return shell_result;
+    return 42;  // any answer above 32 is a success
   }
   std::uint32_t ProcessId(Process process) override { return static_cast<std::uint32_t>(process); }
   bool ExitCode(Process, std::uint32_t* code) override {
