@@ -8,6 +8,9 @@
 # run (with --wine also the Windows unit and adapter tests under Wine), and
 # the source is restored, whatever happened. A fault is killed when the build
 # or a test fails. It prints one line per fault and "N killed, M survived".
+# A fault that only the program itself shows, driven by the end-to-end suite,
+# ends in "@@ e2e CASES" (a GoogleTest filter): with --wine Mountwick.exe is
+# built and those cases run as well; without, it is listed and counted apart.
 # Faults are found by their text, not their line number, so the list keeps
 # working while the code around them changes; a fault whose text is gone is
 # reported as such and counted apart.
@@ -22,7 +25,7 @@ if [[ ${1:-} == --wine ]]; then
 fi
 filter=${1:-}
 
-# file @@ text to find @@ its replacement @@ the fault it plants (<NL>: a line break)
+# file @@ text to find @@ its replacement @@ the fault it plants [@@ e2e CASES] (<NL>: a line break)
 faults=$(cat <<'EOF'
 src/engine/command_line_split.cpp @@ if (text.front() == '"') { @@ if (text.front() == '\'') { @@ a leading quote no longer marks a quoted program
 src/engine/command_line_split.cpp @@ split.parameters = line.Sub(close + 1); @@ split.parameters = line.Sub(close); @@ the closing quote slips into the parameters
@@ -100,6 +103,24 @@ src/ui/settings_list.cpp @@ if (answer != mb::kIdYes || !IsRow(actions, selectio
 src/platform/sjis.cpp @@ ++i;<NL>      continue;<NL>    }<NL>    if (text[i] == ch) found = i; @@ continue;<NL>    }<NL>    if (text[i] == ch) found = i; @@ a trail byte 0x5C counts as a backslash
 src/app/startup_options.cpp @@ arguments.find("SET") != std::string::npos; @@ false; @@ "SET" no longer opens the settings
 src/app/tray_clicks.h @@ first_click_pending_ = !first_click_pending_; @@ first_click_pending_ = true; @@ a second click never opens the settings
+src/ui/test_run.cpp @@ const std::string command = CutToBuffer(command_line, kShortCommandLimit); @@ const std::string command = command_line; @@ the test run is tried uncut
+src/ui/test_run.cpp @@ if (LaunchProgram(platform, command, wait_for_end) && wait_for_end) @@ if (LaunchProgram(platform, command, true) && wait_for_end) @@ a test run without removal holds the dialog until its program ends
+src/ui/test_run.cpp @@ LaunchProgram(platform, command, wait_for_end) && wait_for_end) @@ LaunchProgram(platform, command, wait_for_end)) @@ a test run without removal tells of an end it never saw
+src/ui/test_run.cpp @@ mb::kOk | mb::kIconInformation | mb::kTopmost @@ mb::kOk | mb::kIconInformation @@ the box of the ended test run can hide behind other windows
+src/app/update_checker.cpp @@ if (root.Open(RegistryRoot::CurrentUser, kUpdateCheckerRoot, reg::kRead) != reg::kSuccess) @@ if (false) @@ the update checker's values are written where it is not installed
+src/app/update_checker.cpp @@ reinterpret_cast<const unsigned char*>(&build), sizeof build); @@ reinterpret_cast<const unsigned char*>(&build), 2); @@ the build number is stored in two bytes
+src/app/update_checker.cpp @@ static_cast<std::uint32_t>(text.size() + 1)); @@ static_cast<std::uint32_t>(text.size())); @@ the update checker's texts are stored without their NUL
+src/app/about_box_win.cpp @@ SetDlgItemTextA(dialog, IDC_BUILD_TEXT, build.c_str()); @@ (void)build; @@ the about box shows its placeholder for the build @@ e2e Case.TrayClicks*
+src/app/main_window_win.cpp @@ ShowTrayMenu(window);<NL>      break; @@ (void)ShowTrayMenu;<NL>      break; @@ a right click on the tray icon shows no menu @@ e2e Case.ASecond*
+src/app/main_window_win.cpp @@ if (message == app.taskbar_created && message != 0) { @@ if (false) { @@ a restarted taskbar does not get the icon back @@ e2e Case.ASecond*
+src/ui/settings_dialog_win.cpp @@ if (!RequireSelection(d.context.platform, SelectionMark(d))) return;<NL>  FormEdit edit @@ if (RequireSelection(d.context.platform, SelectionMark(d))) return;<NL>  FormEdit edit @@ Change does not open the selected Action for editing @@ e2e Case.AnAction*
+src/ui/settings_dialog_win.cpp @@ SetEditMode(d, true, false, edit);<NL>  ShowSelectedAction(d, edit); @@ SetEditMode(d, true, false, edit); @@ Cancel leaves the abandoned edit in the form @@ e2e Case.AnAction*
+src/ui/settings_list.cpp @@ for (int id : kFormGroup) states.push_back({id, form_enabled}); @@ for (int id : kFormGroup) states.push_back({id, true}); @@ the form stays usable in list mode @@ e2e Case.AnAction*
+src/ui/settings_list.cpp @@ for (int id : kListGroup) states.push_back({id, list_enabled}); @@ for (int id : kListGroup) states.push_back({id, list_enabled || form_enabled}); @@ the list stays usable while the form is edited @@ e2e Case.AnAction*
+src/ui/extended_form.cpp @@ {IDC_RUN_WAIT_SPIN, IDE_RUN_WAIT, 32000, 250}, @@ {IDC_RUN_WAIT_SPIN, IDE_RUN_WAIT, 32767, 250}, @@ the run wait's arrows go past 32000 @@ e2e Case.AnAction*
+src/ui/extended_form.cpp @@ {IDC_RMV_WAIT_SPIN, IDE_RMV_WAIT, 32000, 250}, @@ {IDC_RMV_WAIT_SPIN, IDE_RMV_WAIT, 32000, 100}, @@ the removal wait's arrows step by 100 @@ e2e Case.AnAction*
+src/ui/extended_form.cpp @@ {IDC_RMV_RETRY_COUNT_SPIN, IDE_RMV_RETRY_COUNT, 9, 1}, @@ {IDC_RMV_RETRY_COUNT_SPIN, IDE_RMV_RETRY_COUNT, 99, 1}, @@ the retry count's arrows go past 9 @@ e2e Case.AnAction*
+src/ui/extended_dialog_win.cpp @@ UDACCEL accel = {0, static_cast<UINT>(up_down.step)}; @@ UDACCEL accel = {0, 1}; @@ every arrow steps by 1 @@ e2e Case.AnAction*
 EOF
 )
 
@@ -113,16 +134,24 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
   }
 fi
 
+# The end-to-end cases a fault names, if any.
+e2e_cases() { [[ $1 =~ \ @@\ e2e\ ([^@]+)$ ]] && echo "${BASH_REMATCH[1]}"; }
+
+# run_tests [E2E-CASES]: with cases, under Wine only those, not the unit and adapter tests.
 run_tests() {
   cmake --build "$build" --target mountwick_unit_tests -j2 >"$log" 2>&1 || return 1
   timeout 60 "$build/mountwick_unit_tests" --gtest_brief=1 >>"$log" 2>&1 || return 1
-  if ((wine)); then
-    cmake --build --preset win64 --target mountwick_unit_tests mountwick_win_tests -j2 >>"$log" 2>&1 ||
-      return 1
-    (cd build/win64/bin && timeout 600 "$root/scripts/wine-exec" ./mountwick_unit_tests.exe &&
-      timeout 600 "$root/scripts/wine-exec" ./mountwick_win_tests.exe) >>"$log" 2>&1 || return 1
+  ((wine)) || return 0
+  if [[ -n ${1:-} ]]; then
+    cmake --build --preset win64 --target Mountwick mountwick_e2e_tests -j2 >>"$log" 2>&1 || return 1
+    (cd build/win64/bin &&
+      timeout 900 "$root/scripts/wine-exec" ./mountwick_e2e_tests.exe --gtest_filter="$1") >>"$log" 2>&1
+    return
   fi
-  return 0
+  cmake --build --preset win64 --target mountwick_unit_tests mountwick_win_tests -j2 >>"$log" 2>&1 ||
+    return 1
+  (cd build/win64/bin && timeout 600 "$root/scripts/wine-exec" ./mountwick_unit_tests.exe &&
+    timeout 600 "$root/scripts/wine-exec" ./mountwick_win_tests.exe) >>"$log" 2>&1
 }
 
 if ((wine)); then
@@ -131,8 +160,17 @@ if ((wine)); then
   trap wine_env_stop EXIT
 fi
 
+# Every end-to-end case the chosen faults name must pass unplanted.
+all_cases=""
+if ((wine)); then
+  while IFS= read -r fault; do
+    [[ -n $filter && $fault != *"$filter"* ]] && continue
+    cases=$(e2e_cases "$fault") && all_cases+="${all_cases:+:}$cases"
+  done <<<"$faults"
+fi
+
 echo "== unplanted tree"
-if ! run_tests; then
+if ! run_tests || { [[ -n $all_cases ]] && ! run_tests "$all_cases"; }; then
   echo "mutants: the tests fail without any planted fault (see $log)"
   exit 1
 fi
@@ -140,13 +178,20 @@ fi
 killed=0
 survived=0
 missing=0
+unrun=0
 while IFS= read -r fault; do
   [[ -z $fault ]] && continue
   [[ -n $filter && $fault != *"$filter"* ]] && continue
+  cases=$(e2e_cases "$fault")
+  if [[ -n $cases ]] && ((!wine)); then
+    echo "e2e      ${fault%% @@ *}: $(awk -F ' @@ ' '{print $4}' <<<"$fault")  (needs --wine)"
+    unrun=$((unrun + 1))
+    continue
+  fi
   # Plants the fault, keeping the original beside it; prints the file and what it plants.
   planted=$(python3 - "$fault" <<'PY'
 import sys
-file, find, replace, what = (p.replace("<NL>", "\n") for p in sys.argv[1].split(" @@ "))
+file, find, replace, what = (p.replace("<NL>", "\n") for p in sys.argv[1].split(" @@ ")[:4])
 print(file + ": " + what)
 text = open(file, encoding="utf-8").read()
 if find not in text:
@@ -162,7 +207,7 @@ PY
     missing=$((missing + 1))
     continue
   fi
-  if run_tests; then
+  if run_tests "$cases"; then
     echo "SURVIVED $planted"
     survived=$((survived + 1))
   else
@@ -175,4 +220,4 @@ PY
   touch "$file"  # newer than the objects built from the fault
 done <<<"$faults"
 
-echo "$killed killed, $survived survived, $missing no longer found"
+echo "$killed killed, $survived survived, $missing no longer found, $unrun left to --wine"

@@ -116,6 +116,34 @@ class Case : public ::testing::Test {
   static void SendTray(HWND window, UINT mouse) { PostMessageA(window, 0x8064, 1, mouse); }
   // Posted, for buttons that open a box; Send returns when the dialog is done.
   static void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, 0); }
+  static std::string Text(HWND control) {
+    char text[1024] = {};
+    Send(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+  }
+  // '1' for each usable control of the settings dialog's list, '|', then of its form.
+  static std::string Mode(HWND dialog) {
+    std::string usable;
+    for (int id :
+         {IDC_ACTION_LIST, IDC_NEW, IDC_CHANGE, IDC_DELETE, 0, IDE_NAME, IDX_DISABLED,
+          IDX_SHOW_CONNECTED, IDX_SHOW_ALL_KNOWN, IDC_DEVICE_COMBO, IDE_COMMAND_LINE, IDC_BROWSE,
+          IDC_EXTENDED, IDC_TEST_RUN, IDC_REGISTER, IDC_CANCEL_EDIT, IDX_EJECT})
+      usable += id == 0 ? '|' : IsWindowEnabled(GetDlgItem(dialog, id)) ? '1' : '0';
+    return usable;
+  }
+  // The shell's answer for the program's tray icon: true while it is there.
+  static bool TrayIcon(HWND window, DWORD operation) {
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE, icon.hWnd = window, icon.uID = 1;
+    return Shell_NotifyIconA(operation, &icon) != FALSE;
+  }
+  // Opens the tray menu with a right click and picks an item by the keyboard.
+  void ChooseFromTrayMenu(HWND window, std::initializer_list<WPARAM> keys) const {
+    SendTray(window, WM_RBUTTONDOWN);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return std::ranges::any_of(Windows(nullptr, "#32768"), IsWindowVisible); }, 5000));
+    for (WPARAM key : keys) PostMessageA(window, WM_KEYDOWN, key, 0);
+  }
   // The top-level windows of the program with a caption (visible ones) or of a class.
   std::vector<HWND> Windows(const char* caption, const char* kind = nullptr) const {
     std::vector<HWND> found;
@@ -403,13 +431,17 @@ TEST_F(Case, ASecondStartEndsAtOnceHelpOpensTheFileBesideTheProgramAndQuitEndsWi
   EXPECT_EQ(Finish(Launch("\"" + Bin() + "\\Mountwick.exe\" /s"), 10000), 0);
   EXPECT_TRUE(Windows(kSettingsCaption).empty());
   EXPECT_FALSE(KeyExists(kCheckerRoot));  // the update checker's values only under its root
-  PostMessageA(window, WM_COMMAND, IDM_HELP, 0);
+  // The icon a restarting taskbar has lost comes back when it says it is there again.
+  EXPECT_TRUE(TrayIcon(window, NIM_DELETE));
+  ASSERT_TRUE(Send(window, RegisterWindowMessageA("TaskbarCreated")));
+  EXPECT_TRUE(TrayIcon(window, NIM_MODIFY));
+  ASSERT_NO_FATAL_FAILURE(ChooseFromTrayMenu(window, {VK_DOWN, VK_DOWN, VK_RETURN}));
   HWND viewer = nullptr;
   EXPECT_TRUE(
       WaitUntil([&] { return (viewer = FindWindowA(nullptr, "Mountwick ヘルプ")); }, 15000));
   EXPECT_TRUE(Windows(kNoticeCaption).empty());
   PostMessageA(viewer, WM_CLOSE, 0, 0);
-  PostMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+  ASSERT_NO_FATAL_FAILURE(ChooseFromTrayMenu(window, {VK_UP, VK_RETURN}));
   EXPECT_EQ(Finish(std::exchange(process_, nullptr), 10000), 0);
 }
 
@@ -427,6 +459,7 @@ TEST_F(Case, TrayClicksOpenTheSettingsOnceAndADoubleClickRaisesThem) {
   PostMessageA(window, WM_COMMAND, IDM_ABOUT, 0);
   HWND about = WaitFor("Mountwick ﾊﾞｰｼﾞｮﾝ情報");
   ASSERT_TRUE(WaitUntil([&] { return about && GetForegroundWindow() == about; }, 5000));
+  EXPECT_EQ(Text(GetDlgItem(about, IDC_BUILD_TEXT)), "Build102");
   SendTray(window, WM_LBUTTONDBLCLK);
   EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == dialog; }, 5000));
   EXPECT_EQ(Windows(kSettingsCaption), std::vector<HWND>{dialog});
@@ -440,7 +473,11 @@ TEST_F(Case, TrayClicksOpenTheSettingsOnceAndADoubleClickRaisesThem) {
 TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   HWND window = Start("/S");
   HWND dialog = WaitFor(kSettingsCaption, 20000);
-  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_NEW)) && Send(dialog, WM_COMMAND, IDC_NEW));
+  // The removal option only for a storage device.
+  const std::string list_mode = "1111|000000000000", edit_mode = "0000|111111111110";
+  EXPECT_EQ(Mode(dialog), list_mode);
+  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_NEW));
+  EXPECT_EQ(Mode(dialog), edit_mode);
   HWND combo = GetDlgItem(dialog, IDC_DEVICE_COMBO);
   Send(combo, CB_SETCURSEL);
   Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELCHANGE),
@@ -448,15 +485,41 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   SetDlgItemTextA(dialog, IDE_COMMAND_LINE, (Child() + " got %_newdrv_%").c_str());
   Press(dialog, IDC_EXTENDED);
   HWND extended = WaitFor("Mountwick 拡張設定");
+  // The arrows step each wait by 250 within 0 to 32000 and the count by 1 within 0 to 9, in
+  // plain digits, once their check boxes have made them usable; off again, nothing waits.
+  const std::tuple<int, const char*, WPARAM, const char*> arrows[] = {
+      {IDE_RUN_WAIT, "31900", VK_UP, "32000"},
+      {IDE_RMV_WAIT, "1000", VK_DOWN, "750"},
+      {IDE_RMV_RETRY_WAIT, "100", VK_DOWN, "0"},
+      {IDE_RMV_RETRY_COUNT, "9", VK_UP, "9"},
+      {IDE_RMV_RETRY_COUNT, "1", VK_UP, "2"}};
+  for (int box : {IDX_RUN_WAIT, IDX_RMV_WAIT, IDX_RMV_RETRY})
+    Send(GetDlgItem(extended, box), BM_CLICK);
+  for (const auto& [edit, before, key, after] : arrows) {
+    HWND control = GetDlgItem(extended, edit);
+    EXPECT_TRUE(IsWindowEnabled(control)) << edit;
+    SetWindowTextA(control, before);
+    Send(control, WM_KEYDOWN, key);
+    EXPECT_EQ(Text(control), after) << edit << " " << before;
+  }
+  for (int box : {IDX_RUN_WAIT, IDX_RMV_WAIT, IDX_RMV_RETRY})
+    Send(GetDlgItem(extended, box), BM_CLICK);
   Send(GetDlgItem(extended, IDX_RUN_VOLUME), BM_CLICK);
   for (char c : std::string("photos"))  // typed: the control upper-cases as the user types
     PostMessageA(GetDlgItem(extended, IDE_RUN_VOLUME), WM_CHAR, static_cast<BYTE>(c), 1);
   Press(extended, IDCANCEL);  // the close button keeps what was set
   ASSERT_TRUE(WaitUntil([&] { return extended && !IsWindow(extended); }, 5000));
-  ASSERT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_REGISTER)));
   ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_REGISTER));  // a notice would hold it
   EXPECT_EQ(ReadString(kActionsKey, "0_HardwareID"), kVolumeId);
   EXPECT_EQ(ReadString(kActionsKey, "0_Ex_RunVolume"), "PHOTOS");
+  // Registered, the row stays selected: Change edits it, Cancel shows it as stored again.
+  EXPECT_EQ(Mode(dialog), list_mode);
+  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_CHANGE));
+  EXPECT_EQ(Mode(dialog), edit_mode);
+  SetDlgItemTextA(dialog, IDE_COMMAND_LINE, "abandoned.exe");
+  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_CANCEL_EDIT));
+  EXPECT_EQ(Mode(dialog), list_mode);
+  EXPECT_EQ(Text(GetDlgItem(dialog, IDE_COMMAND_LINE)), Child() + " got %_newdrv_%");
 
   const std::string file = folder_ + "\\Mountwick_Verup.inf";
   const auto exported_all = [&](std::initializer_list<std::string> texts) {

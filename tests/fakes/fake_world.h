@@ -125,6 +125,7 @@ class FakeWorld : public RegistryPort,
   struct Shown {
     Window owner;
     std::string text;
+    std::uint32_t style;
   };
 
   ~FakeWorld() override { JoinAll(); }
@@ -173,7 +174,6 @@ class FakeWorld : public RegistryPort,
   std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
   std::vector<Started> started;
   std::vector<std::pair<std::string, std::string>> shell_calls;  // file, parameters
-  std::intptr_t shell_result = 42;                               // what every shell open answers
   int open_processes = 0, open_jobs = 0;
   // A process ends when waited for; its job's counts and port messages are taken
   // in turn, the last one repeated (none: the job is empty, the port quiet).
@@ -337,7 +337,7 @@ class FakeWorld : public RegistryPort,
   std::intptr_t ShellExecuteOpen(const std::string& file, const std::string* parameters) override {
     shell_calls.emplace_back(file, parameters ? *parameters : "<none>");
     if (long code = Fault("ShellExecuteOpen", file)) return code;
-    return shell_result;
+    return 42;  // any answer above 32 is a success
   }
   std::uint32_t ProcessId(Process process) override { return static_cast<std::uint32_t>(process); }
   bool ExitCode(Process, std::uint32_t* code) override {
@@ -359,8 +359,8 @@ class FakeWorld : public RegistryPort,
 
   void ToUpper(std::string& text) override { text = Upper(text); }
   int ShowMessageBox(Window owner, const std::string& text, const std::string&,
-                     std::uint32_t) override {
-    shown.push_back({owner, text});
+                     std::uint32_t style) override {
+    shown.push_back({owner, text, style});
     if (while_shown) std::exchange(while_shown, nullptr)();
     const int answer = answers.empty() ? mb::kIdOk : answers.front();
     if (!answers.empty()) answers.pop_front();

@@ -126,7 +126,10 @@ class Launcher : public ::testing::Test {
                               {"E:\\Photo.jpg", "C:\\Viewer\\view.exe"},
                               {"E:\\memo.txt", "\"%1\""},
                               {"E:\\script.txt", "C:\\tools\\open.cmd"},
-                              {"E:\\note.md", "\"%1\""}};
+                              {"E:\\note.md", "\"%1\""},
+                              {"E:\\x.raw", "\"%1\""}};
+    // Without a default value the extension itself names the class.
+    world_.PutString("HKCR\\.raw\\shell\\open\\command", "", "C:\\raw.exe %1");
     world_.system_texts[2] = "見つかりません。\r\n";
     world_.system_texts[5] = "拒否されました。\r\n";
   }
@@ -170,6 +173,7 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
       {"E:\\Photo.jpg", "C:\\Viewer\\view.exe E:\\Photo.jpg"},
       {"E:\\memo.txt", "C:\\WINDOWS\\SYSTEM32\\NOTEPAD.EXE E:\\memo.txt"},
       {"E:\\script.txt", "C:\\WINDOWS\\SYSTEM32\\NOTEPAD.EXE E:\\script.txt"},
+      {"E:\\x.raw", "C:\\RAW.EXE E:\\x.raw"},
       // Web addresses go to the default browser, mail addresses to the shell.
       {"http://Example.com/Path", std::string(kBrowser) + "http://Example.com/Path"},
       {"C:\\APP.EXE http://x.example/", std::string(kBrowser) + "C:\\APP.EXE"},
@@ -224,28 +228,6 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
     EXPECT_EQ(world_.Texts(), notices) << line;
   }
   EXPECT_TRUE(world_.started.empty());
-}
-
-TEST_F(Launcher, FindAssociatedProgramCutsTheRegisteredCommandToItsProgram) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"\"C:\\Prog\\Viewer.exe\" \"%1\"", "\"C:\\PROG\\VIEWER.EXE\""},
-      {"C:\\Prog\\viewer.exe /open %1", "C:\\PROG\\VIEWER.EXE"},
-      {"\"C:\\Prog\\viewer.exe", ""},
-      {"rundll32 shell32,OpenAs %1", "RUNDLL32 SHELL32,OPENAS %1"},
-  };
-  std::string program;
-  for (const auto& [registered, expected] : cases) {
-    world_.PutString("HKCR\\.pic", "", "picfile");
-    world_.PutString("HKCR\\picfile\\shell\\open\\command", "", registered);
-    EXPECT_TRUE(FindAssociatedProgram(world_.platform(), "\"E:\\a.b\\x.pic\" more", program));
-    EXPECT_EQ(program, expected) << registered;
-  }
-  // Without a default value the extension itself names the class.
-  world_.PutString("HKCR\\.raw\\shell\\open\\command", "", "C:\\raw.exe %1");
-  EXPECT_TRUE(FindAssociatedProgram(world_.platform(), "E:\\x.raw", program));
-  EXPECT_EQ(program, "C:\\RAW.EXE");
-  EXPECT_FALSE(FindAssociatedProgram(world_.platform(), "E:\\README", program));
-  EXPECT_TRUE(world_.shown.empty());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -8,6 +9,7 @@
 #include "ui/control_ids.h"
 #include "ui/extended_form.h"
 #include "ui/settings_list.h"
+#include "ui/test_run.h"
 
 namespace mw {
 namespace {
@@ -164,6 +166,34 @@ TEST(SettingsList, DeletesOnlyASelectedRowAndOnlyOnYes) {
   EXPECT_EQ(world.Texts(), (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage,
                                                      kDeleteQuestion, kDeleteQuestion}));
   EXPECT_EQ(world.shown[2].owner, kDialog);
+}
+
+// Cut to 510 bytes, waited for only with removal, and only then the box in front of every
+// window; a failed start has the launcher's notice alone.
+TEST(TestRun, StartsTheLineAsTypedAndTellsTheEndOnlyOfAProgramItWaitedFor) {
+  const std::string line = "C:\\APP.EXE %_newdrv_%:\\" + std::string(600, 'x');
+  // The line, the removal flag, what started and whether it was waited for, the box.
+  const std::tuple<std::string, bool, std::string, std::string> cases[] = {
+      {line, true, line.substr(0, 510) + "+", kProcessEndedMessage},
+      {line, false, line.substr(0, 510), ""},
+      {"", true, "", ""},
+      {"C:\\MISSING.EXE", true, "", "アプリケーションの起動に失敗しました。"}};
+  for (const auto& [typed, removal, started, box] : cases) {
+    fake::FakeWorld world;
+    world.FailAlways(started.empty() ? "StartProcess" : "", 2);
+    RunTestCommand(world.platform(), kDialog, typed, removal);
+    std::vector<std::string> runs;
+    for (const auto& run : world.started)
+      runs.push_back(run.command_line + (run.waited ? "+" : ""));
+    EXPECT_EQ(runs, std::vector<std::string>(started.empty() ? 0 : 1, started));
+    ASSERT_EQ(world.shown.size(), box.empty() ? 0u : 1u) << typed;
+    if (box.empty()) continue;
+    EXPECT_THAT(world.shown[0].text, testing::StartsWith(box));
+    if (box == kProcessEndedMessage) {
+      EXPECT_EQ(std::make_pair(world.shown[0].owner, world.shown[0].style),
+                std::make_pair(kDialog, mb::kIconInformation | mb::kTopmost));
+    }
+  }
 }
 
 }  // namespace
