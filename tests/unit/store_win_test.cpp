@@ -1,6 +1,7 @@
 // The settings store with the real registry adapter under Wine, in the private user key.
 #include <tuple>
 
+#include "store/action_cache.h"
 #include "store/action_store.h"
 #include "store/registry_settings.h"
 #include "unit/win_test_support.h"
@@ -51,6 +52,15 @@ TEST(StoreOnWindows, ActionsRoundTripThroughThePrivateUserKeyOnly) {
   ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, wintest::PrivateCurrentUser::key),
             ERROR_SUCCESS);
   EXPECT_EQ(real, ERROR_FILE_NOT_FOUND);
+
+  // The tray waits on the change event; the cache still sees the change after that wait.
+  ActionCache cache(platform);
+  ASSERT_EQ(cache.Current().size(), 2u);
+  const auto changed = reinterpret_cast<HANDLE>(cache.ChangeEvent());
+  EXPECT_EQ(WaitForSingleObject(changed, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  SaveActions(platform, {saved[1]});
+  EXPECT_EQ(WaitForSingleObject(changed, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(cache.Current().size(), 1u);
   EXPECT_EQ(world.texts, wintest::Lines{});
 }
 
