@@ -10,7 +10,12 @@ target_include_directories(mountwick_win PUBLIC res)
 target_link_libraries(mountwick_win PUBLIC mountwick_core setupapi shell32 user32 advapi32 comctl32 gdi32)
 mountwick_warnings(mountwick_win)
 
+# The manifest carries the version; the resource script finds it through the
+# include path.
+set(MOUNTWICK_MANIFEST ${MOUNTWICK_GENERATED_DIR}/mountwick.manifest)
+configure_file(res/mountwick.manifest.in ${MOUNTWICK_MANIFEST} @ONLY)
 file(GLOB MOUNTWICK_RESOURCES CONFIGURE_DEPENDS res/*.rc)
+set_source_files_properties(${MOUNTWICK_RESOURCES} PROPERTIES OBJECT_DEPENDS ${MOUNTWICK_MANIFEST})
 add_executable(Mountwick WIN32 src/app/main_win.cpp ${MOUNTWICK_RESOURCES})
 target_link_libraries(Mountwick PRIVATE mountwick_win)
 set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
