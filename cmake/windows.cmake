@@ -110,14 +110,19 @@ find_program(MAKENSIS makensis)
 find_program(ZIP_PROGRAM zip)
 if(TARGET Mountwick AND MAKENSIS AND ZIP_PROGRAM)
   set(DIST_DIR ${CMAKE_BINARY_DIR}/dist)
-  set(DIST_OUTPUTS ${DIST_DIR}/Mountwick-1.0-Build102.zip ${DIST_DIR}/Mountwick-1.0-Build102-Setup.exe)
-  set(DIST_DEPENDS Mountwick ${CMAKE_SOURCE_DIR}/installer/mountwick.nsi
-      ${CMAKE_SOURCE_DIR}/installer/readme-ja.txt ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh)
+  set(DIST_README ${MOUNTWICK_GENERATED_DIR}/readme-ja.txt)
+  configure_file(installer/readme-ja.txt.in ${DIST_README} @ONLY)
+  # The names make-dist.sh gives them.
+  set(DIST_BASE ${DIST_DIR}/Mountwick-${MOUNTWICK_VERSION_TEXT}-Build${MOUNTWICK_BUILD_NUMBER})
+  set(DIST_OUTPUTS ${DIST_BASE}.zip ${DIST_BASE}-Setup.exe)
+  set(DIST_DEPENDS Mountwick ${CMAKE_SOURCE_DIR}/installer/mountwick.nsi ${DIST_README}
+      ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh)
   if(TARGET help_file)
     list(APPEND DIST_DEPENDS help_file)
   endif()
   add_custom_command(OUTPUT ${DIST_OUTPUTS}
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${DIST_DIR}
+            ${MOUNTWICK_VERSION_TEXT} ${MOUNTWICK_BUILD_NUMBER} ${DIST_README}
     DEPENDS ${DIST_DEPENDS}
     COMMENT "Packing the zip and the installer")
   add_custom_target(dist ALL DEPENDS ${DIST_OUTPUTS})
