@@ -10,7 +10,12 @@ target_include_directories(mountwick_win PUBLIC res)
 target_link_libraries(mountwick_win PUBLIC mountwick_core setupapi shell32 user32 advapi32 comctl32 gdi32)
 mountwick_warnings(mountwick_win)
 
+# The manifest carries the version; the resource script finds it through the
+# include path.
+set(MOUNTWICK_MANIFEST ${MOUNTWICK_GENERATED_DIR}/mountwick.manifest)
+configure_file(res/mountwick.manifest.in ${MOUNTWICK_MANIFEST} @ONLY)
 file(GLOB MOUNTWICK_RESOURCES CONFIGURE_DEPENDS res/*.rc)
+set_source_files_properties(${MOUNTWICK_RESOURCES} PROPERTIES OBJECT_DEPENDS ${MOUNTWICK_MANIFEST})
 add_executable(Mountwick WIN32 src/app/main_win.cpp ${MOUNTWICK_RESOURCES})
 target_link_libraries(Mountwick PRIVATE mountwick_win)
 set_target_properties(Mountwick PROPERTIES OUTPUT_NAME Mountwick)
@@ -63,6 +68,7 @@ file(GLOB MOUNTWICK_WIN_BENCH CONFIGURE_DEPENDS bench/win/*.cpp)
 foreach(bench_source ${MOUNTWICK_WIN_BENCH})
   get_filename_component(bench ${bench_source} NAME_WE)
   add_executable(${bench} ${bench_source})
+  target_include_directories(${bench} PRIVATE ${MOUNTWICK_GENERATED_DIR})
   target_link_libraries(${bench} PRIVATE user32 advapi32 psapi comctl32)
   mountwick_warnings(${bench})
 endforeach()
@@ -105,14 +111,19 @@ find_program(MAKENSIS makensis)
 find_program(ZIP_PROGRAM zip)
 if(TARGET Mountwick AND MAKENSIS AND ZIP_PROGRAM)
   set(DIST_DIR ${CMAKE_BINARY_DIR}/dist)
-  set(DIST_OUTPUTS ${DIST_DIR}/Mountwick-1.0-Build102.zip ${DIST_DIR}/Mountwick-1.0-Build102-Setup.exe)
-  set(DIST_DEPENDS Mountwick ${CMAKE_SOURCE_DIR}/installer/mountwick.nsi
-      ${CMAKE_SOURCE_DIR}/installer/readme-ja.txt ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh)
+  set(DIST_README ${MOUNTWICK_GENERATED_DIR}/readme-ja.txt)
+  configure_file(installer/readme-ja.txt.in ${DIST_README} @ONLY)
+  # The names make-dist.sh gives them.
+  set(DIST_BASE ${DIST_DIR}/Mountwick-${MOUNTWICK_VERSION_TEXT}-Build${MOUNTWICK_BUILD_NUMBER})
+  set(DIST_OUTPUTS ${DIST_BASE}.zip ${DIST_BASE}-Setup.exe)
+  set(DIST_DEPENDS Mountwick ${CMAKE_SOURCE_DIR}/installer/mountwick.nsi ${DIST_README}
+      ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh)
   if(TARGET help_file)
     list(APPEND DIST_DEPENDS help_file)
   endif()
   add_custom_command(OUTPUT ${DIST_OUTPUTS}
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/make-dist.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${DIST_DIR}
+            ${MOUNTWICK_VERSION_TEXT} ${MOUNTWICK_BUILD_NUMBER} ${DIST_README}
     DEPENDS ${DIST_DEPENDS}
     COMMENT "Packing the zip and the installer")
   add_custom_target(dist ALL DEPENDS ${DIST_OUTPUTS})

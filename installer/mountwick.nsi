@@ -10,8 +10,14 @@ SetCompressor /SOLID lzma
 !ifndef BIN_DIR
   !error "BIN_DIR must name the folder with Mountwick.exe"
 !endif
+!ifndef PRODUCT_VERSION
+  !error "PRODUCT_VERSION must give the version as users see it"
+!endif
+!ifndef BUILD_NUMBER
+  !error "BUILD_NUMBER must give the build number"
+!endif
 !ifndef OUT_FILE
-  !define OUT_FILE "Mountwick-1.0-Build102-Setup.exe"
+  !define OUT_FILE "Mountwick-${PRODUCT_VERSION}-Build${BUILD_NUMBER}-Setup.exe"
 !endif
 
 !include "MUI2.nsh"
@@ -48,7 +54,7 @@ Section "Mountwick" SecProgram
   CreateShortcut "$SMPROGRAMS\Mountwick\Mountwick.lnk" "$INSTDIR\Mountwick.exe"
   CreateShortcut "$SMPROGRAMS\Mountwick\Mountwick の設定.lnk" "$INSTDIR\Mountwick.exe" "/S"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Mountwick (デバイス監視ランチャー)"
-  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "1.0 Build102"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${PRODUCT_VERSION} Build${BUILD_NUMBER}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "Quillory"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "model/version.h"
+
 namespace {
 
 std::string Folder() {
@@ -309,7 +311,8 @@ std::vector<double> RegisterTimes(const std::string& folder, int actions, int co
   Running running = StartMountwick(folder, " /S");
   std::vector<double> times;
   HWND dialog = running.window ? WaitForDialog(GetProcessId(running.process),
-                                               "Mountwick Ver1.0 (Build102)  アクションの設定")
+                                               "Mountwick Ver" MOUNTWICK_VERSION_TEXT
+                                               " (Build" MOUNTWICK_BUILD_TEXT ")  アクションの設定")
                                : nullptr;
   if (dialog && SelectRow(running.process, GetDlgItem(dialog, kActionList), actions - 1)) {
     for (int i = 0; i < count; ++i) {

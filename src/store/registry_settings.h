@@ -12,6 +12,7 @@
 namespace mw {
 
 inline constexpr char kMakerKeyPath[] = "software\\Quillory\\";
+// Where the settings are stored: its name stays when the product's version moves on.
 inline constexpr char kVersionKeyPath[] = "software\\Quillory\\Mountwick\\1.0\\";
 // Key paths are built in buffers of this size; a longer path is a failure.
 inline constexpr std::size_t kSettingsPathBufferSize = 1024;

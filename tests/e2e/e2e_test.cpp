@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/version.h"
 #include "resource.h"
 #include "tools/fake_usb_device.h"
 #include "tools/test_files_win.h"
@@ -29,7 +30,8 @@ namespace e2e {
 namespace {
 
 constexpr char kNoticeCaption[] = "Mountwickからの通知";
-constexpr char kSettingsCaption[] = "Mountwick Ver1.0 (Build102)  アクションの設定";
+constexpr char kSettingsCaption[] =
+    "Mountwick Ver" MOUNTWICK_VERSION_TEXT " (Build" MOUNTWICK_BUILD_TEXT ")  アクションの設定";
 constexpr char kProductKey[] = "software\\Quillory\\Mountwick";
 constexpr char kActionsKey[] = "software\\Quillory\\Mountwick\\1.0\\Actions";
 constexpr char kCheckerRoot[] = "Software\\Tivolane";
@@ -552,13 +554,12 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
 }
 
 TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSettings) {
-  const std::string setup = Bin() + "\\..\\dist\\Mountwick-1.0-Build102-Setup.exe";
+  const std::string setup = Bin() + "\\..\\dist\\Mountwick-" MOUNTWICK_VERSION_TEXT
+                                    "-Build" MOUNTWICK_BUILD_TEXT "-Setup.exe";
   const std::string install = Folder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Mountwick";
   const std::string menu = Folder(CSIDL_PROGRAMS) + "\\Mountwick\\Mountwick";
   const std::string startup = Folder(CSIDL_STARTUP) + "\\Mountwick.lnk";
-  HANDLE installer = Launch("\"" + setup + "\" /S /STARTUP");
-  ASSERT_TRUE(installer) << setup << " did not start: error " << GetLastError();
-  ASSERT_EQ(Finish(installer, 120000), 0) << setup;
+  ASSERT_EQ(Finish(Launch("\"" + setup + "\" /S /STARTUP"), 120000), 0) << setup;
   EXPECT_TRUE(Exists(install + "\\readme.txt"));
 
   // Each shortcut starts the installed program in its own folder, which the
@@ -578,9 +579,8 @@ TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSett
   }
 
   ASSERT_EQ(Finish(Launch("\"" + install + "\\uninstall.exe\" /S _?=" + install), 120000), 0);
-  EXPECT_FALSE(Exists(install + "\\Mountwick.exe"));
-  EXPECT_FALSE(Exists(menu + ".lnk"));
-  EXPECT_FALSE(Exists(startup));
+  for (const std::string& gone : {install + "\\Mountwick.exe", menu + ".lnk", startup})
+    EXPECT_FALSE(Exists(gone)) << gone;
   EXPECT_TRUE(KeyExists(kProductKey));  // the settings stay
   DeleteFileA((install + "\\uninstall.exe").c_str());
   RemoveDirectoryA(install.c_str());

@@ -9,14 +9,15 @@
 
 #include "resource.h"
 
-static HWND WaitForCaption(const char* caption) {
+static HWND WaitForDialogWith(int control) {
   for (int i = 0; i < 300; ++i, Sleep(100))
-    if (HWND found = FindWindowA(nullptr, caption); found && IsWindowVisible(found)) return found;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", nullptr)) != nullptr;)
+      if (IsWindowVisible(w) && GetDlgItem(w, control)) return w;
   return nullptr;
 }
 
 int main(int argc, char** argv) {
-  HWND shown = WaitForCaption("Mountwick Ver1.0 (Build102)  アクションの設定");
+  HWND shown = WaitForDialogWith(IDC_ACTION_LIST);
   HWND list = GetDlgItem(shown, IDC_ACTION_LIST);
   // A click on the first row, just below the list's header (LVM_GETHEADER).
   RECT header = {};
@@ -28,15 +29,14 @@ int main(int argc, char** argv) {
   if (shown && name[0] && argc > 1 && std::strcmp(argv[1], "extended") == 0) {
     SendMessageA(shown, WM_COMMAND, IDC_CHANGE, 0);
     PostMessageA(shown, WM_COMMAND, IDC_EXTENDED, 0);
-    shown = WaitForCaption("Mountwick 拡張設定");
+    shown = WaitForDialogWith(IDE_RUN_WAIT);
   }
   if (!shown || !name[0])
     return std::fputs("screenshot_driver: no settings, or no first Action in them\n", stderr), 1;
   // Let the window finish painting before the picture is taken.
   RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  RECT rect = {};
-  GetWindowRect(shown, &rect);
-  std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
-              rect.bottom - rect.top);
+  RECT r = {};
+  GetWindowRect(shown, &r);
+  std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
   return 0;
 }
