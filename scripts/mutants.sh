@@ -53,7 +53,7 @@ src/engine/runner.cpp @@ return {false, launched.error}; @@ return {false, 0}; @
 src/engine/runner.cpp @@ run.removal->Leave(work.ran ? &action : nullptr); @@ run.removal->Leave(&action); @@ a run that started nothing removes with its own settings
 src/engine/removal_group.cpp @@ if (working_ > 0) return {working_, std::nullopt}; @@ (void)0; @@ every run of one arrival asks for the removal
 src/engine/removal_group.cpp @@ if (ran) last_ran_ = *ran; @@ (void)ran; @@ runs of one arrival never remove their device
-src/engine/dispatcher.cpp @@ StartBound(said, actions, device.HardwareID, '\0', instances[i], failures); @@ StartBound(said, actions, device.HardwareID, '\0', "", failures); @@ the first device of the model is removed, not the one that arrived
+src/engine/dispatcher.cpp @@ StartBound(said, actions, device.hardware_id, '\0', device.instance, failures); @@ StartBound(said, actions, device.hardware_id, '\0', "", failures); @@ the first device of the model is removed, not the one that arrived
 src/devices/device_eject.cpp @@ if (!platform.devices.GetInstanceId(set.get(), element, &id, &error) || id != instance_id) @@ if (!platform.devices.GetInstanceId(set.get(), element, &id, &error)) @@ any device is removed in place of the one that arrived
 src/engine/runner.cpp @@ for (int attempt = 0; attempt < kVolumeQueryAttempts; ++attempt) { @@ for (int attempt = 0; attempt < kVolumeQueryAttempts - 1; ++attempt) { @@ one volume query too few
 src/engine/runner.cpp @@ platform.desktop.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
@@ -67,9 +67,9 @@ src/engine/runner.cpp @@ if (has_letter && !NewDrivePasses(platform, run)) retur
 src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ for (int drive = 1; drive < 26; ++drive) { @@ drive A is never reported
 src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return @@ if (flags == dbt::kFlagNet) return @@ a network drive with the media flag is dispatched
 src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
-src/engine/dispatcher.cpp @@ if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) != -1) continue; @@ if (FindDeviceByHardwareID(device.HardwareID, last_device_list_) == -1) continue; @@ old devices count as new and new ones as old
-src/engine/dispatcher.cpp @@ if (new_count > old_count) { @@ if (new_count >= old_count) { @@ an unchanged count starts runs
-src/engine/dispatcher.cpp @@ if (fresh.empty()) { @@ if (false) { @@ a failed enumeration replaces the last list
+src/engine/dispatcher.cpp @@ return has_baseline_ && !known_ids_.contains(id); @@ return has_baseline_ && known_ids_.contains(id); @@ old devices count as new and new ones as old
+src/engine/dispatcher.cpp @@     Remember(fresh);<NL>  }<NL>  ReportFailedStarts @@   }<NL>  ReportFailedStarts @@ the last list is never updated, so a device stays new
+src/engine/dispatcher.cpp @@ 一覧を取得できませんでした");<NL>      return; @@ 一覧を取得できませんでした"); @@ a failed enumeration replaces the last list
 src/engine/dispatcher.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
 src/engine/pending_runs.cpp @@ runs_.pop_back(); @@ (void)0; @@ a taken run stays in the list
 src/engine/decimal.cpp @@ if (negative) value = -value; @@ (void)negative; @@ negative numbers lose their sign
@@ -82,14 +82,14 @@ src/devices/device_property.cpp @@ if (!details.empty()) details += "\r\n"; @@ d
 src/devices/device_property.cpp @@ AppendJoinedStrings(buffer.get(), std::min(required, buffer_size), value); @@ AppendJoinedStrings(buffer.get(), required, value); @@ the walk trusts the reported size over the buffer
 src/devices/display_name.cpp @@ if (!name.empty()) name += '/'; @@ name += '/'; @@ a name can begin with "/"
 src/devices/display_name.cpp @@ while (!name.empty() && name.back() == ' ') name.pop_back(); @@ (void)0; @@ trailing blanks stay in the name
-src/devices/device_enumeration.cpp @@ if (FindDeviceByHardwareID(record.HardwareID, list) >= 0) continue; @@ (void)0; @@ duplicate devices are listed twice
+src/devices/device_enumeration.cpp @@ if (FindDeviceByHardwareID(record.HardwareID, list) < 0) list.push_back(std::move(record)); @@ list.push_back(std::move(record)); @@ duplicate devices are listed twice
 src/devices/device_enumeration.cpp @@ AllKnown ? setup::kDigcfDeviceInterface : setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ all known devices are never listed
 src/devices/device_eject.cpp @@ if (scratch.HardwareID != hardware_id) continue; @@ if (scratch.HardwareID == hardware_id) continue; @@ the wrong device is removed
 src/store/registry_settings.cpp @@ if (path.size() >= kSettingsPathBufferSize) return std::nullopt; @@ if (path.size() > kSettingsPathBufferSize) return std::nullopt; @@ a path that fills the buffer is accepted
 src/store/registry_settings.cpp @@ if (result == reg::kFileNotFound) return ReadResult::kMissing; @@ (void)0; @@ a missing value brings a notice
 src/store/registry_settings.cpp @@ static_cast<std::uint32_t>(text.size() + 1)); @@ static_cast<std::uint32_t>(text.size())); @@ values are stored without their NUL
 src/store/registry_text.cpp @@ if (result == reg::kMoreData && attempt + 1 < kReadAttempts) { @@ if (false) { @@ a value that grew is not read again
-src/store/action_store.cpp @@ {&Action::Ex_RunWait, "Ex_RunWait", true}, @@ {&Action::Ex_RunWait, "Ex_RunWait", false}, @@ a missing wait loads empty instead of its default
+src/model/action.h @@ {&Action::Ex_RunWait, "Ex_RunWait", "2000", true}, @@ {&Action::Ex_RunWait, "Ex_RunWait", "2000", false}, @@ a missing wait loads empty instead of its default
 src/store/action_store.cpp @@ if (WriteAll(platform, key, actions)) RemoveOtherValues(platform, key, actions.size()); @@ (void)WriteAll(platform, key, actions); @@ values of removed Actions stay behind
 src/store/action_store.cpp @@ if (VersionSubkeyExists(platform, kActionsSubkey)) @@ if (true) @@ an absent subkey brings a deletion notice
 src/ui/action_form.cpp @@ if (check.name.empty() || check.name == kNewActionName) { @@ if (check.name.empty()) { @@ the untouched default name is registered as is
@@ -132,7 +132,7 @@ src/app/main_win.cpp @@ MsgWaitForMultipleObjectsEx(change ? 1 : 0, @@ MsgWaitFo
 src/engine/dispatcher.cpp @@ if (settings_absent_) return; @@ (void)0; @@ broadcasts start Actions while no settings exist @@ e2e Rows/Arrival.*/TheCarryOverFileAnsweredNo*
 src/store/action_store.cpp @@ stored.extended ? stored.default_text : ""); @@ stored.default_text); @@ a missing base value takes a default instead of empty text
 src/model/action.cpp @@ if (field.extended) to.*field.member = from.*field.member; @@ to.*field.member = from.*field.member; @@ the extended copy takes every field
-src/model/action.h @@ {&Action::Ex_RmvWait, "Ex_RmvWait", "1000", true}, @@ {&Action::Ex_RmvWait, "Ex_RmvWait", "100", true}, @@ the removal wait's default is wrong
+src/model/action.h @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "3000", true}, @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "300", true}, @@ the retry wait's default is wrong
 src/platform/win32/threads_win32.cpp @@ SetLastError(ERROR_SUCCESS);<NL>  start.routine @@ start.routine @@ a run begins with the error a run before it left on its thread
 EOF
 )
