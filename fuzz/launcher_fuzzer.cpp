@@ -111,9 +111,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     world.environment[name] = input.ConsumeRandomLengthString(600);
   }
   // A start that fails, or that asks for administrator rights and goes to the shell.
-  if (input.ConsumeIntegralInRange(0, 7) == 0)
-    world.FailAlways("StartProcess", input.ConsumeBool() ? 2 : 740);
-  world.shell_result = input.ConsumeIntegralInRange<std::intptr_t>(0, 64);
+  long start_error = 0;
+  if (input.ConsumeIntegralInRange(0, 7) == 0) start_error = input.ConsumeBool() ? 2 : 740;
+  // The shell's answer: 32 and below is an error code.
+  const long shell_answer = input.ConsumeIntegralInRange<long>(0, 64);
+  world.fault = [=](const std::string& call, const std::string&) {
+    if (call == "StartProcess") return start_error;
+    return call == "ShellExecuteOpen" && shell_answer <= 32 ? shell_answer : 0L;
+  };
 
   const bool started = mw::LaunchProgram(world.platform(), command_line, wait).started;
 
