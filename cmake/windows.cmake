@@ -68,8 +68,9 @@ file(GLOB MOUNTWICK_WIN_BENCH CONFIGURE_DEPENDS bench/win/*.cpp)
 foreach(bench_source ${MOUNTWICK_WIN_BENCH})
   get_filename_component(bench ${bench_source} NAME_WE)
   add_executable(${bench} ${bench_source})
-  target_include_directories(${bench} PRIVATE ${MOUNTWICK_GENERATED_DIR})
-  target_link_libraries(${bench} PRIVATE user32 advapi32 psapi comctl32)
+  # The arrival benchmark plugs the tests' fake USB devices.
+  target_include_directories(${bench} PRIVATE ${MOUNTWICK_GENERATED_DIR} tests)
+  target_link_libraries(${bench} PRIVATE setupapi user32 advapi32 psapi comctl32)
   mountwick_warnings(${bench})
 endforeach()
 # The memory floor is a windowed tray program, linked like Mountwick.exe.

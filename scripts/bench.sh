@@ -6,6 +6,22 @@
 # Each section builds what it needs, runs, and leaves its figures in the
 # folder as text and JSON; a failed section is reported and the others still
 # run. Benchmarks print figures and never judge them.
+#
+# The environment chooses what runs and how long:
+#   MOUNTWICK_BENCH_SECTIONS  "all" (the default), or a comma-separated list of
+#       host (the fake-platform benchmarks) and the Wine sections: volume (a
+#       drive's arrival with 1, 100 and 1,000 Actions, steady and right after a
+#       change of the settings), log (the activity log on and off), usb (a new
+#       USB device with 0, 50 and 200 others attached), burst (the same device
+#       amid 30 device-list broadcasts, and the window's longest answer meanwhile),
+#       register (the settings dialog's Register) and memory (private bytes,
+#       idle CPU, the soak); "arrivals" stands for volume,log,usb,burst. The
+#       Wine run always takes the CreateProcess floor first.
+#   MOUNTWICK_BENCH_ARRIVALS  samples per series (60)
+#   MOUNTWICK_BENCH_IDLE_S, MOUNTWICK_BENCH_SOAK, MOUNTWICK_BENCH_SOAK_LONG
+#       the memory section's idle seconds (60) and soak arrivals (300, 900)
+# The arrival sections alone, quickly:
+#   MOUNTWICK_BENCH_SECTIONS=arrivals MOUNTWICK_BENCH_ARRIVALS=20 scripts/bench.sh
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -13,6 +29,11 @@ root=$PWD
 out=${1:-build/bench-report}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
+sections=${MOUNTWICK_BENCH_SECTIONS:-all}
+
+# Whether the host benchmarks are chosen, and whether any Wine section is.
+wants_host() { [[ $sections == all || ,$sections, == *,host,* ]]; }
+wants_wine() { [[ $sections != host ]]; }
 
 # Host benchmarks on the fakes. They run from an optimised build of the host
 # preset in its own tree, so the debug tree of the unit tests stays as it is.
@@ -36,9 +57,11 @@ bench_host() {
 }
 
 # The real Mountwick.exe under Wine, on a private prefix and Xvfb: arrival to
-# program start with 1, 100 and 1,000 Actions beside the CreateProcess floor,
-# the settings dialog's Register, idle CPU, private bytes after start and over
-# a soak of arrivals beside a bare tray-window program, and the sizes on disk.
+# program start beside the CreateProcess floor (a drive with 1, 100 and 1,000
+# Actions, after a change of the settings, a new USB device among others and
+# amid a burst of broadcasts), the window's answers during that burst, the
+# settings dialog's Register, idle CPU, private bytes after start and over a
+# soak of arrivals beside a bare tray-window program, and the sizes on disk.
 bench_wine() {
   local log=$out/wine-build.log
   echo "== Wine benchmarks (Mountwick.exe, Release)"
@@ -59,7 +82,8 @@ bench_wine() {
       # outlive the benchmark holding the inherited output open, and a pipe
       # would then never end.
       wine arrival_bench.exe "${MOUNTWICK_BENCH_ARRIVALS:-60}" "${MOUNTWICK_BENCH_IDLE_S:-60}" \
-        "${MOUNTWICK_BENCH_SOAK:-300}" "${MOUNTWICK_BENCH_SOAK_LONG:-900}" >"$out/wine-raw.txt"
+        "${MOUNTWICK_BENCH_SOAK:-300}" "${MOUNTWICK_BENCH_SOAK_LONG:-900}" "$sections" \
+        >"$out/wine-raw.txt"
       tr -d '\r' <"$out/wine-raw.txt"
       echo "size_bytes Mountwick.exe $(stat -c %s Mountwick.exe)"
       local dll
@@ -75,7 +99,7 @@ bench_wine() {
 }
 
 failed=0
-bench_host || failed=1
-bench_wine || failed=1
+if wants_host; then bench_host || failed=1; fi
+if wants_wine; then bench_wine || failed=1; fi
 echo "bench: figures in $out"
 exit $failed

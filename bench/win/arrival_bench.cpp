@@ -1,10 +1,17 @@
 // Measures Mountwick.exe under Wine: the time from a volume arrival to the
-// start of the program its Action runs, with 1, 100 and 1,000 Actions stored,
-// beside the floor of starting the same program directly; the settings
-// dialog's Register with 100 Actions; its CPU time when idle; its private
-// bytes after start-up and over many arrival cycles, beside those of a bare
-// tray-window program. Prints figures only; nothing here passes or fails on a
-// timing.
+// start of the program its Action runs, with 1, 100 and 1,000 Actions stored
+// and right after the settings changed; from a new USB device's arrival with
+// 0, 50 and 200 other devices attached, alone and amid a burst of device-list
+// broadcasts, with the window's longest answer during the burst; each beside
+// the floor of starting the same program directly. Then the settings dialog's
+// Register with 100 Actions; its CPU time when idle; its private bytes after
+// start-up and over many arrival cycles, beside those of a bare tray-window
+// program. Prints figures only; nothing here passes or fails on a timing.
+//
+//   arrival_bench [arrivals [idle-seconds [soak [long-soak [sections]]]]]
+//
+// sections: "all", or a comma-separated list of volume, log, usb, burst,
+// register and memory; "arrivals" stands for volume,log,usb,burst.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,13 +19,19 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/version.h"
+#include "tools/fake_usb_device.h"
 
 namespace {
 
@@ -44,15 +57,17 @@ std::vector<unsigned long long> ReadTimes(const std::string& path) {
 }
 
 constexpr char kActionsKey[] = "software\\Quillory\\Mountwick\\1.0\\Actions";
+constexpr char kVolumeEntry[] = "MESSAGE://DBT_DEVICEARRIVAL/VOLUME";
 
 void SetString(HKEY key, const std::string& name, const std::string& text) {
   RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                  static_cast<DWORD>(text.size() + 1));
 }
 
-// count Actions, the last of which is bound to the generic drive entry; the
-// activity log on or off.
-void StoreActions(int count, const std::string& child, const std::string& record, bool log) {
+// count Actions, the last of which is bound to bound_id (by default the
+// generic drive entry); the activity log on or off.
+void StoreActions(int count, const std::string& child, const std::string& record, bool log,
+                  const char* bound_id = kVolumeEntry) {
   RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Quillory");
   HKEY key = nullptr;
   if (!log && RegCreateKeyExA(HKEY_CURRENT_USER, "software\\Quillory\\Mountwick\\1.0", 0, nullptr,
@@ -67,8 +82,7 @@ void StoreActions(int count, const std::string& child, const std::string& record
     SetString(key, prefix + "Name", "Action " + std::to_string(i));
     SetString(key, prefix + "State", "0");
     SetString(key, prefix + "HardwareID",
-              i == count - 1 ? "MESSAGE://DBT_DEVICEARRIVAL/VOLUME"
-                             : "USB\\VID_0000&PID_" + std::to_string(i));
+              i == count - 1 ? bound_id : "USB\\VID_0000&PID_" + std::to_string(i));
     SetString(key, prefix + "ExeFile", child + " " + record);
     SetString(key, prefix + "Eject", "0");
   }
@@ -132,6 +146,57 @@ bool SendArrival(HWND window) {
                              reinterpret_cast<LPARAM>(&volume), SMTO_NORMAL, 30000, &result) != 0;
 }
 
+// The broadcast that follows any device plugged or pulled, sent as the system
+// sends it: the sender waits for the window to take it.
+bool SendNodesChanged(HWND window) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, SMTO_NORMAL, 30000,
+                             &result) != 0;
+}
+
+// The device whose arrival is timed, and the others attached beside it. Each
+// has its own hardware id: devices of one model count once.
+constexpr char kNewStick[] = "USB\\VID_BE0C&PID_0001";
+constexpr char kNewStickInstance[] = "ROOT\\MWBENCH\\NEW";
+constexpr int kMostOthers = 200;
+
+std::string OtherInstance(int i) {
+  return "ROOT\\MWBENCH\\" + std::to_string(i);
+}
+
+bool Plug(const std::string& instance, const std::string& hardware_id) {
+  const mw::fakeusb::FakeUsbDevice device{
+      instance, {hardware_id}, {}, "USB Mass Storage Device", "Compatible USB storage device",
+      "USBSTOR"};
+  const mw::fakeusb::Outcome outcome = mw::fakeusb::InstallFakeUsbDevice(device);
+  return outcome.ok() || outcome.error == ERROR_DEVINST_ALREADY_EXISTS;
+}
+
+// Attaches other devices until count are attached.
+bool AttachOthers(int count, int& attached) {
+  for (; attached < count; ++attached) {
+    char hardware_id[64];
+    std::snprintf(hardware_id, sizeof hardware_id, "USB\\VID_BE0D&PID_%04X", attached);
+    if (!Plug(OtherInstance(attached), hardware_id)) return false;
+  }
+  return true;
+}
+
+// Every device this benchmark plugs, also those an aborted run left behind.
+void UnplugAll() {
+  mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
+  for (int i = 0; i < kMostOthers; ++i) mw::fakeusb::RemoveFakeUsbDevice(OtherInstance(i));
+}
+
+// Pulls the new device again and says so, then waits long enough that a
+// program which folds broadcasts arriving close together has seen it gone
+// before the next plug: folded with the next one, the device would not be new.
+void Unplug(HWND window) {
+  mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
+  SendNodesChanged(window);
+  Sleep(1000);
+}
+
 // Signalled by each start of the child once it has written its time. The
 // benchmark waits on it rather than reading the file over and over: polling
 // would load the wineserver that the start being measured also needs.
@@ -166,14 +231,33 @@ Summary Summarize(std::vector<double> samples) {
   return {at(0.5), at(0.95)};
 }
 
-// One arrival: the milliseconds until the started program wrote its time, or
-// a negative figure when it did not start.
-double TimeArrival(HWND window, const std::string& record, std::size_t lines_before) {
+// One arrival made by arrive, which returns the time the arrival was
+// announced, 0 when it could not be: the milliseconds from then until the
+// started program wrote its time, or a negative figure when it did not start.
+double TimeArrival(const std::function<unsigned long long()>& arrive, const std::string& record,
+                   std::size_t lines_before) {
   Settle();
-  const unsigned long long sent = Now();
-  if (!SendArrival(window) || !WaitForChild(20000)) return -1;
+  const unsigned long long sent = arrive();
+  if (sent == 0 || !WaitForChild(20000)) return -1;
   const std::vector<unsigned long long> times = ReadTimes(record);
   return times.size() > lines_before ? (times.back() - sent) / 10000.0 : -1;
+}
+
+double TimeArrival(HWND window, const std::string& record, std::size_t lines_before) {
+  return TimeArrival(
+      [&] {
+        const unsigned long long sent = Now();
+        return SendArrival(window) ? sent : 0;
+      },
+      record, lines_before);
+}
+
+// The new device plugged, then the broadcast: timed from the broadcast, as
+// the system sends it once the device is there.
+unsigned long long PlugNewStick(HWND window) {
+  if (!Plug(kNewStickInstance, kNewStick)) return 0;
+  const unsigned long long sent = Now();
+  return SendNodesChanged(window) ? sent : 0;
 }
 
 struct Latencies {
@@ -233,6 +317,105 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
   }
   Stop(running);
   return latencies;
+}
+
+// A new USB device with others attached since before Mountwick started: each
+// arrival follows a direct start of the child, and the device is pulled
+// again after it.
+Latencies NewDeviceLatencies(const std::string& folder, int arrivals, const std::string& child,
+                             const std::string& record) {
+  const std::string floor_record = record + ".floor";
+  DeleteFileA(floor_record.c_str());
+  StoreActions(1, child, record, true, kNewStick);
+  DeleteFileA(record.c_str());
+  mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
+  Running running = StartMountwick(folder);
+  Latencies latencies;
+  for (std::size_t lines = 0; running.window && static_cast<int>(lines) < arrivals; ++lines) {
+    latencies.floor.push_back(TimeDirectStart(child, floor_record));
+    const double ms = TimeArrival([&] { return PlugNewStick(running.window); }, record, lines);
+    Unplug(running.window);
+    if (ms < 0) break;
+    latencies.steady.push_back(ms);
+  }
+  Stop(running);
+  return latencies;
+}
+
+// Asks the window for an answer to WM_NULL over and over, as any program may,
+// until finished; keeps the longest wait for an answer.
+class Pinger {
+ public:
+  explicit Pinger(HWND window)
+      : thread_([this, window] {
+          while (!stop_) {
+            const unsigned long long sent = Now();
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result);
+            longest_ms_ = std::max(longest_ms_, (Now() - sent) / 10000.0);
+            Sleep(5);
+          }
+        }) {}
+  double Finish() {
+    stop_ = true;
+    thread_.join();
+    return longest_ms_;
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  double longest_ms_ = 0;
+  std::thread thread_;  // last: it starts once the fields above are set
+};
+
+struct Bursts {
+  Latencies arrival;                   // the new device's, in steady, beside its floor
+  std::vector<double> longest_answer;  // the window's longest answer during each burst
+  std::vector<double> quiet_answer;    // the same over a quiet half second before it
+};
+
+constexpr int kBurstLength = 30;
+
+// Bursts of device-list broadcasts sent back to back, the new device plugged
+// before the middle one, with the devices attached that are attached now.
+// The window is asked for answers from the first broadcast until a second
+// after both the last one and the start of the new device's program.
+Bursts BurstLatencies(const std::string& folder, int count, const std::string& child,
+                      const std::string& record) {
+  const std::string floor_record = record + ".floor";
+  DeleteFileA(floor_record.c_str());
+  StoreActions(1, child, record, true, kNewStick);
+  DeleteFileA(record.c_str());
+  mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
+  Running running = StartMountwick(folder);
+  Bursts bursts;
+  for (std::size_t lines = 0; running.window && static_cast<int>(lines) < count; ++lines) {
+    bursts.arrival.floor.push_back(TimeDirectStart(child, floor_record));
+    Pinger quiet(running.window);
+    Sleep(500);
+    bursts.quiet_answer.push_back(quiet.Finish());
+    std::unique_ptr<Pinger> pinger;
+    const double ms = TimeArrival(
+        [&] {
+          pinger = std::make_unique<Pinger>(running.window);
+          unsigned long long sent = 0;
+          for (int i = 0; i < kBurstLength; ++i) {
+            if (i == kBurstLength / 2)
+              sent = PlugNewStick(running.window);
+            else
+              SendNodesChanged(running.window);
+          }
+          return sent;
+        },
+        record, lines);
+    Sleep(1000);
+    bursts.longest_answer.push_back(pinger ? pinger->Finish() : -1);
+    Unplug(running.window);
+    if (ms < 0) break;
+    bursts.arrival.steady.push_back(ms);
+  }
+  Stop(running);
+  return bursts;
 }
 
 std::vector<double> DirectStarts(const std::string& child, const std::string& record, int count) {
@@ -350,56 +533,43 @@ SIZE_T SettledPrivateBytes(HANDLE process) {
   return PrivateBytes(process);
 }
 
-}  // namespace
+// A run with changes: the arrivals after a change, then the steady ones, each
+// beside the floors taken with them.
+void PrintChangedAndSteady(int actions, const Latencies& l) {
+  const auto changed_end = l.floor.begin() + static_cast<std::ptrdiff_t>(l.after_change.size());
+  const std::string what = "actions=" + std::to_string(actions);
+  PrintLatency((what + " after_change").c_str(), l.after_change, {l.floor.begin(), changed_end});
+  PrintLatency((what + " steady").c_str(), l.steady, {changed_end, l.floor.end()});
+}
 
-int main(int argc, char** argv) {
-  std::setvbuf(stdout, nullptr, _IONBF, 0);  // figures appear as they are taken
-  const int arrivals = argc > 1 ? std::atoi(argv[1]) : 30;
-  const int idle_seconds = argc > 2 ? std::atoi(argv[2]) : 60;
-  const int soak_cycles = argc > 3 ? std::atoi(argv[3]) : 300;
-  const int long_soak_cycles = argc > 4 ? std::atoi(argv[4]) : 900;
-  const std::string folder = Folder();
-  const std::string child = folder + "\\bench_child.exe";
-  char temp[MAX_PATH] = {};
-  GetTempPathA(sizeof temp, temp);
-  const std::string record = std::string(temp) + "mw_bench_times.txt";
+// The longest answers, one a burst, beside those of the quiet before each.
+void PrintAnswers(const char* what, const Bursts& b) {
+  const Summary s = Summarize(b.longest_answer);
+  const double most = b.longest_answer.empty()
+                          ? 0
+                          : *std::max_element(b.longest_answer.begin(), b.longest_answer.end());
+  std::printf(
+      "window_longest_answer_ms %s median %.2f p95 %.2f max %.2f (n=%zu) quiet_beside %.2f\n", what,
+      s.median_ms, s.p95_ms, most, b.longest_answer.size(), Summarize(b.quiet_answer).median_ms);
+}
 
-  const Summary floor = Summarize(DirectStarts(child, record, arrivals));
-  std::printf("floor_createprocess_ms median %.2f p95 %.2f (n=%d)\n", floor.median_ms, floor.p95_ms,
-              arrivals);
-  for (int actions : {1, 100}) {
-    const Latencies l = ArrivalLatencies(folder, actions, arrivals, false, child, record);
-    PrintLatency(("actions=" + std::to_string(actions)).c_str(), l.steady, l.floor);
-  }
-  const Latencies thousand = ArrivalLatencies(folder, 1000, arrivals, true, child, record);
-  const std::vector<double> changed_floor(thousand.floor.begin(),
-                                          thousand.floor.begin() + thousand.after_change.size());
-  const std::vector<double> steady_floor(thousand.floor.begin() + thousand.after_change.size(),
-                                         thousand.floor.end());
-  PrintLatency("actions=1000 after_change", thousand.after_change, changed_floor);
-  PrintLatency("actions=1000 steady", thousand.steady, steady_floor);
-  // The log's cost, each series to its own floor, so that the drift between them drops out.
-  const Latencies off = ArrivalLatencies(folder, 10, arrivals, false, child, record, false);
-  const Latencies on = ArrivalLatencies(folder, 10, arrivals, false, child, record);
-  PrintLatency("actions=10 log_off", off.steady, off.floor);
-  PrintLatency("actions=10 log_on", on.steady, on.floor);
-  const auto to_floor = [](const Latencies& l) {
-    return Ratio(Summarize(l.steady).median_ms, Summarize(l.floor).median_ms);
-  };
-  std::printf("activity_log_on_to_off %.3f (each to its floor; raw medians %.3f)\n",
-              Ratio(to_floor(on), to_floor(off)),
-              Ratio(Summarize(on.steady).median_ms, Summarize(off.steady).median_ms));
+// Whether the comma-separated list names the section, or "arrivals" does.
+bool Wants(const std::string& sections, const std::string& name) {
+  const std::string list = "," + sections + ",";
+  const bool arrival = name == "volume" || name == "log" || name == "usb" || name == "burst";
+  return sections == "all" || list.find("," + name + ",") != std::string::npos ||
+         (arrival && list.find(",arrivals,") != std::string::npos);
+}
 
-  const std::vector<double> registers = RegisterTimes(folder, 100, arrivals, child, record);
-  const Summary r = Summarize(registers);
-  std::printf("settings_register_ms actions=100 median %.2f p95 %.2f (n=%zu)\n", r.median_ms,
-              r.p95_ms, registers.size());
-
-  // Memory: the bare tray window first, then Mountwick over a soak of arrivals.
+// Private bytes after start and over a soak of arrivals, beside the bare tray
+// window's, and the CPU time when idle; false when a program did not start.
+bool Memory(const std::string& folder, const std::string& child, const std::string& record,
+            int idle_seconds, std::initializer_list<int> soaks) {
+  // The bare tray window first, then Mountwick over a soak of arrivals.
   Running bare = StartProgram(folder, "tray_floor.exe", "", "MOUNTWICK_FLOOR");
   if (!bare.window) {
     std::printf("error: the tray-window floor did not start\n");
-    return 1;
+    return false;
   }
   const SIZE_T floor_bytes = SettledPrivateBytes(bare.process);
   Stop(bare);
@@ -410,7 +580,7 @@ int main(int argc, char** argv) {
   Running running = StartMountwick(folder);
   if (!running.window) {
     std::printf("error: Mountwick did not start\n");
-    return 1;
+    return false;
   }
   const SIZE_T after_start = SettledPrivateBytes(running.process);
   std::printf("private_bytes_after_start %zu ratio_to_floor %.3f\n",
@@ -422,7 +592,7 @@ int main(int argc, char** argv) {
   std::printf("idle_cpu_seconds %.3f over %d s\n", idle_cpu, idle_seconds);
   SIZE_T previous = after_start;
   int cycles = 0;
-  for (int target : {soak_cycles, long_soak_cycles}) {
+  for (int target : soaks) {
     for (; cycles < target; ++cycles) {
       if (!SendArrival(running.window) || !WaitForChild(20000)) break;
     }
@@ -434,6 +604,79 @@ int main(int argc, char** argv) {
     previous = now;
   }
   Stop(running);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);  // figures appear as they are taken
+  const int arrivals = argc > 1 ? std::atoi(argv[1]) : 30;
+  const int idle_seconds = argc > 2 ? std::atoi(argv[2]) : 60;
+  const int soak_cycles = argc > 3 ? std::atoi(argv[3]) : 300;
+  const int long_soak_cycles = argc > 4 ? std::atoi(argv[4]) : 900;
+  const std::string sections = argc > 5 ? argv[5] : "all";
+  const std::string folder = Folder();
+  const std::string child = folder + "\\bench_child.exe";
+  char temp[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  const std::string record = std::string(temp) + "mw_bench_times.txt";
+
+  const Summary floor = Summarize(DirectStarts(child, record, arrivals));
+  std::printf("floor_createprocess_ms median %.2f p95 %.2f (n=%d)\n", floor.median_ms, floor.p95_ms,
+              arrivals);
+  if (Wants(sections, "volume")) {
+    const Latencies one = ArrivalLatencies(folder, 1, arrivals, false, child, record);
+    PrintLatency("actions=1", one.steady, one.floor);
+    for (int actions : {100, 1000})
+      PrintChangedAndSteady(actions,
+                            ArrivalLatencies(folder, actions, arrivals, true, child, record));
+  }
+  if (Wants(sections, "log")) {
+    // The log's cost, each series to its own floor, so that the drift between them drops out.
+    const Latencies off = ArrivalLatencies(folder, 10, arrivals, false, child, record, false);
+    const Latencies on = ArrivalLatencies(folder, 10, arrivals, false, child, record);
+    PrintLatency("actions=10 log_off", off.steady, off.floor);
+    PrintLatency("actions=10 log_on", on.steady, on.floor);
+    const auto to_floor = [](const Latencies& l) {
+      return Ratio(Summarize(l.steady).median_ms, Summarize(l.floor).median_ms);
+    };
+    std::printf("activity_log_on_to_off %.3f (each to its floor; raw medians %.3f)\n",
+                Ratio(to_floor(on), to_floor(off)),
+                Ratio(Summarize(on.steady).median_ms, Summarize(off.steady).median_ms));
+  }
+
+  if (Wants(sections, "usb") || Wants(sections, "burst")) {
+    UnplugAll();
+    int attached = 0;
+    for (int others : {0, 50, kMostOthers}) {
+      if (!Wants(sections, "usb")) break;
+      if (!AttachOthers(others, attached)) {
+        std::printf("error: only %d fake USB devices could be plugged\n", attached);
+        break;
+      }
+      const Latencies l = NewDeviceLatencies(folder, arrivals, child, record);
+      PrintLatency(("usb_new others=" + std::to_string(others)).c_str(), l.steady, l.floor);
+    }
+    if (Wants(sections, "burst") && AttachOthers(kMostOthers, attached)) {
+      const Bursts b = BurstLatencies(folder, arrivals, child, record);
+      const std::string what = "usb_new burst=" + std::to_string(kBurstLength) +
+                               " others=" + std::to_string(kMostOthers);
+      PrintLatency(what.c_str(), b.arrival.steady, b.arrival.floor);
+      PrintAnswers(what.c_str(), b);
+    }
+    UnplugAll();
+  }
+
+  if (Wants(sections, "register")) {
+    const std::vector<double> registers = RegisterTimes(folder, 100, arrivals, child, record);
+    const Summary r = Summarize(registers);
+    std::printf("settings_register_ms actions=100 median %.2f p95 %.2f (n=%zu)\n", r.median_ms,
+                r.p95_ms, registers.size());
+  }
+  if (Wants(sections, "memory") &&
+      !Memory(folder, child, record, idle_seconds, {soak_cycles, long_soak_cycles}))
+    return 1;
   RegDeleteTreeA(HKEY_CURRENT_USER, "software\\Quillory");
   DeleteFileA(record.c_str());
   return 0;
