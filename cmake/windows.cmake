@@ -63,6 +63,16 @@ foreach(tool_source ${MOUNTWICK_TOOLS})
   endif()
 endforeach()
 
+# Programs for the demonstration and screenshot scripts: broadcasts and fake USB devices.
+file(GLOB MOUNTWICK_SCRIPT_TOOLS CONFIGURE_DEPENDS tools/*.cpp)
+foreach(tool_source ${MOUNTWICK_SCRIPT_TOOLS})
+  get_filename_component(tool ${tool_source} NAME_WE)
+  add_executable(${tool} ${tool_source})
+  target_include_directories(${tool} PRIVATE res tests)
+  target_link_libraries(${tool} PRIVATE setupapi shell32 user32 advapi32)
+  mountwick_warnings(${tool})
+endforeach()
+
 # Benchmarks of the real program under Wine; they print figures, run by scripts/bench.sh.
 file(GLOB MOUNTWICK_WIN_BENCH CONFIGURE_DEPENDS bench/win/*.cpp)
 foreach(bench_source ${MOUNTWICK_WIN_BENCH})

@@ -323,14 +323,6 @@ TEST_P(Arrival, StartsExactlyTheExpectedRuns) {
 }
 
 const Row kRows[] = {
-    {.name = "TheDriveAndMediaEntriesRunOnceForTheLowestNewDriveNeverForNetDrives",
-     .actions = {Case::Action("V1", kVolumeId, "one %_newdrv_%:\\"),
-                 Case::Action("M1", kMediaId, "media %_newdrv_%"),
-                 Case::Action("V2", kVolumeId, "two \"%_newdrv_%:\\a b\""),
-                 Case::Action("Off", kVolumeId, "off", {{"State", "1"}})},
-     .steps = {Volume(E | F), Volume(G, DBTF_MEDIA), Volume(G, DBTF_NET),
-               Volume(G, DBTF_NET | DBTF_MEDIA)},
-     .runs = {"media|G", "one|E:\\", "two|E:\\a b"}},
     {.name = "AnActionChangedInTheRegistryIsSeenAtTheNextArrival",
      .actions = {Case::Action("V", kVolumeId, "old")},
      .steps = {Volume(E), Await(1), Store({Case::Action("V", kVolumeId, "new")}),
@@ -371,10 +363,15 @@ const Row kRows[] = {
      .steps = {Plug(kStick), kBurst, Await(1), kUnplugLast, Plug(kOtherStick), kBurst, Await(2),
                kBurst},
      .runs = {"one", "two"}},
+    // Imported, the drive and media entries run once for the lowest new drive, never for a net one.
     {.name = "TheCarryOverFileAnsweredYesIsImportedAndDispatched",
-     .actions = {Case::Action("Imported", kVolumeId, "imported %_newdrv_%")},
-     .steps = {Volume(E)},
-     .runs = {"imported|E"},
+     .actions = {Case::Action("V1", kVolumeId, "one %_newdrv_%:\\"),
+                 Case::Action("M1", kMediaId, "media %_newdrv_%"),
+                 Case::Action("V2", kVolumeId, "two \"%_newdrv_%:\\a b\""),
+                 Case::Action("Off", kVolumeId, "off", {{"State", "1"}})},
+     .steps = {Volume(E | F), Volume(G, DBTF_MEDIA), Volume(G, DBTF_NET),
+               Volume(G, DBTF_NET | DBTF_MEDIA)},
+     .runs = {"media|G", "one|E:\\", "two|E:\\a b"},
      .answer = IDYES},
     // Settings written after a first start stay unseen until the settings are opened.
     {.name = "TheCarryOverFileAnsweredNoLeavesTheSettingsAbsentAndBroadcastsIgnored",

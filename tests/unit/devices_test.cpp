@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "devices/device_eject.h"
 #include "devices/device_enumeration.h"
 #include "devices/device_property.h"
@@ -112,25 +114,16 @@ TEST(EnumerateDevices, ReadsEveryPropertyOncePerHardwareIdAndPresenceFromTheObje
   }
 }
 
-TEST(DisplayName, ComposedFromTheFourSources) {
-  const std::vector<std::vector<std::string>> cases = {
-      // friendly name, description, maker, location, composed
-      {"", "D", "M", "L", "D/M/L"},
-      {"F", "D", "M", "L", "F/D/M/L"},
-      {"USB Disk Pro", "USB Disk", "M", "", "USB Disk Pro/M"},
-      {"F", "Dx", "x", "F/D", "F/Dx"},  // the maker found across a joint
-      {"Reader  ", "", "", "", "Reader"},
-      {"Reader  ", "D", "", "", "Reader  /D"},
-      {"", "", "", "L", "L"},
-  };
-  for (const std::vector<std::string>& c : cases) {
-    DeviceRecord record;
-    record.FriendlyName = c[0];
-    record.DeviceDesc = c[1];
-    record.Mfg = c[2];
-    record.LocationInformation = c[3];
-    EXPECT_EQ(ComposeDisplayName(record), c[4]) << testing::PrintToString(c);
-  }
+TEST(DisplayName, ComposedFromTheFourSourcesEachSaidOnce) {
+  // friendly name, description, maker, location, composed
+  for (const auto& c : std::vector<std::array<std::string, 5>>{
+           {"", "D", "M", "L", "D/M/L"},
+           {"USB Disk Pro", "USB Disk", "M", "", "USB Disk Pro/M"},
+           {"F", "Dx", "x", "F/D", "F/Dx"},  // the maker found across a joint
+           {"Reader  ", "", "", "", "Reader"},
+           {"Reader  ", "D", "", "", "Reader  /D"}})
+    EXPECT_EQ(ComposeDisplayName({"", false, "", c[1], c[0], "", c[3], c[2], "", ""}), c[4])
+        << testing::PrintToString(c);
 }
 
 TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheFirstAttachedOneWithTheExactId) {

@@ -28,7 +28,7 @@ class Store : public ::testing::Test {
   Platform platform = world.platform();
 };
 
-TEST_F(Store, ValuesOfAnyTypeReadAsTextUpToTheFirstNulAndMissingOnesQuietly) {
+TEST_F(Store, ValuesReadAsTextUpToTheFirstNulMissingOnesQuietlyAndPathsMustFitTheirBuffer) {
   std::string value = "left over";
   EXPECT_FALSE(ReadSettingOrDefault(platform, "Actions", "0_Ex_RunWait", value, "2000"));
   EXPECT_EQ(value, "2000");
@@ -49,7 +49,12 @@ TEST_F(Store, ValuesOfAnyTypeReadAsTextUpToTheFirstNulAndMissingOnesQuietly) {
     EXPECT_EQ(world.Find(kActionsKey, "w")->data,  // REG_SZ with its NUL
               std::vector<unsigned char>(text.c_str(), text.c_str() + text.size() + 1));
   }
+  // The version key path is 32 bytes: a 991-byte subkey fills 1023 bytes and the NUL the last.
+  EXPECT_TRUE(WriteSetting(platform, std::string(991, 'k'), "v", "1"));
   EXPECT_TRUE(world.shown.empty());
+  EXPECT_FALSE(WriteSetting(platform, std::string(992, 'k'), "v", "1"));
+  EXPECT_EQ(world.Texts(),
+            std::vector<std::string>{"RegCreateKeyExに失敗しました。\nSysErr(206) "});
 }
 
 TEST(StoreFailures, EachFailingCallShowsItsNoticeWithCodeAndSystemText) {
@@ -91,15 +96,6 @@ TEST_F(Store, AValueChangingBetweenItsQueriesIsReadAtItsNewSizeOrGivenUp) {
     EXPECT_EQ(read, value);
     EXPECT_EQ(world.Texts(), notices);
   }
-}
-
-TEST_F(Store, PathsMustFitTheirBuffer) {
-  // The version key path is 32 bytes: a 991-byte subkey fills 1023 bytes and the NUL the last.
-  EXPECT_TRUE(WriteSetting(platform, std::string(991, 'k'), "v", "1"));
-  EXPECT_TRUE(world.shown.empty());
-  EXPECT_FALSE(WriteSetting(platform, std::string(992, 'k'), "v", "1"));
-  EXPECT_EQ(world.Texts(),
-            std::vector<std::string>{"RegCreateKeyExに失敗しました。\nSysErr(206) "});
 }
 
 TEST_F(Store, ActionsRoundTripByteForByteAndAnEmptyListRemovesTheSubkey) {

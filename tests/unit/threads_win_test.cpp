@@ -13,7 +13,6 @@ namespace {
 struct Probe {
   HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   HANDLE done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  DWORD thread = 0;
   DWORD error_at_start = ~0u;
   ~Probe() {
     CloseHandle(release);
@@ -24,7 +23,6 @@ struct Probe {
 std::uint32_t Routine(void* parameter) {
   auto& probe = *static_cast<Probe*>(parameter);
   probe.error_at_start = GetLastError();
-  probe.thread = GetCurrentThreadId();
   WaitForSingleObject(probe.release, 10000);
   SetLastError(ERROR_ACCESS_DENIED);
   SetEvent(probe.done);

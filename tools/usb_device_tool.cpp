@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "fake_usb_device.h"
+#include "tools/fake_usb_device.h"
 
 int main(int argc, char** argv) {
   using namespace mw::fakeusb;
