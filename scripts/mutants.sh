@@ -127,7 +127,7 @@ src/engine/dispatcher.cpp @@ if (fold_window_open_) { @@ if (false) { @@ each ch
 src/engine/dispatcher.cpp @@ if (waiting != deferred_.end()) return; @@ (void)waiting; @@ a change that waits already is enumerated once more
 src/engine/dispatcher.cpp @@ if (!std::exchange(list_change_gathered_, false)) return; @@ list_change_gathered_ = false; @@ the fold window's end enumerates though nothing came
 src/engine/dispatcher.cpp @@ fold_window_open_ = false; @@ (void)0; @@ the fold window never closes and later changes are lost
-src/platform/win32/registry_win32.cpp @@ CreateEventA(nullptr, TRUE, FALSE, nullptr); @@ CreateEventA(nullptr, FALSE, FALSE, nullptr); @@ the tray's wait takes the change away from the next read
+src/platform/win32/registry_win32.cpp @@ CreateEventA(nullptr, TRUE, FALSE, nullptr); @@ CreateEventA(nullptr, FALSE, FALSE, nullptr); @@ the tray's wait takes the change away from the next read @@ e2e Rows/Arrival.*/AnActionChanged*
 src/app/main_win.cpp @@ MsgWaitForMultipleObjectsEx(change ? 1 : 0, @@ MsgWaitForMultipleObjectsEx(0, @@ changed settings are read only at the next arrival @@ e2e Rows/Arrival.*/AnActionChanged*
 src/engine/dispatcher.cpp @@ if (settings_absent_) return; @@ (void)0; @@ broadcasts start Actions while no settings exist @@ e2e Rows/Arrival.*/TheCarryOverFileAnsweredNo*
 src/store/action_store.cpp @@ stored.extended ? stored.default_text : ""); @@ stored.default_text); @@ a missing base value takes a default instead of empty text

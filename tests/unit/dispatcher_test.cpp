@@ -124,9 +124,7 @@ TEST_F(Dispatching, ListChangesInTheFoldWindowBecomeOneEnumerationReadingOnlyNew
   EXPECT_EQ(armed.size(), 2u);
   EXPECT_EQ(Started(),
             (std::vector<std::string>{"C:\\Stick.EXE %_newdrv_%", "C:\\Reader.EXE %_newdrv_%"}));
-  // Both enumerations read the HardwareID (a size query and a read) of each device
-  // found; only the two new ones get the full record (the other properties are
-  // missing: one query each) and their instance.
+  // Every device found: its HardwareID (two queries); the new ones: all of it.
   const auto property = [&](std::uint32_t code) { return reads[std::to_string(code)]; };
   EXPECT_EQ(property(setup::kSpdrpHardwareId), 2 * 2 + 2 * 4 + 2 * 2);
   EXPECT_EQ(property(setup::kSpdrpFriendlyName), 2);

@@ -13,11 +13,8 @@ namespace mw::expansion {
 inline constexpr std::pair<const char*, const char*> kVariables[] = {{"MW_A", "a"},
                                                                      {"MW_SELF", "<%MW_SELF%>"}};
 
-struct Case {
-  const char* source;
-  const char* expanded;
-};
-inline constexpr Case kCases[] = {
+// A text and what it expands to.
+inline constexpr std::pair<const char*, const char*> kCases[] = {
     {"%MW_A%", "a"},
     {"%mw_a%%MW_A%", "aa"},                // names in any case, side by side
     {"x%MW_SELF%y", "x<%MW_SELF%>y"},      // a value is never expanded again
@@ -28,15 +25,14 @@ inline constexpr Case kCases[] = {
     {"", ""},
 };
 
-// Each row through the port, once with room and once without: the size
-// asked for is the same either way.
+// Each row with room and without: the size asked for is the same.
 inline void ExpectExpandedAsRows(ProcessPort& processes) {
-  for (const Case& row : kCases) {
+  for (const auto& [source, expanded] : kCases) {
     char buffer[64] = {};
-    const auto needed = static_cast<std::uint32_t>(std::string(row.expanded).size() + 1);
-    EXPECT_EQ(processes.ExpandEnvironment(row.source, buffer, 1), needed) << row.source;
-    EXPECT_EQ(processes.ExpandEnvironment(row.source, buffer, sizeof buffer), needed);
-    EXPECT_STREQ(buffer, row.expanded) << row.source;
+    const auto needed = static_cast<std::uint32_t>(std::string(expanded).size() + 1);
+    EXPECT_EQ(processes.ExpandEnvironment(source, buffer, 1), needed) << source;
+    EXPECT_EQ(processes.ExpandEnvironment(source, buffer, sizeof buffer), needed);
+    EXPECT_STREQ(buffer, expanded) << source;
   }
 }
 

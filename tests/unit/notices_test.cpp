@@ -34,42 +34,6 @@ TEST(Notices, AreFormattedAsTheSystemWouldAndCutAt1023BytesNeverInsideACharacter
                 "失敗 x\nSysErr(5) 拒否されました。\r\n", std::string(1015, 'y') + "\nSysErr("}));
 }
 
-// Files in memory; the ANSI text is taken as it is.
-struct MemoryLogFile : LogFilePort {
-  std::map<std::string, std::string> files;
-  std::string LocalAppDataDirectory() override { return "C:\\Local"; }
-  bool CreateFolder(const std::string&) override { return true; }
-  std::int64_t FileSize(const std::string& path) override {
-    return files.contains(path) ? static_cast<std::int64_t>(files[path].size()) : -1;
-  }
-  bool AppendToFile(const std::string& path, const std::string& bytes) override {
-    return files[path] += bytes, true;
-  }
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
-    return files[to] = std::exchange(files[from], {}), files.erase(from), true;
-  }
-  LocalTime Now() override { return {2026, 12, 7, 9, 5, 3, 7}; }
-  std::string AnsiToUtf8(const std::string& text) override { return text; }
-};
-
-// Nothing before it is opened; then within two mebibytes in two files.
-TEST(ActivityLog, StampsEveryLineAndKeepsOneOlderFileEachBeginningWithTheByteOrderMark) {
-  MemoryLogFile file;
-  ActivityLog log(file);
-  log.Write("before it is opened");
-  log.Open(ActivityLogPath(file));
-  log.Write("one\ntwo");
-  EXPECT_EQ(file.files["C:\\Local\\Mountwick\\activity.log"],
-            "\xEF\xBB\xBF"
-            "2026-12-07 09:05:03.007 one\r\n2026-12-07 09:05:03.007 two\r\n");
-  for (int event = 0; event < 100000; ++event) log.Write(std::string(90, 'x'));
-  ASSERT_EQ(file.files.size(), 2u);
-  for (const auto& [path, text] : file.files) {
-    EXPECT_LE(text.size(), static_cast<std::size_t>(ActivityLog::kRotateBytes)) << path;
-    EXPECT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << path;
-  }
-}
-
 TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
   constexpr std::uint32_t V = setup::kCrRemoveVetoed;
   const std::string R = "Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=";
