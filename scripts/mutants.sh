@@ -170,6 +170,12 @@ run_tests() {
 }
 
 if ((wine)); then
+  if [[ ! -f build/win64/CMakeCache.txt ]]; then
+    cmake --preset win64 >"$build/configure-win64.log" 2>&1 || {
+      echo "mutants: configuring build/win64 failed (see $build/configure-win64.log)"
+      exit 1
+    }
+  fi
   source scripts/wine-env.sh
   wine_env_start "$root/build/wine"
   trap wine_env_stop EXIT
