@@ -323,17 +323,23 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
   return latencies;
 }
 
+// Mountwick with one Action bound to the new stick, which is not plugged yet.
+Running StartForNewStick(const std::string& folder, const std::string& child,
+                         const std::string& record) {
+  DeleteFileA((record + ".floor").c_str());
+  StoreActions(1, child, record, true, kNewStick);
+  DeleteFileA(record.c_str());
+  mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
+  return StartMountwick(folder);
+}
+
 // A new USB device with others attached since before Mountwick started: each
 // arrival follows a direct start of the child, and the device is pulled
 // again after it.
 Latencies NewDeviceLatencies(const std::string& folder, int arrivals, const std::string& child,
                              const std::string& record) {
   const std::string floor_record = record + ".floor";
-  DeleteFileA(floor_record.c_str());
-  StoreActions(1, child, record, true, kNewStick);
-  DeleteFileA(record.c_str());
-  mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
-  Running running = StartMountwick(folder);
+  Running running = StartForNewStick(folder, child, record);
   Latencies latencies;
   for (std::size_t lines = 0; running.window && static_cast<int>(lines) < arrivals; ++lines) {
     latencies.floor.push_back(TimeDirectStart(child, floor_record));
@@ -387,11 +393,7 @@ constexpr int kBurstLength = 30;
 Bursts BurstLatencies(const std::string& folder, int count, const std::string& child,
                       const std::string& record) {
   const std::string floor_record = record + ".floor";
-  DeleteFileA(floor_record.c_str());
-  StoreActions(1, child, record, true, kNewStick);
-  DeleteFileA(record.c_str());
-  mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
-  Running running = StartMountwick(folder);
+  Running running = StartForNewStick(folder, child, record);
   Bursts bursts;
   for (std::size_t lines = 0; running.window && static_cast<int>(lines) < count; ++lines) {
     bursts.arrival.floor.push_back(TimeDirectStart(child, floor_record));
