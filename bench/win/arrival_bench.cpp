@@ -252,12 +252,14 @@ double TimeArrival(HWND window, const std::string& record, std::size_t lines_bef
       record, lines_before);
 }
 
-// The new device plugged, then the broadcast: timed from the broadcast, as
-// the system sends it once the device is there.
+// The new device plugged, then what the system sends once it is there: its
+// USB interface's arrival and the list's change. Timed from the first.
 unsigned long long PlugNewStick(HWND window) {
   if (!Plug(kNewStickInstance, kNewStick)) return 0;
   const unsigned long long sent = Now();
-  return SendNodesChanged(window) ? sent : 0;
+  return mw::fakeusb::SendUsbInterfaceArrival(window, kNewStickInstance) && SendNodesChanged(window)
+             ? sent
+             : 0;
 }
 
 struct Latencies {

@@ -10,13 +10,15 @@
 #include "model/action.h"
 #include "engine/dispatcher.h"
 #include "notices/activity_log.h"
+#include "platform/win32/usb_interface.h"
 #include "platform/win32/win32_ports.h"
 
 namespace mw {
 
 inline constexpr UINT kTrayCallbackMessage = WM_APP + 100;  // 0x8064
 inline constexpr UINT kTrayIconId = 1;
-inline constexpr UINT_PTR kFoldTimerId = 101;  // ends the dispatcher's fold window
+// Posted by the pool's thread once a device list has been read.
+inline constexpr UINT kDeviceListReadMessage = WM_APP + 101;
 
 struct Application {
   HINSTANCE instance = nullptr;
@@ -28,6 +30,7 @@ struct Application {
   std::unique_ptr<DeviceDiffMutex> device_diff_mutex;
   std::unique_ptr<PendingRuns> pending_runs;
   std::unique_ptr<Dispatcher> dispatcher;
+  win32::ScopedDeviceNotification usb_arrivals;
 
   std::string carry_over_path;
   HWND main_window = nullptr;

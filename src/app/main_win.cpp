@@ -70,10 +70,12 @@ int Run(HINSTANCE instance, const char* arguments) {
   a.instance = instance;
   const std::string title = LoadText(instance, IDS_APP_TITLE);
   const std::string class_name = LoadText(instance, IDS_WINDOW_CLASS);
-  a.dispatcher =
-      std::make_unique<mw::Dispatcher>(platform, *a.pending_runs, [&a](std::uint32_t milliseconds) {
-        SetTimer(a.main_window, mw::kFoldTimerId, milliseconds, nullptr);
-      });
+  a.dispatcher = std::make_unique<mw::Dispatcher>(platform, *a.pending_runs, [&a] {
+    // Until it is read, no other list is: a full queue is waited out.
+    while (!PostMessageA(a.main_window, mw::kDeviceListReadMessage, 0, 0) &&
+           IsWindow(a.main_window))
+      Sleep(50);
+  });
   a.dispatcher->SetSettingsAbsent(settings_absent);
 
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS |
@@ -98,6 +100,11 @@ int Run(HINSTANCE instance, const char* arguments) {
       CreateWindowExA(0, class_name.c_str(), title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
                       CW_USEDEFAULT, 0, nullptr, nullptr, instance, app);
   if (!a.main_window) return 0;
+  // Without it every USB device is still found, by reading the whole list.
+  a.usb_arrivals.Reset(mw::win32::RegisterUsbInterfaceArrivals(a.main_window));
+  if (!a.usb_arrivals)
+    mw::LogActivity(platform, "USB デバイスの到着通知を登録できませんでした（コード %u）",
+                    static_cast<unsigned>(GetLastError()));
   mw::NotifyTrayIcon(
       a.main_window, NIM_ADD, mw::kTrayIconId,
       static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, 0)),

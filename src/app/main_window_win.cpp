@@ -94,13 +94,13 @@ LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam
       if (wparam == kClickTimerId) {
         KillTimer(window, kClickTimerId);
         app.tray_clicks.OnClickTimer();
-      } else if (wparam == kFoldTimerId) {
-        KillTimer(window, kFoldTimerId);
-        app.dispatcher->EndFoldWindow();
       }
       return 0;
     case WM_DEVICECHANGE:
       app.dispatcher->Dispatch(RouteDeviceChange(wparam, reinterpret_cast<const void*>(lparam)));
+      return 0;
+    case kDeviceListReadMessage:
+      app.dispatcher->FinishEnumeration();
       return 0;
     case kTrayCallbackMessage:
       return OnTrayCallback(app, window, lparam);

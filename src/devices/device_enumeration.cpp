@@ -38,6 +38,14 @@ DeviceRecord ReadRecord(DeviceSetupPort& port, DeviceSetupPort::DeviceSet set,
   return record;
 }
 
+// Its full record, and the identifier of the instance where the system gives one.
+void ReadInFull(DeviceSetupPort& port, DeviceSetupPort::DeviceSet set, const DeviceElement& element,
+                AttachedDevice& device) {
+  device.record = ReadRecord(port, set, element);
+  std::uint32_t error = 0;
+  if (!port.GetInstanceId(set, element, &device.instance, &error)) device.instance.clear();
+}
+
 }  // namespace
 
 void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown) {
@@ -76,14 +84,23 @@ bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices
           return seen.hardware_id == device.hardware_id;
         }))
       continue;
-    if (wants_record(device.hardware_id)) {
-      device.record = ReadRecord(platform.devices, set.get(), element);
-      std::uint32_t error = 0;
-      if (!platform.devices.GetInstanceId(set.get(), element, &device.instance, &error))
-        device.instance.clear();
-    }
+    if (wants_record(device.hardware_id)) ReadInFull(platform.devices, set.get(), element, device);
     devices.push_back(std::move(device));
   }
+  return true;
+}
+
+bool ReadArrivedDevice(const Platform& platform, const std::string& instance,
+                       AttachedDevice& device) {
+  ScopedDeviceSet set(platform.devices);
+  DeviceElement element;
+  std::uint32_t error = 0;
+  if (!platform.devices.CreateUsbDeviceSet(set.receive(), &error) ||
+      !platform.devices.OpenDevice(set.get(), instance, &element))
+    return false;
+  ReadInFull(platform.devices, set.get(), element, device);
+  device.hardware_id = device.record->HardwareID;
+  if (device.instance.empty()) device.instance = instance;
   return true;
 }
 

@@ -33,6 +33,12 @@ using AttachedDevices = std::vector<AttachedDevice>;
 bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices,
                               const std::function<bool(const std::string&)>& wants_record);
 
+// The USB device of this instance read as EnumerateAttachedDevices reads a
+// new one, its instance spelled as the system keeps it. False when the system
+// does not know the device (any more); no notice, the next list tells.
+bool ReadArrivedDevice(const Platform& platform, const std::string& instance,
+                       AttachedDevice& device);
+
 // Position of the first record with exactly this HardwareID, or -1.
 int FindDeviceByHardwareID(const std::string& hardware_id, const DeviceList& list);
 

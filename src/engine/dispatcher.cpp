@@ -1,6 +1,7 @@
 #include "engine/dispatcher.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "notices/activity_log.h"
 #include "notices/notices.h"
@@ -14,12 +15,42 @@ constexpr char kThreadStartFailed[] =
     "アクション = %s\n";
 }  // namespace
 
-Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, FoldTimer fold_timer)
+// One reading of the device list. Only the devices the last list lacks are
+// read in full: a device that replaced another is new even when the count stayed.
+struct Dispatcher::Enumeration {
+  Enumeration(const Platform& on, const std::set<std::string>& known, bool has_baseline, Wake then)
+      : platform(on), known_ids(known), read_new(has_baseline), wake(std::move(then)) {}
+
+  void Run() {
+    listed = EnumerateAttachedDevices(platform, fresh, [this](const std::string& id) {
+      return read_new && !known_ids.contains(id);
+    });
+    done.store(true, std::memory_order_release);
+  }
+
+  static std::uint32_t RunOnPool(void* parameter) {
+    const std::unique_ptr<std::shared_ptr<Enumeration>> owner(
+        static_cast<std::shared_ptr<Enumeration>*>(parameter));
+    (*owner)->Run();
+    (*owner)->wake();
+    return 0;
+  }
+
+  const Platform platform;
+  const std::set<std::string> known_ids;
+  const bool read_new;
+  const Wake wake;
+  std::atomic<bool> done = false;
+  bool listed = false;  // false when the device set could not be opened
+  AttachedDevices fresh;
+};
+
+Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, Wake wake)
     : platform_(platform),
       pending_(pending),
       runner_context_{platform, pending},
       actions_(platform),
-      fold_timer_(std::move(fold_timer)) {
+      wake_(std::move(wake)) {
   DeviceDiffLock lock(pending_.mutex());
   AttachedDevices attached;
   has_baseline_ =
@@ -27,8 +58,12 @@ Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, FoldTimer
   Remember(attached);
 }
 
+Dispatcher::~Dispatcher() = default;
+
 void Dispatcher::Remember(const AttachedDevices& attached) {
-  known_ids_.clear();
+  // A device that came by its own arrival while the list was read may be
+  // missing from it; it stays until a list read after it lacks it.
+  known_ids_ = std::exchange(arrived_meanwhile_, {});
   for (const AttachedDevice& device : attached) known_ids_.insert(device.hardware_id);
 }
 
@@ -68,31 +103,45 @@ void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
   if (settings_absent_) return;
   if (change.ignored) LogActivity(platform_, "ボリュームの到着を無視しました: %s", change.ignored);
   if (change.event == DeviceEvent::None) return;
-  if (change.event == DeviceEvent::DeviceListChanged) {
-    if (fold_window_open_) {
-      list_change_gathered_ = true;
-      return;
-    }
-    const auto waiting = std::find_if(deferred_.begin(), deferred_.end(), [](const auto& queued) {
-      return queued.event == DeviceEvent::DeviceListChanged;
-    });
-    if (waiting != deferred_.end()) return;
-  }
-  deferred_.push_back(change);
+  if (change.event != DeviceEvent::DeviceListChanged)
+    return Enqueue([this, change] { DispatchNow(change); });
+  if (!enumeration_) return StartEnumeration();
+  list_change_gathered_ = true;
+}
+
+void Dispatcher::FinishEnumeration() {
+  Enqueue([this] {
+    if (!enumeration_ || !enumeration_->done.load(std::memory_order_acquire)) return;
+    CompareList(*std::exchange(enumeration_, {}));
+    if (std::exchange(list_change_gathered_, false)) StartEnumeration();
+  });
+}
+
+void Dispatcher::Enqueue(std::function<void()> work) {
+  deferred_.push_back(std::move(work));
   if (dispatching_) return;
   dispatching_ = true;
   while (!deferred_.empty()) {
-    const RoutedDeviceChange next = deferred_.front();
+    const std::function<void()> next = std::move(deferred_.front());
     deferred_.pop_front();
-    DispatchNow(next);
+    next();
   }
   dispatching_ = false;
 }
 
-void Dispatcher::EndFoldWindow() {
-  fold_window_open_ = false;
-  if (!std::exchange(list_change_gathered_, false)) return;
-  Dispatch({DeviceEvent::DeviceListChanged});
+void Dispatcher::StartEnumeration() {
+  enumeration_ = std::make_shared<Enumeration>(platform_, known_ids_, has_baseline_, wake_);
+  std::uint32_t error = 0;
+  if (wake_) {
+    auto* parameter = new std::shared_ptr<Enumeration>(enumeration_);
+    if (platform_.threads.RunDetached(&Enumeration::RunOnPool, parameter, &error)) return;
+    delete parameter;
+  }
+  // Without the pool the list is read here, in its turn.
+  Enqueue([this] {
+    enumeration_->Run();
+    FinishEnumeration();
+  });
 }
 
 void Dispatcher::ReloadActions() {
@@ -103,19 +152,16 @@ void Dispatcher::ReloadActions() {
 
 void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
   switch (change.event) {
-    case DeviceEvent::DeviceListChanged:
-      DispatchDeviceListChange();
-      if (fold_timer_) {
-        fold_window_open_ = true;
-        fold_timer_(kFoldMilliseconds);
-      }
-      break;
     case DeviceEvent::VolumeArrived:
       DispatchGeneric(kGenericVolumeId, "ボリュームの到着: %c:", change.letter);
       break;
     case DeviceEvent::MediaArrived:
       DispatchGeneric(kGenericMediaId, "メディアの到着: %c:", change.letter);
       break;
+    case DeviceEvent::UsbDeviceArrived:
+      DispatchArrivedDevice(change.instance);
+      break;
+    case DeviceEvent::DeviceListChanged:
     case DeviceEvent::None:
       break;
   }
@@ -133,21 +179,17 @@ void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char
   ReportFailedStarts(failures);
 }
 
-void Dispatcher::DispatchDeviceListChange() {
+void Dispatcher::CompareList(const Enumeration& enumeration) {
   std::vector<FailedStart> failures;
   {
     DeviceDiffLock lock(pending_.mutex());
     ActivityBatch said(platform_);
-    // Only the devices the last list lacks are read in full: a device that
-    // replaced another is new even when the count stayed.
-    AttachedDevices fresh;
-    if (!EnumerateAttachedDevices(platform_, fresh, [&](const std::string& id) {
-          return has_baseline_ && !known_ids_.contains(id);
-        })) {
+    if (!enumeration.listed) {
       // A failed enumeration never replaces the last list.
       said.Add("デバイス一覧の変化: 一覧を取得できませんでした");
       return;
     }
+    const AttachedDevices& fresh = enumeration.fresh;
     const auto new_count = static_cast<unsigned>(fresh.size() + kGenericEntryCount);
     if (!has_baseline_) {
       // Devices present before the first list that could be read are not new.
@@ -159,19 +201,45 @@ void Dispatcher::DispatchDeviceListChange() {
     }
     const auto old_count = static_cast<unsigned>(known_ids_.size() + kGenericEntryCount);
     said.Add("デバイス一覧の変化: %u 件から %u 件", old_count, new_count);
-    const bool any_new = std::any_of(fresh.begin(), fresh.end(),
-                                     [](const AttachedDevice& device) { return device.record; });
+    // Read in full because the list lacked it when the reading began, and
+    // not noticed by its own arrival since.
+    const auto is_new = [&](const AttachedDevice& device) {
+      return device.record && !known_ids_.contains(device.hardware_id);
+    };
     // Every changed list brings the Actions up to date, even one that only
     // shrank, though nothing starts for a device that left.
-    if (any_new || new_count != old_count) {
+    if (std::any_of(fresh.begin(), fresh.end(), is_new) || new_count != old_count) {
       const ActionList& actions = actions_.Current();
       for (const AttachedDevice& device : fresh) {
-        if (!device.record) continue;
+        if (!is_new(device)) continue;
         said.Add("新しいデバイス: %s", device.record->DisplayName);
         StartBound(said, actions, device.hardware_id, '\0', device.instance, failures);
       }
     }
     Remember(fresh);
+  }
+  ReportFailedStarts(failures);
+}
+
+void Dispatcher::DispatchArrivedDevice(const std::string& instance) {
+  std::vector<FailedStart> failures;
+  {
+    DeviceDiffLock lock(pending_.mutex());
+    ActivityBatch said(platform_);
+    said.Add("USB デバイスの到着: %s", instance);
+    AttachedDevice device;
+    if (!ReadArrivedDevice(platform_, instance, device)) {
+      said.Add("デバイスの情報を読めませんでした");
+      return;
+    }
+    // One of its model stands for all, as in the list.
+    if (!known_ids_.insert(device.hardware_id).second) {
+      said.Add("一覧にあるデバイスです: %s", device.record->DisplayName);
+      return;
+    }
+    if (enumeration_) arrived_meanwhile_.insert(device.hardware_id);
+    said.Add("新しいデバイス: %s", device.record->DisplayName);
+    StartBound(said, actions_.Current(), device.hardware_id, '\0', device.instance, failures);
   }
   ReportFailedStarts(failures);
 }

@@ -3,6 +3,7 @@
 // copied with its drive letter into PendingRuns and gets a runner thread.
 #include <deque>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -18,17 +19,17 @@ class ActivityBatch;
 
 class Dispatcher {
  public:
-  // Asks the window to call EndFoldWindow once, after the given milliseconds.
-  using FoldTimer = std::function<void(std::uint32_t milliseconds)>;
-  // How long after an enumeration further device-list changes are gathered
-  // into one: a dock or a hub sends dozens at once.
-  static constexpr std::uint32_t kFoldMilliseconds = 10;
+  // Asks the window to call FinishEnumeration on its own thread; may be
+  // called from any thread.
+  using Wake = std::function<void()>;
 
-  // Takes the start-up device list as the baseline. Without a fold timer only
-  // the changes that arrive while one is handled are folded.
-  Dispatcher(const Platform& platform, PendingRuns& pending, FoldTimer fold_timer = {});
+  // Takes the start-up device list as the baseline. With a wake, device lists
+  // are read on a thread of the pool, so that the window answers while the
+  // system lists hundreds of devices; without one they are read in place.
+  Dispatcher(const Platform& platform, PendingRuns& pending, Wake wake = {});
   Dispatcher(const Dispatcher&) = delete;
   Dispatcher& operator=(const Dispatcher&) = delete;
+  ~Dispatcher();
 
   // Set at start-up when no settings exist; opening the settings clears it.
   void SetSettingsAbsent(bool absent) { settings_absent_ = absent; }
@@ -36,13 +37,13 @@ class Dispatcher {
   // The one entry for WM_DEVICECHANGE, decoded at the window's edge; ignored
   // altogether while no settings exist. A change that arrives while a
   // dispatch is in progress (a notice's message loop runs inside it) waits
-  // its turn and is handled right after, never nested and never dropped. A
-  // change of the device list is handled at once, unless one waits already or
-  // the fold window after the last one is open: then it joins that one.
+  // its turn and is handled right after, never nested and never dropped.
+  // Device-list changes that arrive while the list is read are gathered into
+  // one more reading after it: a dock or a hub sends dozens at once. A USB
+  // device whose own interface arrival names it is read alone, at once.
   void Dispatch(const RoutedDeviceChange& change);
-  // The fold timer fired: the device-list change gathered meanwhile, if any,
-  // is handled now.
-  void EndFoldWindow();
+  // The list read off the window's thread is ready: it is compared now.
+  void FinishEnumeration();
 
   // The registry change notification the stored Actions are watched by, 0
   // while none is armed; once it fires, ReloadActions reads them at once
@@ -51,12 +52,16 @@ class Dispatcher {
   void ReloadActions();
 
  private:
+  struct Enumeration;
   struct FailedStart {
     std::string name;
     std::uint32_t error;
   };
+  void Enqueue(std::function<void()> work);
   void DispatchNow(const RoutedDeviceChange& change);
-  void DispatchDeviceListChange();
+  void StartEnumeration();
+  void CompareList(const Enumeration& enumeration);
+  void DispatchArrivedDevice(const std::string& instance);
   void Remember(const AttachedDevices& attached);
   void DispatchGeneric(const char* generic_id, const char* event, char letter);
   // instance names the device that arrived; empty for a drive or medium.
@@ -72,11 +77,12 @@ class Dispatcher {
   std::set<std::string> known_ids_;  // the HardwareIDs of the last list that could be read
   bool has_baseline_ = false;        // false while no enumeration has succeeded
   bool dispatching_ = false;
-  FoldTimer fold_timer_;
-  bool fold_window_open_ = false;
-  bool list_change_gathered_ = false;  // arrived while the fold window was open
+  Wake wake_;
+  std::shared_ptr<Enumeration> enumeration_;  // from its start until it is compared
+  bool list_change_gathered_ = false;         // arrived while enumeration_ ran
+  std::set<std::string> arrived_meanwhile_;   // came by their own arrival while it ran
   bool settings_absent_ = false;
-  std::deque<RoutedDeviceChange> deferred_;
+  std::deque<std::function<void()>> deferred_;
 };
 
 }  // namespace mw

@@ -24,6 +24,12 @@ class DeviceSetupPort {
   // Returns false with *last_error when the set cannot be opened.
   [[nodiscard]] virtual bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
                                               std::uint32_t* last_error) = 0;
+  // SetupDiCreateDeviceInfoList(&GUID_DEVINTERFACE_USB_DEVICE, NULL): an
+  // empty set to open single devices in.
+  [[nodiscard]] virtual bool CreateUsbDeviceSet(DeviceSet* set, std::uint32_t* last_error) = 0;
+  // SetupDiOpenDeviceInfoA(set, instance_id, NULL, 0, element).
+  [[nodiscard]] virtual bool OpenDevice(DeviceSet set, const std::string& instance_id,
+                                        DeviceElement* element) = 0;
   // SetupDiEnumDeviceInfo.
   [[nodiscard]] virtual bool EnumDevice(DeviceSet set, std::uint32_t index,
                                         DeviceElement* element) = 0;
@@ -48,6 +54,9 @@ class DeviceSetupPort {
 };
 
 namespace setup {
+// GUID_DEVINTERFACE_USB_DEVICE as it lies in memory (little-endian fields).
+inline constexpr unsigned char kUsbDeviceInterfaceClass[16] = {
+    0x10, 0xBF, 0xDC, 0xA5, 0x30, 0x65, 0xD2, 0x11, 0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED};
 inline constexpr std::uint32_t kDigcfPresent = 0x2;
 inline constexpr std::uint32_t kDigcfDeviceInterface = 0x10;
 inline constexpr std::uint32_t kErrorInvalidData = 13;

@@ -235,6 +235,10 @@ Step Plug(const char* hardware_id) {
     c.devices_.push_back(device.instance_id);
   };
 }
+// The last plugged fake device's USB interface arrives, as the system tells it.
+const Step kInterfaceArrived = [](Case& c, HWND w) {
+  ASSERT_TRUE(mw::fakeusb::SendUsbInterfaceArrival(w, c.devices_.back(), 5000));
+};
 // Takes the last plugged fake device away again.
 const Step kUnplugLast = [](Case& c, HWND) {
   const auto removed = mw::fakeusb::RemoveFakeUsbDevice(c.devices_.back());
@@ -358,10 +362,11 @@ const Row kRows[] = {
      .steps = {Plug(kStick), kNodesChanged, Await(2), kNodesChanged, RemovedOnceAfterTheLastEnd(2)},
      .runs = {"short|--sleep-ms=300", "long|--sleep-ms=2500"}},
     // The second stick takes the first one's place between two bursts: the count stays.
-    {.name = "ABurstRunsTheActionsOfItsNewStickOnceEvenOfOneThatReplacedAnother",
+    // Told by its interface and by a burst, or by a burst alone, a stick runs its Actions once.
+    {.name = "ANewStickRunsItsActionsOnceEvenOneThatReplacedAnother",
      .actions = {Case::Action("One", kStick, "one"), Case::Action("Two", kOtherStick, "two")},
-     .steps = {Plug(kStick), kBurst, Await(1), kUnplugLast, Plug(kOtherStick), kBurst, Await(2),
-               kBurst},
+     .steps = {Plug(kStick), kInterfaceArrived, Await(1), kBurst, kUnplugLast, Plug(kOtherStick),
+               kBurst, Await(2), kInterfaceArrived, kBurst},
      .runs = {"one", "two"}},
     // Imported, the drive and media entries run once for the lowest new drive, never for a net one.
     {.name = "TheCarryOverFileAnsweredYesIsImportedAndDispatched",

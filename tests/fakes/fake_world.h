@@ -437,6 +437,22 @@ class FakeWorld : public RegistryPort,
       if (devices[i].present || (flags & setup::kDigcfPresent) == 0) members.push_back(i);
     return true;
   }
+  bool CreateUsbDeviceSet(DeviceSet* set, std::uint32_t* error) override {
+    if ((*error = static_cast<std::uint32_t>(Fault("CreateUsbDeviceSet")))) return false;
+    return sets_[*set = next_handle_++], true;
+  }
+  // Any device the system knows, attached or not, by its instance in any case.
+  bool OpenDevice(DeviceSet set, const std::string& instance_id, DeviceElement* element) override {
+    std::vector<std::size_t>& members = sets_.at(set);
+    for (std::size_t i = 0; i < devices.size() && !Fault("OpenDevice", instance_id); ++i)
+      if (Upper(devices[i].instance_id) == Upper(instance_id)) {
+        members.push_back(i);
+        *element = DeviceElement{};
+        std::memcpy(element->data, &i, sizeof i);
+        return element->dev_inst = devices[i].dev_inst, true;
+      }
+    return false;
+  }
   bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) override {
     const std::vector<std::size_t>& members = sets_.at(set);
     if (Fault("EnumDevice") || index >= members.size()) return false;

@@ -37,7 +37,7 @@ struct Stage {
   void Start(const ActionList& actions, const std::vector<std::string>& devices) {
     for (const std::string& id : devices) Plug(id);
     SaveActions(world.platform(), actions);
-    dispatcher = std::make_unique<Dispatcher>(world.platform(), pending, fold_timer);
+    dispatcher = std::make_unique<Dispatcher>(world.platform(), pending, wake);
   }
   void Plug(const std::string& id) {
     world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {id}));
@@ -50,7 +50,7 @@ struct Stage {
   fake::FakeWorld world;
   DeviceDiffMutex mutex{world};
   PendingRuns pending{mutex};
-  Dispatcher::FoldTimer fold_timer;
+  Dispatcher::Wake wake;  // none: lists are read in place
   std::unique_ptr<Dispatcher> dispatcher;
 };
 
@@ -102,26 +102,39 @@ TEST_F(Dispatching, OnlyANewDeviceStartsItsActionsWithoutALetterOnce) {
                                       "C:\\Reader.EXE %_newdrv_%"}));
 }
 
-// A burst is one enumeration, and only a device the last list lacks is read in full.
-TEST_F(Dispatching, ListChangesInTheFoldWindowBecomeOneEnumerationReadingOnlyNewDevicesInFull) {
-  std::vector<std::uint32_t> armed;
-  fold_timer = [&](std::uint32_t milliseconds) { armed.push_back(milliseconds); };
-  Start({Bound("Stick", kStick), Bound("Reader", kReader)}, {"USB\\HUB", "USB\\KEYBOARD"});
+// DEV_BROADCAST_DEVICEINTERFACE_A of the USB device class for path.
+std::vector<unsigned char> Interface(const std::string& path, bool usb = true) {
+  std::vector<unsigned char> bytes(28 + path.size() + 1);
+  const std::uint32_t header[] = {static_cast<std::uint32_t>(bytes.size()), 5, 0};
+  std::memcpy(bytes.data(), header, sizeof header);
+  std::memcpy(bytes.data() + 12, setup::kUsbDeviceInterfaceClass, 16);
+  bytes[12] ^= usb ? 0 : 1;
+  return std::memcpy(bytes.data() + 28, path.c_str(), path.size()), bytes;
+}
+
+// Lists are read on the pool: changes that come meanwhile are one more
+// reading; only devices the last list lacks are read in full. A device named
+// by its own interface arrival is read alone and started at once, once, even
+// while a list that lacks it is read.
+TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlone) {
+  int wakes = 0;
+  wake = [&] { ++wakes; };
+  Start({Bound("Stick", kStick), Bound("Reader", kReader), Bound("Cam", "USB\\CAM")},
+        {"USB\\HUB", "USB\\KEYBOARD"});
   std::map<std::string, int> reads;  // per call, and per property read
   world.fault = [&](const std::string& call, const std::string& what) {
     return ++reads[call == "GetProperty" ? what : call], 0L;
   };
   Broadcast(kNodesChanged);
-  EXPECT_EQ(armed, std::vector<std::uint32_t>{Dispatcher::kFoldMilliseconds});
   Plug(kStick);
   Plug(kReader);
   for (int i = 0; i < 3; ++i) Broadcast(kNodesChanged);
   EXPECT_EQ(reads["OpenUsbDeviceSet"], 1);
+  dispatcher->FinishEnumeration();  // nothing new in the first; the gathered ones are read
   EXPECT_TRUE(Started().empty());
-  dispatcher->EndFoldWindow();
-  dispatcher->EndFoldWindow();  // nothing gathered: no enumeration, no new window
+  for (int i = 0; i < 2; ++i) dispatcher->FinishEnumeration();  // none waits: none read
   EXPECT_EQ(reads["OpenUsbDeviceSet"], 2);
-  EXPECT_EQ(armed.size(), 2u);
+  EXPECT_EQ(wakes, 2);
   EXPECT_EQ(Started(),
             (std::vector<std::string>{"C:\\Stick.EXE %_newdrv_%", "C:\\Reader.EXE %_newdrv_%"}));
   // Every device found: its HardwareID (two queries); the new ones: all of it.
@@ -129,8 +142,26 @@ TEST_F(Dispatching, ListChangesInTheFoldWindowBecomeOneEnumerationReadingOnlyNew
   EXPECT_EQ(property(setup::kSpdrpHardwareId), 2 * 2 + 2 * 4 + 2 * 2);
   EXPECT_EQ(property(setup::kSpdrpFriendlyName), 2);
   EXPECT_EQ(reads["GetInstanceId"], 2);
-  Broadcast(kNodesChanged);  // the window has closed: at once
-  EXPECT_EQ(reads["OpenUsbDeviceSet"], 3);
+
+  Broadcast(kNodesChanged);  // read before the camera came
+  fake::FakeDevice camera;
+  camera.instance_id = "USB\\VID_1&PID_2\\CAM9";
+  world.Add(camera.Multi(setup::kSpdrpHardwareId, {"USB\\CAM"}));
+  const std::string path = "\\\\?\\usb#vid_1&pid_2#cam9#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  std::vector<unsigned char> unnamed = Interface(path);
+  unnamed[0] = 28;  // its size leaves no room for the name
+  for (const auto& ignored : {Interface(path, false), Interface("usb#vid_1&pid_2#cam9#{x}"),
+                              Interface("\\\\?\\#{x}"), unnamed})
+    Broadcast(kArrival, ignored);
+  EXPECT_EQ(Started().size(), 2u);
+  Broadcast(kArrival, Interface(path + "\\ref"));
+  EXPECT_EQ(Started().back(), "C:\\Cam.EXE %_newdrv_%");
+  dispatcher->FinishEnumeration();  // that list lacks the camera: it stays known
+  Broadcast(kNodesChanged);
+  dispatcher->FinishEnumeration();
+  Broadcast(kArrival, Interface(path));
+  EXPECT_EQ(Started().size(), 3u);
+  EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("一覧にあるデバイスです")));
 }
 
 // A broadcast during the notice of a failed enumeration is handled right after it, not nested.

@@ -4,14 +4,13 @@
 
 #include <cstring>
 
+#include "platform/win32/usb_interface.h"
 #include "platform/win32/win32_ports.h"
 
 namespace mw::win32 {
 namespace {
-// GUID_DEVINTERFACE_USB_DEVICE
-constexpr GUID kUsbDeviceInterface = {
-    0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}};
 static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceElement::data));
+const GUID kUsbDeviceInterface = UsbDeviceInterfaceClass();
 
 HDEVINFO AsSet(DeviceSetupPort::DeviceSet set) {
   return reinterpret_cast<HDEVINFO>(set);
@@ -26,6 +25,26 @@ bool Win32DeviceSetup::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
     return false;
   }
   *set = reinterpret_cast<DeviceSet>(opened);
+  return true;
+}
+
+bool Win32DeviceSetup::CreateUsbDeviceSet(DeviceSet* set, std::uint32_t* last_error) {
+  HDEVINFO created = SetupDiCreateDeviceInfoList(&kUsbDeviceInterface, nullptr);
+  if (created == INVALID_HANDLE_VALUE) {
+    *last_error = GetLastError();
+    return false;
+  }
+  *set = reinterpret_cast<DeviceSet>(created);
+  return true;
+}
+
+bool Win32DeviceSetup::OpenDevice(DeviceSet set, const std::string& instance_id,
+                                  DeviceElement* element) {
+  SP_DEVINFO_DATA data = {};
+  data.cbSize = sizeof data;
+  if (!SetupDiOpenDeviceInfoA(AsSet(set), instance_id.c_str(), nullptr, 0, &data)) return false;
+  std::memcpy(element->data, &data, sizeof data);
+  element->dev_inst = data.DevInst;
   return true;
 }
 

@@ -88,6 +88,8 @@ class Win32Files : public FileSystemPort {
 class Win32DeviceSetup : public DeviceSetupPort {
  public:
   bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* last_error) override;
+  bool CreateUsbDeviceSet(DeviceSet* set, std::uint32_t* last_error) override;
+  bool OpenDevice(DeviceSet set, const std::string& instance_id, DeviceElement* element) override;
   bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) override;
   bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
                    unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
