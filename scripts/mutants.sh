@@ -67,7 +67,7 @@ src/engine/runner.cpp @@ if (has_letter && !NewDrivePasses(platform, run)) retur
 src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ for (int drive = 1; drive < 26; ++drive) { @@ drive A is never reported
 src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return @@ if (flags == dbt::kFlagNet) return @@ a network drive with the media flag is dispatched
 src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
-src/engine/dispatcher.cpp @@ return has_baseline_ && !known_ids_.contains(id); @@ return has_baseline_ && known_ids_.contains(id); @@ old devices count as new and new ones as old
+src/engine/dispatcher.cpp @@ return read_new && !known_ids.contains(id); @@ return read_new && known_ids.contains(id); @@ old devices count as new and new ones as old
 src/engine/dispatcher.cpp @@     Remember(fresh);<NL>  }<NL>  ReportFailedStarts @@   }<NL>  ReportFailedStarts @@ the last list is never updated, so a device stays new
 src/engine/dispatcher.cpp @@ 一覧を取得できませんでした");<NL>      return; @@ 一覧を取得できませんでした"); @@ a failed enumeration replaces the last list
 src/engine/dispatcher.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
@@ -121,12 +121,18 @@ src/ui/extended_form.cpp @@ {IDC_RUN_WAIT_SPIN, IDE_RUN_WAIT, 32000, 250}, @@ {I
 src/ui/extended_form.cpp @@ {IDC_RMV_WAIT_SPIN, IDE_RMV_WAIT, 32000, 250}, @@ {IDC_RMV_WAIT_SPIN, IDE_RMV_WAIT, 32000, 100}, @@ the removal wait's arrows step by 100 @@ e2e Case.AnAction*
 src/ui/extended_form.cpp @@ {IDC_RMV_RETRY_COUNT_SPIN, IDE_RMV_RETRY_COUNT, 9, 1}, @@ {IDC_RMV_RETRY_COUNT_SPIN, IDE_RMV_RETRY_COUNT, 99, 1}, @@ the retry count's arrows go past 9 @@ e2e Case.AnAction*
 src/ui/extended_dialog_win.cpp @@ UDACCEL accel = {0, static_cast<UINT>(up_down.step)}; @@ UDACCEL accel = {0, 1}; @@ every arrow steps by 1 @@ e2e Case.AnAction*
-src/engine/dispatcher.cpp @@ if (any_new || new_count != old_count) { @@ if (new_count > old_count) { @@ a device that replaced another is not new while the count stays
-src/devices/device_enumeration.cpp @@ if (wants_record(device.hardware_id)) { @@ if (true) { @@ every attached device is read in full and counted new
-src/engine/dispatcher.cpp @@ if (fold_window_open_) { @@ if (false) { @@ each change in a burst is a full enumeration
-src/engine/dispatcher.cpp @@ if (waiting != deferred_.end()) return; @@ (void)waiting; @@ a change that waits already is enumerated once more
-src/engine/dispatcher.cpp @@ if (!std::exchange(list_change_gathered_, false)) return; @@ list_change_gathered_ = false; @@ the fold window's end enumerates though nothing came
-src/engine/dispatcher.cpp @@ fold_window_open_ = false; @@ (void)0; @@ the fold window never closes and later changes are lost
+src/engine/dispatcher.cpp @@ if (std::any_of(fresh.begin(), fresh.end(), is_new) || new_count != old_count) { @@ if (new_count > old_count) { @@ a device that replaced another is not new while the count stays
+src/devices/device_enumeration.cpp @@ if (wants_record(device.hardware_id)) @@ if (true) @@ every attached device is read in full and counted new
+src/engine/dispatcher.cpp @@ if (!enumeration_) return StartEnumeration(); @@ return StartEnumeration(); @@ each change in a burst is a reading of the whole list
+src/engine/dispatcher.cpp @@ if (std::exchange(list_change_gathered_, false)) StartEnumeration(); @@ list_change_gathered_ = false; @@ changes that came while a list was read are lost
+src/engine/dispatcher.cpp @@ if (!enumeration_ || !enumeration_->done.load(std::memory_order_acquire)) return; @@ if (!enumeration_) return; @@ a list is compared before it has been read
+src/engine/dispatcher.cpp @@ known_ids_ = std::exchange(arrived_meanwhile_, {}); @@ known_ids_.clear(); @@ a device that came by its interface while a list was read runs again
+src/engine/dispatcher.cpp @@ return device.record && !known_ids_.contains(device.hardware_id); @@ return device.record.has_value(); @@ a device read in full runs again though its interface arrival ran it
+src/engine/dispatcher.cpp @@ if (!known_ids_.insert(device.hardware_id).second) { @@ if (!known_ids_.insert(device.hardware_id).second && false) { @@ a known device's interface arrival runs it again
+src/engine/device_change.cpp @@ if (device_type == dbt::kDevTypDeviceInterface) return RouteInterfaceArrival(bytes, size); @@ (void)RouteInterfaceArrival; @@ a USB device's own arrival is ignored @@ e2e Rows/Arrival.*/ANewStick*Replaced*
+src/engine/device_change.cpp @@ sizeof setup::kUsbDeviceInterfaceClass) != 0) @@ 0) != 0) @@ any interface's arrival is taken for a USB device's
+src/engine/device_change.cpp @@ std::replace(instance.begin(), instance.end(), '#', '\\'); @@ (void)0; @@ the instance keeps the path's separators
+src/app/main_win.cpp @@ PostMessageA(a.main_window, mw::kDeviceListReadMessage, 0, 0) @@ PostMessageA(nullptr, mw::kDeviceListReadMessage, 0, 0) @@ a list read on the pool never reaches the window @@ e2e Rows/Arrival.*/ANewStick*Replaced*
 src/platform/win32/registry_win32.cpp @@ CreateEventA(nullptr, TRUE, FALSE, nullptr); @@ CreateEventA(nullptr, FALSE, FALSE, nullptr); @@ the tray's wait takes the change away from the next read @@ e2e Rows/Arrival.*/AnActionChanged*
 src/app/main_win.cpp @@ MsgWaitForMultipleObjectsEx(change ? 1 : 0, @@ MsgWaitForMultipleObjectsEx(0, @@ changed settings are read only at the next arrival @@ e2e Rows/Arrival.*/AnActionChanged*
 src/engine/dispatcher.cpp @@ if (settings_absent_) return; @@ (void)0; @@ broadcasts start Actions while no settings exist @@ e2e Rows/Arrival.*/TheCarryOverFileAnsweredNo*

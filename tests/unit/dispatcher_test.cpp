@@ -119,7 +119,8 @@ std::vector<unsigned char> Interface(const std::string& path, bool usb = true) {
 TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlone) {
   int wakes = 0;
   wake = [&] { ++wakes; };
-  Start({Bound("Stick", kStick), Bound("Reader", kReader), Bound("Cam", "USB\\CAM")},
+  Start({Bound("Stick", kStick), Bound("Reader", kReader), Bound("Cam", "USB\\CAM"),
+         Bound("Cam2", "USB\\CAM2")},
         {"USB\\HUB", "USB\\KEYBOARD"});
   std::map<std::string, int> reads;  // per call, and per property read
   world.fault = [&](const std::string& call, const std::string& what) {
@@ -143,24 +144,33 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   EXPECT_EQ(property(setup::kSpdrpFriendlyName), 2);
   EXPECT_EQ(reads["GetInstanceId"], 2);
 
-  Broadcast(kNodesChanged);  // read before the camera came
-  fake::FakeDevice camera;
-  camera.instance_id = "USB\\VID_1&PID_2\\CAM9";
-  world.Add(camera.Multi(setup::kSpdrpHardwareId, {"USB\\CAM"}));
-  const std::string path = "\\\\?\\usb#vid_1&pid_2#cam9#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-  std::vector<unsigned char> unnamed = Interface(path);
+  // Two cameras arrive by their interface while a list is read: one plugged
+  // before the reading began (read in full there), one after (missing there).
+  const auto camera = [&](const std::string& serial) {
+    fake::FakeDevice device;
+    device.instance_id = "USB\\VID_1&PID_2\\" + serial;
+    world.Add(device.Multi(setup::kSpdrpHardwareId, {"USB\\" + serial}));
+    return "\\\\?\\usb#vid_1&pid_2#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  };
+  const std::string before = camera("CAM");
+  Broadcast(kNodesChanged);
+  const std::string after = camera("CAM2");
+  std::vector<unsigned char> unnamed = Interface(before);
   unnamed[0] = 28;  // its size leaves no room for the name
-  for (const auto& ignored : {Interface(path, false), Interface("usb#vid_1&pid_2#cam9#{x}"),
+  for (const auto& ignored : {Interface(before, false), Interface("usb#vid_1&pid_2#cam#{x}"),
                               Interface("\\\\?\\#{x}"), unnamed})
     Broadcast(kArrival, ignored);
   EXPECT_EQ(Started().size(), 2u);
-  Broadcast(kArrival, Interface(path + "\\ref"));
-  EXPECT_EQ(Started().back(), "C:\\Cam.EXE %_newdrv_%");
-  dispatcher->FinishEnumeration();  // that list lacks the camera: it stays known
-  Broadcast(kNodesChanged);
-  dispatcher->FinishEnumeration();
-  Broadcast(kArrival, Interface(path));
-  EXPECT_EQ(Started().size(), 3u);
+  Broadcast(kArrival, Interface(before + "\\ref"));
+  Broadcast(kArrival, Interface(after));
+  EXPECT_EQ(Started().size(), 4u);
+  EXPECT_EQ(Started().back(), "C:\\Cam2.EXE %_newdrv_%");
+  for (int i = 0; i < 2; ++i) {  // the list of the reading, then one that has both
+    dispatcher->FinishEnumeration();
+    Broadcast(kNodesChanged);
+  }
+  for (const std::string& each : {before, after}) Broadcast(kArrival, Interface(each));
+  EXPECT_EQ(Started().size(), 4u);
   EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("一覧にあるデバイスです")));
 }
 
