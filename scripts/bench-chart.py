@@ -4,10 +4,12 @@
 Reads the Wine benchmark's lines ("floor_createprocess_ms median M p95 P ...",
 "arrival_to_start_ms actions=N [case] median M p95 P ...",
 "arrival_to_start_ms usb_new [burst=B] others=N median M p95 P ...",
+"arrival_to_start_ms usb_rhythm_drive others=N median M p95 P ...",
 "window_longest_answer_ms usb_new burst=B others=N median M p95 P ...") and has
 ImageMagick draw grouped bars: median and 95th percentile for the direct
 CreateProcess floor, for a drive's arrival with each number of Actions stored,
-for a new USB device among others and amid a burst of broadcasts, and, past a
+for a new USB device among others and amid a burst of broadcasts, for a
+drive's arrival in the new device's rhythm, and, past a
 divider, the window's longest answer during that burst.
 Usage: bench-chart.py REPORT.txt OUT.png
 """
@@ -35,6 +37,8 @@ def read_series(report):
             series.append((f"burst of {m[1]}", f"{m[2]} others", median, p95, False))
         elif m := re.match(r"arrival_to_start_ms usb_new others=(\d+) ", line):
             series.append(("new USB", f"{m[1]} others", median, p95, False))
+        elif m := re.match(r"arrival_to_start_ms usb_rhythm_drive others=(\d+) ", line):
+            series.append(("drive, same", f"rhythm {m[1]}", median, p95, False))
         elif m := re.match(r"window_longest_answer_ms usb_new burst=(\d+) others=(\d+) ", line):
             series.append(("answer in", f"burst of {m[1]}", median, p95, True))
     return series

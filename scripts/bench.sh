@@ -12,7 +12,8 @@
 #       host (the fake-platform benchmarks) and the Wine sections: volume (a
 #       drive's arrival with 1, 100 and 1,000 Actions, steady and right after a
 #       change of the settings), log (the activity log on and off), usb (a new
-#       USB device with 0, 50 and 200 others attached), burst (the same device
+#       USB device with 0, 50 and 200 others attached, told by its interface and
+#       the list's change, and a drive's arrival in the same rhythm), burst (the same device
 #       amid 30 device-list broadcasts, and the window's longest answer meanwhile),
 #       register (the settings dialog's Register) and memory (private bytes,
 #       idle CPU, the soak); "arrivals" stands for volume,log,usb,burst. The

@@ -2,7 +2,8 @@
 // start of the program its Action runs, with 1, 100 and 1,000 Actions stored
 // and right after the settings changed; from a new USB device's arrival with
 // 0, 50 and 200 other devices attached, alone and amid a burst of device-list
-// broadcasts, with the window's longest answer during the burst; each beside
+// broadcasts, with the window's longest answer during the burst, and from a
+// drive's arrival in the new device's rhythm; each beside
 // the floor of starting the same program directly. Then the settings dialog's
 // Register with 100 Actions; its CPU time when idle; its private bytes after
 // start-up and over many arrival cycles, beside those of a bare tray-window
@@ -328,11 +329,12 @@ Latencies ArrivalLatencies(const std::string& folder, int actions, int arrivals,
   return latencies;
 }
 
-// Mountwick with one Action bound to the new stick, which is not plugged yet.
+// Mountwick with one Action bound to bound_id (the new stick, which is not
+// plugged yet, by default).
 Running StartForNewStick(const std::string& folder, const std::string& child,
-                         const std::string& record) {
+                         const std::string& record, const char* bound_id = kNewStick) {
   DeleteFileA((record + ".floor").c_str());
-  StoreActions(1, child, record, true, kNewStick);
+  StoreActions(1, child, record, true, bound_id);
   DeleteFileA(record.c_str());
   mw::fakeusb::RemoveFakeUsbDevice(kNewStickInstance);
   return StartMountwick(folder);
@@ -340,11 +342,13 @@ Running StartForNewStick(const std::string& folder, const std::string& child,
 
 // A new USB device with others attached since before Mountwick started: each
 // arrival follows a direct start of the child, and the device is pulled
-// again after it.
+// again after it. With by_drive, the same plugging and pulling, but the
+// Action is bound to the drive entry and a drive's arrival is timed: what
+// any start costs in this rhythm, to tell the USB arrival's own part.
 Latencies NewDeviceLatencies(const std::string& folder, int arrivals, const std::string& child,
-                             const std::string& record) {
+                             const std::string& record, bool by_drive = false) {
   const std::string floor_record = record + ".floor";
-  Running running = StartForNewStick(folder, child, record);
+  Running running = StartForNewStick(folder, child, record, by_drive ? kVolumeEntry : kNewStick);
   Latencies latencies;
   for (std::size_t lines = 0; running.window && static_cast<int>(lines) < arrivals; ++lines) {
     latencies.floor.push_back(TimeDirectStart(child, floor_record));
@@ -352,7 +356,9 @@ Latencies NewDeviceLatencies(const std::string& folder, int arrivals, const std:
     // the fake device keeps the wineserver busy for a while, which is the
     // harness's cost, not the arrival's.
     if (!Plug(kNewStickInstance, kNewStick)) break;
-    const double ms = TimeArrival([&] { return AnnounceNewStick(running.window); }, record, lines);
+    const double ms =
+        by_drive ? TimeArrival(running.window, record, lines)
+                 : TimeArrival([&] { return AnnounceNewStick(running.window); }, record, lines);
     Unplug(running.window);
     if (ms < 0) break;
     latencies.steady.push_back(ms);
@@ -672,6 +678,9 @@ int main(int argc, char** argv) {
       }
       const Latencies l = NewDeviceLatencies(folder, arrivals, child, record);
       PrintLatency(("usb_new others=" + std::to_string(others)).c_str(), l.steady, l.floor);
+      const Latencies d = NewDeviceLatencies(folder, arrivals, child, record, true);
+      PrintLatency(("usb_rhythm_drive others=" + std::to_string(others)).c_str(), d.steady,
+                   d.floor);
     }
     if (Wants(sections, "burst") && AttachOthers(kMostOthers, attached)) {
       const Bursts b = BurstLatencies(folder, arrivals, child, record);
