@@ -31,6 +31,7 @@ struct Dispatcher::Enumeration {
   static std::uint32_t RunOnPool(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Enumeration>> owner(
         static_cast<std::shared_ptr<Enumeration>*>(parameter));
+    if ((*owner)->quiet_ms != 0) (*owner)->platform.threads.Sleep((*owner)->quiet_ms);
     (*owner)->Run();
     (*owner)->wake();
     return 0;
@@ -40,6 +41,7 @@ struct Dispatcher::Enumeration {
   const std::set<std::string> known_ids;
   const bool read_new;
   const Wake wake;
+  std::uint32_t quiet_ms = 0;  // waited on the pool before the reading
   std::atomic<bool> done = false;
   bool listed = false;  // false when the device set could not be opened
   AttachedDevices fresh;
@@ -133,9 +135,15 @@ void Dispatcher::StartEnumeration() {
   enumeration_ = std::make_shared<Enumeration>(platform_, known_ids_, has_baseline_, wake_);
   std::uint32_t error = 0;
   if (wake_) {
+    // Programs just started get the system first: the list's change that
+    // follows their device's own arrival is read a little later.
+    const std::uint64_t since = platform_.threads.Milliseconds() - last_start_ms_;
+    if (runs_started_ && since < kStartQuietMilliseconds)
+      enumeration_->quiet_ms = static_cast<std::uint32_t>(kStartQuietMilliseconds - since);
     auto* parameter = new std::shared_ptr<Enumeration>(enumeration_);
     if (platform_.threads.RunDetached(&Enumeration::RunOnPool, parameter, &error)) return;
     delete parameter;
+    enumeration_->quiet_ms = 0;
   }
   // Without the pool the list is read here, in its turn.
   Enqueue([this] {
@@ -256,7 +264,10 @@ void Dispatcher::StartRun(Run run, std::vector<FailedStart>& failures) {
     pending_.DropLastLocked();
     if (group) (void)group->Leave(nullptr);
     failures.push_back({name, error});
+    return;
   }
+  runs_started_ = true;
+  last_start_ms_ = platform_.threads.Milliseconds();
 }
 
 void Dispatcher::ReportFailedStarts(const std::vector<FailedStart>& failures) {

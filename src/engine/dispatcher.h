@@ -22,6 +22,9 @@ class Dispatcher {
   // Asks the window to call FinishEnumeration on its own thread; may be
   // called from any thread.
   using Wake = std::function<void()>;
+  // How long after Actions started a list read on the pool waits first: under
+  // Wine, reading 200 devices keeps the system busy for a quarter second.
+  static constexpr std::uint32_t kStartQuietMilliseconds = 250;
 
   // Takes the start-up device list as the baseline. With a wake, device lists
   // are read on a thread of the pool, so that the window answers while the
@@ -81,6 +84,8 @@ class Dispatcher {
   std::shared_ptr<Enumeration> enumeration_;  // from its start until it is compared
   bool list_change_gathered_ = false;         // arrived while enumeration_ ran
   std::set<std::string> arrived_meanwhile_;   // came by their own arrival while it ran
+  bool runs_started_ = false;
+  std::uint64_t last_start_ms_ = 0;
   bool settings_absent_ = false;
   std::deque<std::function<void()>> deferred_;
 };

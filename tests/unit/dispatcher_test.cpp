@@ -153,7 +153,10 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
     return "\\\\?\\usb#vid_1&pid_2#" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
   };
   const std::string before = camera("CAM");
+  // Read a little later, since programs just started; the readings before did not wait.
+  EXPECT_TRUE(world.sleeps.empty());
   Broadcast(kNodesChanged);
+  EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>{Dispatcher::kStartQuietMilliseconds});
   const std::string after = camera("CAM2");
   std::vector<unsigned char> unnamed = Interface(before);
   unnamed[0] = 28;  // its size leaves no room for the name
@@ -171,6 +174,7 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   }
   for (const std::string& each : {before, after}) Broadcast(kArrival, Interface(each));
   EXPECT_EQ(Started().size(), 4u);
+  EXPECT_EQ(world.sleeps.size(), 2u);  // the last reading came a quiet after the starts
   EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("一覧にあるデバイスです")));
 }
 
