@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <future>
 #include <map>
 #include <set>
 
@@ -176,6 +177,26 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   EXPECT_EQ(Started().size(), 4u);
   EXPECT_EQ(world.sleeps.size(), 2u);  // the last reading came a quiet after the starts
   EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("一覧にあるデバイスです")));
+
+  // The stick leaves and comes back; a message that comes before that list is
+  // read (any program may post one) compares nothing.
+  world.devices[2].present = false;
+  for (int i = 0; i < 2; ++i) dispatcher->FinishEnumeration(), Broadcast(kNodesChanged);
+  dispatcher->FinishEnumeration();
+  world.devices[2].present = true;
+  world.run_threads_inline = false;
+  std::promise<void> open;
+  const std::shared_future<void> opened = open.get_future().share();
+  world.fault = [&](const std::string& call, const std::string&) {
+    return call == "OpenUsbDeviceSet" ? (opened.wait(), 0L) : 0L;
+  };
+  Broadcast(kNodesChanged);
+  dispatcher->FinishEnumeration();
+  open.set_value();
+  world.JoinAll();
+  dispatcher->FinishEnumeration();
+  world.JoinAll();
+  EXPECT_EQ(Started().back(), "C:\\Stick.EXE %_newdrv_%");
 }
 
 // A broadcast during the notice of a failed enumeration is handled right after it, not nested.
