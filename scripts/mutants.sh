@@ -130,7 +130,7 @@ src/engine/dispatcher.cpp @@ if (runs_started_ && since < kStartQuietMillisecond
 src/engine/dispatcher.cpp @@ known_ids_ = std::exchange(arrived_meanwhile_, {}); @@ known_ids_.clear(); @@ a device that came by its interface while a list was read runs again
 src/engine/dispatcher.cpp @@ return device.record && !known_ids_.contains(device.hardware_id); @@ return device.record.has_value(); @@ a device read in full runs again though its interface arrival ran it
 src/engine/dispatcher.cpp @@ if (!known_ids_.insert(device.hardware_id).second) { @@ if (!known_ids_.insert(device.hardware_id).second && false) { @@ a known device's interface arrival runs it again
-src/engine/device_change.cpp @@ if (device_type == dbt::kDevTypDeviceInterface) return RouteInterfaceArrival(bytes, size); @@ (void)RouteInterfaceArrival; @@ a USB device's own arrival is ignored @@ e2e Rows/Arrival.*/ANewStick*Replaced*
+src/engine/device_change.cpp @@ if (device_type == dbt::kDevTypDeviceInterface) return RouteInterfaceArrival(bytes, size); @@ (void)RouteInterfaceArrival; @@ a USB device's own arrival is ignored
 src/engine/device_change.cpp @@ sizeof setup::kUsbDeviceInterfaceClass) != 0) @@ 0) != 0) @@ any interface's arrival is taken for a USB device's
 src/engine/device_change.cpp @@ std::replace(instance.begin(), instance.end(), '#', '\\'); @@ (void)0; @@ the instance keeps the path's separators
 src/app/main_win.cpp @@ PostMessageA(a.main_window, mw::kDeviceListReadMessage, 0, 0) @@ PostMessageA(nullptr, mw::kDeviceListReadMessage, 0, 0) @@ a list read on the pool never reaches the window @@ e2e Rows/Arrival.*/ANewStick*Replaced*
