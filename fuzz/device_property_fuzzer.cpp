@@ -23,6 +23,8 @@ class AnsweringDevice : public mw::DeviceSetupPort {
       : input_(input), data_(std::move(data)) {}
 
   bool OpenUsbDeviceSet(std::uint32_t, DeviceSet*, std::uint32_t*) override { return false; }
+  bool CreateUsbDeviceSet(DeviceSet*, std::uint32_t*) override { return false; }
+  bool OpenDevice(DeviceSet, const std::string&, mw::DeviceElement*) override { return false; }
   bool EnumDevice(DeviceSet, std::uint32_t, mw::DeviceElement*) override { return false; }
   bool GetInstanceId(DeviceSet, const mw::DeviceElement&, std::string*, std::uint32_t*) override {
     return false;
