@@ -45,5 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (change.event == mw::DeviceEvent::DeviceListChanged)
     FUZZ_CHECK(wparam == mw::dbt::kDevNodesChanged);
+  if (change.event == mw::DeviceEvent::UsbDeviceArrived) {
+    FUZZ_CHECK(wparam == mw::dbt::kDeviceArrival && length > mw::dbt::kInterfaceNameOffset);
+    FUZZ_CHECK(!change.instance.empty() && change.instance.find('#') == std::string::npos);
+  } else {
+    FUZZ_CHECK(change.instance.empty());
+  }
   return 0;
 }
