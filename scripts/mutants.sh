@@ -126,7 +126,7 @@ src/devices/device_enumeration.cpp @@ if (wants_record(device.hardware_id)) @@ i
 src/engine/dispatcher.cpp @@ if (!enumeration_) return StartEnumeration(); @@ return StartEnumeration(); @@ each change in a burst is a reading of the whole list
 src/engine/dispatcher.cpp @@ if (std::exchange(list_change_gathered_, false)) StartEnumeration(); @@ list_change_gathered_ = false; @@ changes that came while a list was read are lost
 src/engine/dispatcher.cpp @@ if (!enumeration_ || !enumeration_->done.load(std::memory_order_acquire)) return; @@ if (!enumeration_) return; @@ a list is compared before it has been read
-src/engine/dispatcher.cpp @@ if (runs_started_ && since < kStartQuietMilliseconds) @@ if (false) @@ a list read right after programs started competes with their start
+src/engine/dispatcher.cpp @@ if (since < kStartQuietMilliseconds) @@ if (false) @@ a list read right after programs started competes with their start
 src/engine/dispatcher.cpp @@ known_ids_ = std::exchange(arrived_meanwhile_, {}); @@ known_ids_.clear(); @@ a device that came by its interface while a list was read runs again
 src/engine/dispatcher.cpp @@ return device.record && !known_ids_.contains(device.hardware_id); @@ return device.record.has_value(); @@ a device read in full runs again though its interface arrival ran it
 src/engine/dispatcher.cpp @@ if (!known_ids_.insert(device.hardware_id).second) { @@ if (!known_ids_.insert(device.hardware_id).second && false) { @@ a known device's interface arrival runs it again

@@ -137,8 +137,9 @@ void Dispatcher::StartEnumeration() {
   if (wake_) {
     // Programs just started get the system first: the list's change that
     // follows their device's own arrival is read a little later.
-    const std::uint64_t since = platform_.threads.Milliseconds() - last_start_ms_;
-    if (runs_started_ && since < kStartQuietMilliseconds)
+    const std::uint64_t since = last_start_ms_ ? platform_.threads.Milliseconds() - *last_start_ms_
+                                               : kStartQuietMilliseconds;
+    if (since < kStartQuietMilliseconds)
       enumeration_->quiet_ms = static_cast<std::uint32_t>(kStartQuietMilliseconds - since);
     auto* parameter = new std::shared_ptr<Enumeration>(enumeration_);
     if (platform_.threads.RunDetached(&Enumeration::RunOnPool, parameter, &error)) return;
@@ -266,7 +267,6 @@ void Dispatcher::StartRun(Run run, std::vector<FailedStart>& failures) {
     failures.push_back({name, error});
     return;
   }
-  runs_started_ = true;
   last_start_ms_ = platform_.threads.Milliseconds();
 }
 

@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -81,11 +82,10 @@ class Dispatcher {
   bool has_baseline_ = false;        // false while no enumeration has succeeded
   bool dispatching_ = false;
   Wake wake_;
-  std::shared_ptr<Enumeration> enumeration_;  // from its start until it is compared
-  bool list_change_gathered_ = false;         // arrived while enumeration_ ran
-  std::set<std::string> arrived_meanwhile_;   // came by their own arrival while it ran
-  bool runs_started_ = false;
-  std::uint64_t last_start_ms_ = 0;
+  std::shared_ptr<Enumeration> enumeration_;    // from its start until it is compared
+  bool list_change_gathered_ = false;           // arrived while enumeration_ ran
+  std::set<std::string> arrived_meanwhile_;     // came by their own arrival while it ran
+  std::optional<std::uint64_t> last_start_ms_;  // when a run last started
   bool settings_absent_ = false;
   std::deque<std::function<void()>> deferred_;
 };

@@ -445,21 +445,14 @@ class FakeWorld : public RegistryPort,
   bool OpenDevice(DeviceSet set, const std::string& instance_id, DeviceElement* element) override {
     std::vector<std::size_t>& members = sets_.at(set);
     for (std::size_t i = 0; i < devices.size() && !Fault("OpenDevice", instance_id); ++i)
-      if (Upper(devices[i].instance_id) == Upper(instance_id)) {
-        members.push_back(i);
-        *element = DeviceElement{};
-        std::memcpy(element->data, &i, sizeof i);
-        return element->dev_inst = devices[i].dev_inst, true;
-      }
+      if (Upper(devices[i].instance_id) == Upper(instance_id))
+        return members.push_back(i), Element(i, element), true;
     return false;
   }
   bool EnumDevice(DeviceSet set, std::uint32_t index, DeviceElement* element) override {
     const std::vector<std::size_t>& members = sets_.at(set);
     if (Fault("EnumDevice") || index >= members.size()) return false;
-    *element = DeviceElement{};
-    std::memcpy(element->data, &members[index], sizeof(std::size_t));
-    element->dev_inst = devices[members[index]].dev_inst;
-    return true;
+    return Element(members[index], element), true;
   }
   bool GetProperty(DeviceSet set, const DeviceElement& element, std::uint32_t property,
                    unsigned char* buffer, std::uint32_t size, std::uint32_t* required,
@@ -506,6 +499,12 @@ class FakeWorld : public RegistryPort,
     std::vector<std::string> texts;
     for (const T& item : items) texts.push_back(item.*field);
     return texts;
+  }
+  // The element of the device at position, as DeviceAt finds it again.
+  void Element(std::size_t position, DeviceElement* element) {
+    *element = DeviceElement{};
+    std::memcpy(element->data, &position, sizeof position);
+    element->dev_inst = devices[position].dev_inst;
   }
   // A destroyed set has no devices.
   FakeDevice& DeviceAt(DeviceSet set, const DeviceElement& element) {

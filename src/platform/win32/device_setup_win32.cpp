@@ -15,27 +15,30 @@ const GUID kUsbDeviceInterface = UsbDeviceInterfaceClass();
 HDEVINFO AsSet(DeviceSetupPort::DeviceSet set) {
   return reinterpret_cast<HDEVINFO>(set);
 }
-}  // namespace
 
-bool Win32DeviceSetup::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
-                                        std::uint32_t* last_error) {
-  HDEVINFO opened = SetupDiGetClassDevsA(&kUsbDeviceInterface, nullptr, nullptr, flags);
+bool TakeSet(HDEVINFO opened, DeviceSetupPort::DeviceSet* set, std::uint32_t* last_error) {
   if (opened == INVALID_HANDLE_VALUE) {
     *last_error = GetLastError();
     return false;
   }
-  *set = reinterpret_cast<DeviceSet>(opened);
+  *set = reinterpret_cast<DeviceSetupPort::DeviceSet>(opened);
   return true;
 }
 
+void TakeElement(const SP_DEVINFO_DATA& data, DeviceElement* element) {
+  std::memcpy(element->data, &data, sizeof data);
+  element->dev_inst = data.DevInst;
+}
+}  // namespace
+
+bool Win32DeviceSetup::OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set,
+                                        std::uint32_t* last_error) {
+  return TakeSet(SetupDiGetClassDevsA(&kUsbDeviceInterface, nullptr, nullptr, flags), set,
+                 last_error);
+}
+
 bool Win32DeviceSetup::CreateUsbDeviceSet(DeviceSet* set, std::uint32_t* last_error) {
-  HDEVINFO created = SetupDiCreateDeviceInfoList(&kUsbDeviceInterface, nullptr);
-  if (created == INVALID_HANDLE_VALUE) {
-    *last_error = GetLastError();
-    return false;
-  }
-  *set = reinterpret_cast<DeviceSet>(created);
-  return true;
+  return TakeSet(SetupDiCreateDeviceInfoList(&kUsbDeviceInterface, nullptr), set, last_error);
 }
 
 bool Win32DeviceSetup::OpenDevice(DeviceSet set, const std::string& instance_id,
@@ -43,8 +46,7 @@ bool Win32DeviceSetup::OpenDevice(DeviceSet set, const std::string& instance_id,
   SP_DEVINFO_DATA data = {};
   data.cbSize = sizeof data;
   if (!SetupDiOpenDeviceInfoA(AsSet(set), instance_id.c_str(), nullptr, 0, &data)) return false;
-  std::memcpy(element->data, &data, sizeof data);
-  element->dev_inst = data.DevInst;
+  TakeElement(data, element);
   return true;
 }
 
@@ -52,8 +54,7 @@ bool Win32DeviceSetup::EnumDevice(DeviceSet set, std::uint32_t index, DeviceElem
   SP_DEVINFO_DATA data = {};
   data.cbSize = sizeof data;
   if (!SetupDiEnumDeviceInfo(AsSet(set), index, &data)) return false;
-  std::memcpy(element->data, &data, sizeof data);
-  element->dev_inst = data.DevInst;
+  TakeElement(data, element);
   return true;
 }
 
