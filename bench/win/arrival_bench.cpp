@@ -217,8 +217,8 @@ bool WaitForChild(DWORD timeout_ms) {
 }
 
 // A pause before each start measured, so that the last child and its console
-// have gone and every sample starts from the same quiet: with 50 ms the
-// floor's own spread (p95 three times the median) hid the effects measured.
+// have gone: with 50 ms the floor's own spread (p95 three times the median)
+// hid the effects measured. Some series pause longer (kQuietMilliseconds).
 void Settle() {
   Sleep(200);
 }
