@@ -31,9 +31,10 @@ struct Dispatcher::Enumeration {
   static std::uint32_t RunOnPool(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Enumeration>> owner(
         static_cast<std::shared_ptr<Enumeration>*>(parameter));
-    if ((*owner)->quiet_ms != 0) (*owner)->platform.threads.Sleep((*owner)->quiet_ms);
-    (*owner)->Run();
-    (*owner)->wake();
+    Enumeration& enumeration = **owner;
+    if (enumeration.quiet_ms != 0) enumeration.platform.threads.Sleep(enumeration.quiet_ms);
+    enumeration.Run();
+    enumeration.wake();
     return 0;
   }
 
