@@ -7,6 +7,7 @@
 #include "platform/file_system_port.h"
 #include "platform/process_port.h"
 #include "platform/registry_port.h"
+#include "platform/storage_port.h"
 #include "platform/thread_port.h"
 #include "platform/user_notice_port.h"
 
@@ -21,6 +22,7 @@ struct Platform {
   FileSystemPort& files;
   DeviceSetupPort& devices;
   ActivityPort& activity;
+  StoragePort& storage;
 };
 
 }  // namespace mw

@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "fakes/fake_device_nodes.h"
+#include "fakes/fake_storage.h"
 #include "model/action.h"
 #include "platform/platform.h"
 #include "platform/sjis.h"
@@ -129,7 +131,9 @@ class FakeWorld : public RegistryPort,
   };
 
   ~FakeWorld() override { JoinAll(); }
-  Platform platform() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
+  Platform platform() {
+    return Platform{*this, *this, *this, *this, *this, *this, *this, *this, storage};
+  }
 
   // The error a call fails with, or 0 to let it run: `call` is the port
   // method's name, `what` the registry value name or key path, or the property.
@@ -222,6 +226,10 @@ class FakeWorld : public RegistryPort,
     devices.push_back(std::move(device));
   }
   std::size_t open_sets() const { return sets_.size(); }
+  // The device tree above the disks; a DEVINST answers only while a disk
+  // interface set is open, as under Wine. The drives and what they open to.
+  FakeDeviceNodes nodes;
+  FakeStorage storage;
 
   // --- the ports -----------------------------------------------------------
 
@@ -480,6 +488,22 @@ class FakeWorld : public RegistryPort,
     return !(*error = Code("GetInstanceId")) && (*instance_id = device.instance_id, true);
   }
   void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set); }
+  bool OpenDiskInterfaceSet(DeviceSet* set, std::uint32_t* error) override {
+    if ((*error = nodes.disk_set_error)) return false;
+    return sets_[*set = next_handle_++], nodes.disk_sets.push_back(*set), true;
+  }
+  bool EnumDiskInterface(DeviceSet set, std::uint32_t index, std::string* path,
+                         DeviceElement* element) override {
+    return sets_.at(set), nodes.EnumDiskInterface(index, path, element);
+  }
+  std::uint32_t GetParent(std::uint32_t dev_inst, std::uint32_t* parent) override {
+    for (DeviceSet set : nodes.disk_sets)
+      if (sets_.count(set)) return nodes.GetParent(dev_inst, parent);
+    return setup::kCrNoSuchDevNode;
+  }
+  std::uint32_t GetDeviceId(std::uint32_t dev_inst, std::string* id) override {
+    return nodes.GetDeviceId(dev_inst, id);
+  }
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     eject_requests.push_back(dev_inst);
     *veto_type = 3;  // PNP_VetoWindowsApp, for a refusal

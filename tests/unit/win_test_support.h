@@ -25,8 +25,8 @@ struct World : win32::Win32UserNotices, ActivityPort {
   }
   Platform platform(DeviceSetupPort* d = nullptr) {
     auto& r = real;
-    return {r.registry, r.processes, r.desktop,          *this,
-            r.threads,  r.files,     d ? *d : r.devices, *this};
+    return {r.registry, r.processes,        r.desktop, *this,    r.threads,
+            r.files,    d ? *d : r.devices, *this,     r.storage};
   }
 };
 

@@ -3,6 +3,7 @@
 #include <setupapi.h>
 
 #include <cstring>
+#include <vector>
 
 #include "platform/win32/usb_interface.h"
 #include "platform/win32/win32_ports.h"
@@ -11,6 +12,11 @@ namespace mw::win32 {
 namespace {
 static_assert(sizeof(SP_DEVINFO_DATA) <= sizeof(DeviceElement::data));
 const GUID kUsbDeviceInterface = UsbDeviceInterfaceClass();
+const GUID kDiskInterface = [] {
+  GUID guid;
+  std::memcpy(&guid, setup::kDiskInterfaceClass, sizeof guid);
+  return guid;
+}();
 
 HDEVINFO AsSet(DeviceSetupPort::DeviceSet set) {
   return reinterpret_cast<HDEVINFO>(set);
@@ -91,6 +97,49 @@ bool Win32DeviceSetup::GetInstanceId(DeviceSet set, const DeviceElement& element
 
 void Win32DeviceSetup::DestroyDeviceSet(DeviceSet set) {
   SetupDiDestroyDeviceInfoList(AsSet(set));
+}
+
+bool Win32DeviceSetup::OpenDiskInterfaceSet(DeviceSet* set, std::uint32_t* last_error) {
+  return TakeSet(SetupDiGetClassDevsA(&kDiskInterface, nullptr, nullptr,
+                                      DIGCF_PRESENT | DIGCF_DEVICEINTERFACE),
+                 set, last_error);
+}
+
+bool Win32DeviceSetup::EnumDiskInterface(DeviceSet set, std::uint32_t index, std::string* path,
+                                         DeviceElement* element) {
+  path->clear();
+  SP_DEVICE_INTERFACE_DATA entry = {};
+  entry.cbSize = sizeof entry;
+  if (!SetupDiEnumDeviceInterfaces(AsSet(set), nullptr, &kDiskInterface, index, &entry))
+    return false;
+  DWORD required = 0;
+  SetupDiGetDeviceInterfaceDetailA(AsSet(set), &entry, nullptr, 0, &required, nullptr);
+  if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return false;
+  // DWORDs, so that the detail record is aligned; its cbSize is that of the fixed part.
+  std::vector<DWORD> buffer(required / sizeof(DWORD) + 1);
+  auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(buffer.data());
+  detail->cbSize = sizeof *detail;
+  SP_DEVINFO_DATA data = {};
+  data.cbSize = sizeof data;
+  if (!SetupDiGetDeviceInterfaceDetailA(AsSet(set), &entry, detail, required, nullptr, &data))
+    return false;
+  path->assign(detail->DevicePath);
+  TakeElement(data, element);
+  return true;
+}
+
+std::uint32_t Win32DeviceSetup::GetParent(std::uint32_t dev_inst, std::uint32_t* parent) {
+  DEVINST found = 0;
+  const CONFIGRET result = CM_Get_Parent(&found, dev_inst, 0);
+  *parent = found;
+  return result;
+}
+
+std::uint32_t Win32DeviceSetup::GetDeviceId(std::uint32_t dev_inst, std::string* id) {
+  char buffer[MAX_DEVICE_ID_LEN + 1] = {};
+  const CONFIGRET result = CM_Get_Device_IDA(dev_inst, buffer, sizeof buffer, 0);
+  id->assign(buffer, strnlen(buffer, sizeof buffer));
+  return result;
 }
 
 std::uint32_t Win32DeviceSetup::RequestDeviceEject(std::uint32_t dev_inst,

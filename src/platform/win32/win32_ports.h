@@ -97,7 +97,26 @@ class Win32DeviceSetup : public DeviceSetupPort {
   bool GetInstanceId(DeviceSet set, const DeviceElement& element, std::string* instance_id,
                      std::uint32_t* last_error) override;
   void DestroyDeviceSet(DeviceSet set) override;
+  bool OpenDiskInterfaceSet(DeviceSet* set, std::uint32_t* last_error) override;
+  bool EnumDiskInterface(DeviceSet set, std::uint32_t index, std::string* path,
+                         DeviceElement* element) override;
+  std::uint32_t GetParent(std::uint32_t dev_inst, std::uint32_t* parent) override;
+  std::uint32_t GetDeviceId(std::uint32_t dev_inst, std::string* id) override;
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override;
+};
+
+class Win32Storage : public StoragePort {
+ public:
+  std::uint32_t LogicalDrives() override;
+  std::uint32_t DriveType(const std::string& root) override;
+  bool QueryDosTarget(const std::string& name, std::string* target,
+                      std::uint32_t* last_error) override;
+  bool OpenDevice(const std::string& path, Device* device, std::uint32_t* last_error) override;
+  bool GetVolumeDiskExtents(Device device, std::uint32_t* extents, std::uint32_t* first_disk,
+                            std::uint32_t* last_error) override;
+  bool GetDeviceNumber(Device device, StorageDeviceNumber* number,
+                       std::uint32_t* last_error) override;
+  void CloseDevice(Device device) override;
 };
 
 class Win32LogFile : public LogFilePort {
@@ -121,9 +140,11 @@ struct Win32World {
   Win32Files files;
   Win32DeviceSetup devices;
   Win32LogFile log_file;
+  Win32Storage storage;
 
   Platform platform(ActivityPort& activity) {
-    return Platform{registry, processes, desktop, notices, threads, files, devices, activity};
+    return Platform{registry, processes, desktop,  notices, threads,
+                    files,    devices,   activity, storage};
   }
 };
 
