@@ -1,0 +1,116 @@
+#pragma once
+// Storage devices put into a fake world as the system builds them: the USB
+// device (listed by the USB device set, so it can be removed), the nodes
+// below it, each disk's interface and number, each volume on its letter.
+// The named trees return the instance of the USB device that holds them.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_world.h"
+
+namespace mw::fake {
+
+inline constexpr char kStickHardwareId[] = "USB\\VID_0781&PID_5567&REV_0100";
+
+inline std::uint32_t Node(FakeWorld& world, const std::string& instance, std::uint32_t parent = 0) {
+  return world.nodes.Add({0, instance, parent, {}, false});
+}
+// A USB device of the model hardware_id; twins differ by their serial.
+inline std::uint32_t UsbNode(FakeWorld& world, const std::string& instance,
+                             const std::string& hardware_id, const std::string& service,
+                             std::uint32_t parent = 0) {
+  FakeDevice device;
+  device.dev_inst = Node(world, instance, parent);
+  device.instance_id = instance;
+  device.Multi(setup::kSpdrpHardwareId, {hardware_id})
+      .Text(setup::kSpdrpService, service)
+      .Text(setup::kSpdrpPhysicalDeviceObjectName,
+            "\\Device\\USBPDO-" + std::to_string(device.dev_inst));
+  world.Add(device);
+  return device.dev_inst;
+}
+// A disk below parent with its disk interface; returns its device number.
+// Disks and CD-ROMs are numbered apart, from 1: 0 is the system's own disk.
+inline std::uint32_t DiskNode(FakeWorld& world, const std::string& instance, std::uint32_t parent,
+                              std::uint32_t type = storage::kFileDeviceDisk) {
+  std::string path = instance;
+  std::replace(path.begin(), path.end(), '\\', '#');
+  path = "\\\\?\\" + path + "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
+  std::uint32_t number = 1;
+  for (const auto& [opened, device] : world.storage.devices)
+    number += opened.starts_with("\\\\?\\") && device.number.device_type == type;
+  world.nodes.Add({0, instance, parent, path, false});
+  world.storage.devices[path].number = {type, number, 0};
+  return number;
+}
+// The volume on letter over the disks' extents (two or more: a spanned one).
+inline void Volume(FakeWorld& world, char letter, const std::vector<std::uint32_t>& disks,
+                   std::uint32_t drive_type = storage::kDriveRemovable,
+                   std::uint32_t partition = 1) {
+  world.storage.drives[letter].type = drive_type;
+  FakeStorageDevice& volume = world.storage.devices[std::string("\\\\.\\") + letter + ':'];
+  volume.extents = disks;
+  volume.number = {storage::kFileDeviceDisk, disks[0], partition};
+  if (disks.size() > 1) volume.fails[StorageCall::kGetDeviceNumber] = 1;  // on no single disk
+  world.volumes.try_emplace(std::string(1, letter) + ":\\", "");
+}
+
+inline std::string Serial(FakeWorld& world) {
+  return std::to_string(1000 + world.nodes.nodes.size());
+}
+// A USB stick of one model with its volume on letter; parent: a hub's node.
+inline std::string UsbStick(FakeWorld& world, char letter, std::uint32_t parent = 0) {
+  const std::string serial = Serial(world), instance = "USB\\VID_0781&PID_5567\\" + serial;
+  const std::uint32_t usb = UsbNode(world, instance, kStickHardwareId, "USBSTOR", parent);
+  Volume(world, letter,
+         {DiskNode(world, "USBSTOR\\DISK&VEN_MW&PROD_STICK\\" + serial + "&0", usb)});
+  return instance;
+}
+// A USB 3 disk through UASP, its disk a SCSI disk; two partitions, fixed.
+inline std::string UaspDisk(FakeWorld& world, char first, char second) {
+  const std::string serial = Serial(world), instance = "USB\\VID_174C&PID_55AA\\" + serial;
+  const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_174C&PID_55AA&REV_0100", "UASPStor");
+  const std::uint32_t disk = DiskNode(world, "SCSI\\DISK&VEN_MW&PROD_SSD\\7&" + serial, usb);
+  Volume(world, first, {disk}, storage::kDriveFixed, 1);
+  Volume(world, second, {disk}, storage::kDriveFixed, 2);
+  return instance;
+}
+// A composite card reader: its interface MI_00, below it four slots; only the
+// first holds a medium, on letter.
+inline std::string CardReader(FakeWorld& world, char letter) {
+  const std::string serial = Serial(world), instance = "USB\\VID_05E3&PID_0749\\" + serial;
+  const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_05E3&PID_0749&REV_1532", "usbccgp");
+  const std::uint32_t mi = Node(world, "USB\\VID_05E3&PID_0749&MI_00\\8&" + serial, usb);
+  for (int slot = 0; slot < 4; ++slot) {
+    const std::uint32_t disk =
+        DiskNode(world, "USBSTOR\\DISK&PROD_SLOT\\" + serial + "&" + std::to_string(slot), mi);
+    if (slot == 0) Volume(world, letter, {disk});
+  }
+  return instance;
+}
+// A USB DVD drive, listed with the disks so that only its device type tells
+// it from the disk of the same number; its letter is a CD-ROM drive's.
+inline std::string UsbDvdDrive(FakeWorld& world, char letter) {
+  const std::string serial = Serial(world), instance = "USB\\VID_0E8D&PID_1806\\" + serial;
+  const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_0E8D&PID_1806", "USBSTOR");
+  const std::uint32_t number =
+      DiskNode(world, "USBSTOR\\CDROM&VEN_MW&PROD_DVD\\" + serial, usb, storage::kFileDeviceCdRom);
+  world.storage.drives[letter].type = storage::kDriveCdRom;
+  world.storage.devices[std::string("\\\\.\\") + letter + ':'].number = {storage::kFileDeviceCdRom,
+                                                                         number, 0};
+  return instance;
+}
+// An external hub, itself a USB device, between the root hub and its devices.
+inline std::uint32_t Hub(FakeWorld& world) {
+  const std::uint32_t root = Node(world, "USB\\ROOT_HUB30\\4&1F&0&0");
+  return UsbNode(world, "USB\\VID_2109&PID_2813\\" + Serial(world), "USB\\VID_2109&PID_2813",
+                 "USBHUB3", root);
+}
+// A card reader on the PCI bus: its volume on letter has no USB device above it.
+inline void InternalCardReader(FakeWorld& world, char letter) {
+  const std::uint32_t pci = Node(world, "PCI\\VEN_10EC&DEV_5227\\4&2B&0&00E4");
+  Volume(world, letter, {DiskNode(world, "SD\\DISK&GENERIC&SC32G\\5&3C&0&0", pci)});
+}
+
+}  // namespace mw::fake
