@@ -1,12 +1,40 @@
 #include "devices/device_eject.h"
 
 #include <iterator>
+#include <optional>
 
 #include "devices/device_property.h"
 #include "devices/usb_device_set.h"
 #include "notices/activity_log.h"
 
 namespace mw {
+namespace {
+
+bool SameInstance(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
+// Whether element is the device asked for: by its instance, else by its model.
+bool IsAsked(const Platform& platform, DeviceSetupPort::DeviceSet set, const DeviceElement& element,
+             const std::string& hardware_id, const std::string& instance_id) {
+  if (!instance_id.empty()) {
+    std::string id;
+    std::uint32_t error = 0;
+    return platform.devices.GetInstanceId(set, element, &id, &error) &&
+           SameInstance(id, instance_id);
+  }
+  DeviceRecord scratch;
+  ReadDeviceProperty(platform.devices, set, element, setup::kSpdrpHardwareId, scratch.HardwareID,
+                     "HARDWAREID", scratch);
+  return scratch.HardwareID == hardware_id;
+}
+
+}  // namespace
 
 const char* VetoTypeText(std::uint32_t veto_type) {
   static const char* const kTexts[] = {
@@ -17,41 +45,49 @@ const char* VetoTypeText(std::uint32_t veto_type) {
   return veto_type < std::size(kTexts) ? kTexts[veto_type] : kTexts[0];
 }
 
-int EjectDevice(const Platform& platform, const std::string& hardware_id,
-                const std::string& instance_id, std::uint32_t* veto_type) {
+RemovalResult ClassifyRemoval(std::uint32_t code, std::uint32_t veto_type) {
+  constexpr std::uint32_t kVetoTypeUnknown = 0;
+  const bool refused = code == setup::kCrRemoveVetoed ||
+                       (code == setup::kCrSuccess && veto_type != kVetoTypeUnknown);
+  return {refused                     ? RemovalAnswer::Refused
+          : code == setup::kCrSuccess ? RemovalAnswer::Granted
+                                      : RemovalAnswer::Failed,
+          code, refused ? veto_type : 0};
+}
+
+RemovalResult EjectDevice(const Platform& platform, const std::string& hardware_id,
+                          const std::string& instance_id) {
   // Only attached devices, whichever picker mode the Action was made in.
   ScopedDeviceSet set(platform.devices);
   if (!OpenUsbDevices(platform, setup::kDigcfPresent | setup::kDigcfDeviceInterface, set)) {
     LogActivity(platform, "取り外し: デバイス情報を取得できませんでした");
-    return 0;
+    return {RemovalAnswer::SetUnavailable};
   }
+  std::optional<DeviceElement> found;
   DeviceElement element;
   for (std::uint32_t index = 0; platform.devices.EnumDevice(set.get(), index, &element); ++index) {
-    if (!instance_id.empty()) {
-      // Another device of the same model may have come since; only this one goes.
-      std::string id;
-      std::uint32_t error = 0;
-      if (!platform.devices.GetInstanceId(set.get(), element, &id, &error) || id != instance_id)
-        continue;
-    } else {
-      DeviceRecord scratch;
-      ReadDeviceProperty(platform.devices, set.get(), element, setup::kSpdrpHardwareId,
-                         scratch.HardwareID, "HARDWAREID", scratch);
-      if (scratch.HardwareID != hardware_id) continue;
+    if (!IsAsked(platform, set.get(), element, hardware_id, instance_id)) continue;
+    if (found) {
+      LogActivity(platform,
+                  "取り外し: %s のデバイスが複数つながっていて、どれか分からないので何も求めません",
+                  hardware_id);
+      return {RemovalAnswer::NoSuchDevice};
     }
-    // One request per call, even when several devices share the identifier.
-    std::uint32_t type = 0;
-    const std::uint32_t result = platform.devices.RequestDeviceEject(element.dev_inst, &type);
-    if (veto_type) *veto_type = type;
-    return static_cast<int>(result);
+    found = element;
+    if (!instance_id.empty()) break;
   }
-  if (instance_id.empty())
-    LogActivity(platform, "取り外し: %s のデバイスはつながっていません", hardware_id);
-  else
-    LogActivity(platform,
-                "取り外し: 到着したデバイス %s はもうつながっていないので、何も求めません",
-                instance_id);
-  return 0;
+  if (!found) {
+    if (instance_id.empty())
+      LogActivity(platform, "取り外し: %s のデバイスはつながっていません", hardware_id);
+    else
+      LogActivity(platform,
+                  "取り外し: 到着したデバイス %s はもうつながっていないので、何も求めません",
+                  instance_id);
+    return {RemovalAnswer::NoSuchDevice};
+  }
+  std::uint32_t veto_type = 0;
+  const std::uint32_t code = platform.devices.RequestDeviceEject(found->dev_inst, &veto_type);
+  return ClassifyRemoval(code, veto_type);
 }
 
 }  // namespace mw

@@ -126,31 +126,56 @@ TEST(DisplayName, ComposedFromTheFourSourcesEachSaidOnce) {
         << testing::PrintToString(c);
 }
 
-TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheFirstAttachedOneWithTheExactId) {
-  // Device n answers n, to tell which one did; 3 is only known.
+TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheOneAttachedDeviceWithTheExactId) {
+  using A = RemovalAnswer;
+  // Device n answers its eject_answers; 3 is only known.
   const std::vector<std::vector<std::string>> devices = {
       {"OTHER"}, {"USB\\VID_1&PID_2", "USB\\VID_1"}, {"GONE"}, {"SAME"}, {"SAME"}};
-  // The identifier, the instance that arrived ("": none), the requests.
-  const std::tuple<std::string, std::string, std::vector<std::uint32_t>> cases[] = {
-      {"USB\\VID_1&PID_2USB\\VID_1", "", {2}},  // the joined identifiers
-      {"SAME", "", {4}},                        // two of one model: the first only
-      {"SAME", "USB\\FAKE\\5", {5}},            // ... unless the other one arrived
-      {"GONE", "USB\\FAKE\\3", {}},             // the one that arrived has left
-      {"USB\\VID_1&PID_2", "", {}},             // one string of a list is not the device
-      {"same", "", {}},
-      {"GONE", "", {}},  // known, not attached
+  // The identifier, the instance that arrived ("": none), the requests, the answer.
+  const std::tuple<std::string, std::string, std::vector<std::uint32_t>, A> cases[] = {
+      {"USB\\VID_1&PID_2USB\\VID_1", "", {2}, A::Refused},  // the joined identifiers
+      {"SAME", "", {}, A::NoSuchDevice},                    // two of one model: neither
+      {"SAME", "usb\\fake\\5", {5}, A::Failed},             // ... unless one arrived
+      {"SAME", "USB\\FAKE\\4", {4}, A::Granted},
+      {"GONE", "USB\\FAKE\\3", {}, A::NoSuchDevice},  // the one that arrived has left
+      {"USB\\VID_1&PID_2", "", {}, A::NoSuchDevice},  // one string of a list is not the device
+      {"same", "", {}, A::NoSuchDevice},
+      {"GONE", "", {}, A::NoSuchDevice},  // known, not attached
   };
-  for (const auto& [hardware_id, instance, requests] : cases) {
+  for (const auto& [hardware_id, instance, requests, answer] : cases) {
     fake::FakeWorld world;
     for (std::uint32_t n = 1; n <= devices.size(); ++n)
-      world.Add(FakeDevice{n != 3, n, {}, {n}, {}}.Multi(kId, devices[n - 1]));
-    EXPECT_EQ(EjectDevice(world.platform(), hardware_id, instance),
-              requests.empty() ? 0 : static_cast<int>(requests[0]));
+      world.Add(FakeDevice{
+          n != 3,
+          n,
+          {},
+          {n == 2   ? 23u
+           : n == 5 ? 0x13u
+                    : 0u},
+          {}}.Multi(kId, devices[n - 1]));
+    const RemovalResult result = EjectDevice(world.platform(), hardware_id, instance);
+    EXPECT_EQ(result.answer, answer) << hardware_id << instance;
+    EXPECT_EQ(result.asked(), !requests.empty());
     EXPECT_EQ(world.eject_requests, requests) << hardware_id << instance;
     EXPECT_EQ(world.open_flags, std::vector<std::uint32_t>{0x12});
     EXPECT_EQ(world.open_sets(), 0u);
-    const auto left = testing::Contains(testing::HasSubstr("もうつながっていない"));
-    EXPECT_EQ(testing::Matches(left)(world.activity), !instance.empty() && requests.empty());
+  }
+  fake::FakeWorld world;  // no set: nothing asked, and the user is told
+  world.FailAlways("OpenUsbDeviceSet", 5);
+  EXPECT_EQ(EjectDevice(world.platform(), "SAME").answer, A::SetUnavailable);
+  EXPECT_EQ(world.shown.size(), 1u);
+}
+
+TEST(EjectDevice, ASuccessThatNamesAVetoIsARefusal) {
+  using A = RemovalAnswer;
+  // CONFIGRET, veto type, the answer and the veto type it keeps.
+  const std::tuple<std::uint32_t, std::uint32_t, A, std::uint32_t> cases[] = {
+      {0, 0, A::Granted, 0},  {0, 3, A::Refused, 3},   {23, 0, A::Refused, 0},
+      {23, 6, A::Refused, 6}, {0x13, 3, A::Failed, 0}, {0x0D, 0, A::Failed, 0}};
+  for (const auto& [code, veto, answer, kept] : cases) {
+    const RemovalResult result = ClassifyRemoval(code, veto);
+    EXPECT_EQ(std::tie(result.answer, result.code, result.veto_type), std::tie(answer, code, kept))
+        << code << " " << veto;
   }
 }
 
