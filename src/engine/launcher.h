@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "engine/launch_target.h"
 #include "platform/platform.h"
 
 namespace mw {
 
-inline constexpr std::size_t kLaunchBufferSize = 512;
 inline constexpr std::uint32_t kErrorElevationRequired = 740;
 // How often a wait for the programs of a job looks at their count again, in
 // case the job's port missed its message.
@@ -42,12 +42,5 @@ struct LaunchResult {
 [[nodiscard]] bool ShellOpen(const Platform& platform, const std::string& file,
                              const std::optional<std::string>& parameters = std::nullopt,
                              std::uint32_t* error = nullptr);
-
-// The program part of the "open" command that HKEY_CLASSES_ROOT registers for
-// the document's extension, upper-cased and environment-expanded. False when
-// the document has no extension (silently) or a registry step failed (after
-// a notice).
-[[nodiscard]] bool FindAssociatedProgram(const Platform& platform, const std::string& document,
-                                         std::string& program);
 
 }  // namespace mw
