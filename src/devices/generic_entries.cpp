@@ -30,7 +30,7 @@ DeviceRecord GenericEntry(const char* name, const char* hardware_id, const char*
   record.DisplayName = name;
   record.Present = true;  // offered in both picker modes
   record.HardwareID = hardware_id;
-  record.Service = kGenericEntryService;  // not USBSTOR: no automatic removal
+  record.Service = kGenericEntryService;
   record.Details = details;
   return record;
 }

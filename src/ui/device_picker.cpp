@@ -1,6 +1,7 @@
 #include "ui/device_picker.h"
 
 #include "devices/device_enumeration.h"
+#include "devices/generic_entries.h"
 #include "ui/control_ids.h"
 
 namespace mw {
@@ -34,7 +35,9 @@ bool SetPickerMode(const Platform& platform, DevicePicker& picker, int option_id
 
 bool EjectAllowed(const DevicePicker& picker, int device) {
   if (device < 0 || static_cast<std::size_t>(device) >= picker.devices.size()) return false;
-  return picker.devices[static_cast<std::size_t>(device)].Service == kUsbStorageService;
+  const std::string& service = picker.devices[static_cast<std::size_t>(device)].Service;
+  return service == kUsbStorageService || service == kUsbAttachedScsiService ||
+         service == kGenericEntryService;
 }
 
 }  // namespace mw

@@ -9,6 +9,7 @@
 namespace mw {
 
 inline constexpr char kUsbStorageService[] = "USBSTOR";
+inline constexpr char kUsbAttachedScsiService[] = "UASPStor";
 
 struct DevicePicker {
   int mode = -1;  // IDX_SHOW_CONNECTED or IDX_SHOW_ALL_KNOWN; -1 until the first choice
@@ -31,7 +32,9 @@ int DeviceOfEntry(const DevicePicker& picker, int entry);
 // true tells the caller to refill the combo box (then nothing is selected).
 bool SetPickerMode(const Platform& platform, DevicePicker& picker, int option_id);
 
-// Automatic removal can only be asked for a USB storage device.
+// Automatic removal can be asked for a USB storage device (mass storage or
+// UASP) and for the drive and medium entries, which remove the USB device
+// that holds the new drive.
 bool EjectAllowed(const DevicePicker& picker, int device);
 
 }  // namespace mw

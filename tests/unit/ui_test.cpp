@@ -18,7 +18,8 @@ using fake::Fields;
 using fake::MakeAction;
 constexpr UserNoticePort::Window kDialog = 0x4242;
 
-// A reader, a stick that is only known, a generic entry, a hub and a lower-case storage service;
+// A reader, a stick that is only known, a generic entry, a hub, a lower-case storage service,
+// a UASP disk and the other generic entry;
 // the second bytes of ソ, 表 and 能 are 0x5C.
 DevicePicker Picker(bool all_known = false) {
   DevicePicker picker;
@@ -28,7 +29,9 @@ DevicePicker Picker(bool all_known = false) {
            {"ソフト/表", "USB\\VID_3&PID_4", "USBSTOR"},
            {"【汎用：任意のドライブ追加時】", kGenericVolumeId, "QL_ANY_DRV"},
            {"能", "USB\\HUB", "usbhub"},
-           {"/Maker", "USB\\LOW", "usbstor"}})
+           {"/Maker", "USB\\LOW", "usbstor"},
+           {"SSD", "USB\\VID_5&PID_6", "UASPStor"},
+           {"【汎用：任意のメディア挿入時】", kGenericMediaId, "QL_ANY_DRV"}})
     picker.devices.push_back(
         DeviceRecord{name, id != "USB\\VID_3&PID_4", "", "", "", id, "", "", "", service});
   picker.shown = ShownDevices(picker.devices, all_known);
@@ -79,7 +82,7 @@ TEST(ActionForm, RoundTripsAnActionAndWritesChecksAsOneOrZero) {
   }
 }
 
-TEST(ActionForm, SelectsOnlyOfferedDevicesAndOffersRemovalOnlyForUsbStorage) {
+TEST(ActionForm, SelectsOnlyOfferedDevicesAndOffersRemovalForUsbStorageAndTheDrivesEntries) {
   for (const auto& [id, connected, all_known] : std::vector<std::tuple<std::string, int, int>>{
            {"USB\\VID_1&PID_2", 0, 0}, {"USB\\VID_3&PID_4", -1, 1}, {"usb\\vid_1&pid_2", -1, -1}}) {
     ActionForm form;
@@ -89,8 +92,15 @@ TEST(ActionForm, SelectsOnlyOfferedDevicesAndOffersRemovalOnlyForUsbStorage) {
     FillFormFromAction(MakeAction("HardwareID=" + id), Picker(true), form, work_copy);
     EXPECT_EQ(form.device, all_known) << id;
   }
-  for (const auto& [device, allowed] : std::vector<std::pair<int, bool>>{
-           {0, true}, {1, true}, {2, false}, {3, false}, {4, false}, {-1, false}, {99, false}}) {
+  for (const auto& [device, allowed] : std::vector<std::pair<int, bool>>{{0, true},
+                                                                         {1, true},
+                                                                         {2, true},
+                                                                         {3, false},
+                                                                         {4, false},
+                                                                         {5, true},
+                                                                         {6, true},
+                                                                         {-1, false},
+                                                                         {99, false}}) {
     ActionForm form{"", false, device, "", true, false};
     RefreshEjectOption(Picker(), form);
     EXPECT_EQ(std::make_pair(form.eject_enabled, form.eject_checked),
@@ -118,7 +128,7 @@ TEST(DevicePicker, EnumeratesOnlyWhenTheModeChangesAndConnectedShowsOnlyAttached
   }
   EXPECT_EQ(world.open_flags.size(), 2u);
   const DevicePicker connected = Picker();  // keeps the positions of what it skips
-  EXPECT_EQ(connected.shown, (std::vector<int>{0, 2, 3, 4}));
+  EXPECT_EQ(connected.shown, (std::vector<int>{0, 2, 3, 4, 5, 6}));
   EXPECT_EQ(std::make_pair(EntryOfDevice(connected, 1), DeviceOfEntry(connected, 1)),
             std::make_pair(-1, 2));
 }
