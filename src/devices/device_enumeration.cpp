@@ -1,7 +1,5 @@
 #include "devices/device_enumeration.h"
 
-#include <algorithm>
-
 #include "devices/device_property.h"
 #include "devices/display_name.h"
 #include "devices/generic_entries.h"
@@ -38,14 +36,6 @@ DeviceRecord ReadRecord(DeviceSetupPort& port, DeviceSetupPort::DeviceSet set,
   return record;
 }
 
-// Its full record, and the identifier of the instance where the system gives one.
-void ReadInFull(DeviceSetupPort& port, DeviceSetupPort::DeviceSet set, const DeviceElement& element,
-                AttachedDevice& device) {
-  device.record = ReadRecord(port, set, element);
-  std::uint32_t error = 0;
-  if (!port.GetInstanceId(set, element, &device.instance, &error)) device.instance.clear();
-}
-
 }  // namespace
 
 void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown) {
@@ -76,15 +66,10 @@ bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices
   DeviceElement element;
   for (std::uint32_t index = 0; platform.devices.EnumDevice(set.get(), index, &element); ++index) {
     AttachedDevice device;
-    DeviceRecord unused;
-    const PropertySlot& id = kRecordProperties[0];
-    ReadDeviceProperty(platform.devices, set.get(), element, id.code, device.hardware_id, id.label,
-                       unused);
-    if (std::any_of(devices.begin(), devices.end(), [&](const AttachedDevice& seen) {
-          return seen.hardware_id == device.hardware_id;
-        }))
-      continue;
-    if (wants_record(device.hardware_id)) ReadInFull(platform.devices, set.get(), element, device);
+    std::uint32_t error = 0;
+    if (!platform.devices.GetInstanceId(set.get(), element, &device.instance, &error)) continue;
+    if (wants_record(device.instance))
+      device.record = ReadRecord(platform.devices, set.get(), element);
     devices.push_back(std::move(device));
   }
   return true;
@@ -98,9 +83,9 @@ bool ReadArrivedDevice(const Platform& platform, const std::string& instance,
   if (!platform.devices.CreateUsbDeviceSet(set.receive(), &error) ||
       !platform.devices.OpenDevice(set.get(), instance, &element))
     return false;
-  ReadInFull(platform.devices, set.get(), element, device);
-  device.hardware_id = device.record->HardwareID;
-  if (device.instance.empty()) device.instance = instance;
+  device.record = ReadRecord(platform.devices, set.get(), element);
+  if (!platform.devices.GetInstanceId(set.get(), element, &device.instance, &error))
+    device.instance = instance;
   return true;
 }
 

@@ -18,24 +18,22 @@ void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown)
 
 // One attached USB device as a change of the device list compares it.
 struct AttachedDevice {
-  std::string hardware_id;
-  // Only for a device whose record was asked for: the identifier of the
-  // instance found (empty where the system gave none) and the full record.
-  std::string instance;
-  std::optional<DeviceRecord> record;
+  std::string instance;                // its instance identifier as the system spells it
+  std::optional<DeviceRecord> record;  // only for a device whose record was asked for
 };
 using AttachedDevices = std::vector<AttachedDevice>;
 
-// The attached USB devices in the order and with the one-per-HardwareID rule
-// of EnumerateDevices, reading only each one's HardwareID; a device for which
-// wants_record(hardware_id) holds also gets its instance and full record. False,
-// after the same notice as EnumerateDevices, when the device set cannot be opened.
+// The attached USB devices, each by its instance identifier alone (one of
+// whose identifier cannot be read is left out: nothing would tell it from a
+// twin); a device for which wants_record(instance) holds also gets its full
+// record. False, after the same notice as EnumerateDevices, when the device
+// set cannot be opened.
 bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices,
                               const std::function<bool(const std::string&)>& wants_record);
 
-// The USB device of this instance read as EnumerateAttachedDevices reads a
-// new one, its instance spelled as the system keeps it. False when the system
-// does not know the device (any more); no notice, the next list tells.
+// The USB device of this instance read in full, its instance spelled as the
+// system keeps it. False when the system does not know the device (any more);
+// no notice, the next list tells.
 bool ReadArrivedDevice(const Platform& platform, const std::string& instance,
                        AttachedDevice& device);
 

@@ -6,6 +6,7 @@
 #include "notices/activity_log.h"
 #include "notices/notices.h"
 #include "devices/device_enumeration.h"
+#include "devices/drive_owner.h"
 #include "devices/generic_entries.h"
 
 namespace mw {
@@ -13,17 +14,35 @@ namespace {
 constexpr char kThreadStartFailed[] =
     "Mountwickからのエラー通知：\nアクションを実行するスレッドを開始できませんでした。\n\n"
     "アクション = %s\n";
+std::vector<std::string> Keys(const AttachedDevices& attached) {
+  std::vector<std::string> keys;
+  for (const AttachedDevice& device : attached) keys.push_back(DeviceTracker::Key(device.instance));
+  return keys;
+}
+
+Origin DeviceOrigin(const AttachedDevice& device) {
+  return {device.record->HardwareID, '\0', device.instance, device.record->DisplayName};
+}
+
+bool AsksForRemoval(const ActionList& actions, const std::string& id) {
+  return std::any_of(actions.begin(), actions.end(), [&](const Action& action) {
+    return BindsDevice(action, id) && IsDispatched(action) && IsFlagOn(action.Eject);
+  });
+}
 }  // namespace
 
 // One reading of the device list. Only the devices the last list lacks are
 // read in full: a device that replaced another is new even when the count stayed.
 struct Dispatcher::Enumeration {
-  Enumeration(const Platform& on, const std::set<std::string>& known, bool has_baseline, Wake then)
-      : platform(on), known_ids(known), read_new(has_baseline), wake(std::move(then)) {}
+  Enumeration(const Platform& on, const DeviceTracker& devices, Wake then)
+      : platform(on),
+        known(devices.known()),
+        read_new(devices.has_baseline()),
+        wake(std::move(then)) {}
 
   void Run() {
-    listed = EnumerateAttachedDevices(platform, fresh, [this](const std::string& id) {
-      return read_new && !known_ids.contains(id);
+    listed = EnumerateAttachedDevices(platform, fresh, [this](const std::string& instance) {
+      return read_new && !known.contains(DeviceTracker::Key(instance));
     });
     done.store(true, std::memory_order_release);
   }
@@ -39,7 +58,7 @@ struct Dispatcher::Enumeration {
   }
 
   const Platform platform;
-  const std::set<std::string> known_ids;
+  const std::set<std::string> known;
   const bool read_new;
   const Wake wake;
   std::uint32_t quiet_ms = 0;  // waited on the pool before the reading
@@ -51,30 +70,23 @@ struct Dispatcher::Enumeration {
 Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, Wake wake)
     : platform_(platform),
       pending_(pending),
-      runner_context_{platform, pending},
+      drive_bell_(platform.threads),
+      runner_context_{platform, pending, &drive_bell_},
       actions_(platform),
       wake_(std::move(wake)) {
   DeviceDiffLock lock(pending_.mutex());
   AttachedDevices attached;
-  has_baseline_ =
-      EnumerateAttachedDevices(platform_, attached, [](const std::string&) { return false; });
-  Remember(attached);
+  if (EnumerateAttachedDevices(platform_, attached, [](const std::string&) { return false; }))
+    devices_.Remember(Keys(attached));
 }
 
 Dispatcher::~Dispatcher() = default;
 
-void Dispatcher::Remember(const AttachedDevices& attached) {
-  // A device that came by its own arrival while the list was read may be
-  // missing from it; it stays until a list read after it lacks it.
-  known_ids_ = std::exchange(arrived_meanwhile_, {});
-  for (const AttachedDevice& device : attached) known_ids_.insert(device.hardware_id);
-}
-
 // Starts the enabled Actions bound to id. The log tells each of them, each
 // disabled one, and the Actions of other devices together on one line.
-void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
-                            char letter, const std::string& instance,
+void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, const Origin& origin,
                             std::vector<FailedStart>& failures) {
+  const std::string& id = origin.bound_id;
   // The runs with removal share one: it waits for the last of their programs.
   unsigned removing = 0;
   for (const Action& action : actions)
@@ -93,8 +105,9 @@ void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, cons
       said.Add("アクション「%s」: 無効なので実行しません", action.Name);
     } else {
       said.Add("アクション「%s」: 実行を始めます", action.Name);
-      Run run{action, instance, IsFlagOn(action.Eject) ? group : nullptr};
-      run.action.DriveLetter = letter;
+      Run run{action, origin.instance, IsFlagOn(action.Eject) ? group : nullptr};
+      run.action.DriveLetter = origin.letter;
+      run.device_name = origin.device_name;
       StartRun(std::move(run), failures);
     }
   }
@@ -106,6 +119,10 @@ void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
   if (settings_absent_) return;
   if (change.ignored) LogActivity(platform_, "ボリュームの到着を無視しました: %s", change.ignored);
   if (change.event == DeviceEvent::None) return;
+  // Runs of a device that wait for its drive look again at once, even while
+  // this arrival waits its turn.
+  if (change.event == DeviceEvent::VolumeArrived || change.event == DeviceEvent::MediaArrived)
+    drive_bell_.Ring();
   if (change.event != DeviceEvent::DeviceListChanged)
     return Enqueue([this, change] { DispatchNow(change); });
   if (!enumeration_) return StartEnumeration();
@@ -133,7 +150,8 @@ void Dispatcher::Enqueue(std::function<void()> work) {
 }
 
 void Dispatcher::StartEnumeration() {
-  enumeration_ = std::make_shared<Enumeration>(platform_, known_ids_, has_baseline_, wake_);
+  enumeration_ = std::make_shared<Enumeration>(platform_, devices_, wake_);
+  devices_.BeginReading();
   std::uint32_t error = 0;
   if (wake_) {
     // Programs just started get the system first: the list's change that
@@ -184,7 +202,18 @@ void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char
     // Said before the lock is released, so that the runners' lines come after.
     ActivityBatch said(platform_);
     said.Add(event, letter);
-    StartBound(said, actions_.Current(), generic_id, letter, "", failures);
+    const ActionList& actions = actions_.Current();
+    // Found now, while the letter is there: the removal comes after the programs.
+    std::string owner;
+    if (AsksForRemoval(actions, generic_id)) {
+      const DriveOwner found = FindDriveOwner(platform_, letter);
+      if (found.instance.empty())
+        said.Add("%c: を持つ USB デバイスはありません（%s）", letter, found.why_none);
+      else
+        said.Add("%c: を持つ USB デバイス: %s", letter, found.instance);
+      owner = found.instance;
+    }
+    StartBound(said, actions, {generic_id, letter, owner, {}}, failures);
   }
   ReportFailedStarts(failures);
 }
@@ -201,20 +230,19 @@ void Dispatcher::CompareList(const Enumeration& enumeration) {
     }
     const AttachedDevices& fresh = enumeration.fresh;
     const auto new_count = static_cast<unsigned>(fresh.size() + kGenericEntryCount);
-    if (!has_baseline_) {
+    if (!devices_.has_baseline()) {
       // Devices present before the first list that could be read are not new.
       said.Add("デバイス一覧の変化: 初めて読めた一覧 %u 件（新しいデバイスとはしません）",
                new_count);
-      Remember(fresh);
-      has_baseline_ = true;
+      devices_.Remember(Keys(fresh));
       return;
     }
-    const auto old_count = static_cast<unsigned>(known_ids_.size() + kGenericEntryCount);
+    const auto old_count = static_cast<unsigned>(devices_.size() + kGenericEntryCount);
     said.Add("デバイス一覧の変化: %u 件から %u 件", old_count, new_count);
     // Read in full because the list lacked it when the reading began, and
     // not noticed by its own arrival since.
     const auto is_new = [&](const AttachedDevice& device) {
-      return device.record && !known_ids_.contains(device.hardware_id);
+      return device.record && !devices_.Knows(DeviceTracker::Key(device.instance));
     };
     // Every changed list brings the Actions up to date, even one that only
     // shrank, though nothing starts for a device that left.
@@ -223,10 +251,10 @@ void Dispatcher::CompareList(const Enumeration& enumeration) {
       for (const AttachedDevice& device : fresh) {
         if (!is_new(device)) continue;
         said.Add("新しいデバイス: %s", device.record->DisplayName);
-        StartBound(said, actions, device.hardware_id, '\0', device.instance, failures);
+        StartBound(said, actions, DeviceOrigin(device), failures);
       }
     }
-    Remember(fresh);
+    devices_.Remember(Keys(fresh));
   }
   ReportFailedStarts(failures);
 }
@@ -242,14 +270,12 @@ void Dispatcher::DispatchArrivedDevice(const std::string& instance) {
       said.Add("デバイスの情報を読めませんでした");
       return;
     }
-    // One of its model stands for all, as in the list.
-    if (!known_ids_.insert(device.hardware_id).second) {
+    if (!devices_.Arrived(DeviceTracker::Key(device.instance))) {
       said.Add("一覧にあるデバイスです: %s", device.record->DisplayName);
       return;
     }
-    if (enumeration_) arrived_meanwhile_.insert(device.hardware_id);
     said.Add("新しいデバイス: %s", device.record->DisplayName);
-    StartBound(said, actions_.Current(), device.hardware_id, '\0', device.instance, failures);
+    StartBound(said, actions_.Current(), DeviceOrigin(device), failures);
   }
   ReportFailedStarts(failures);
 }

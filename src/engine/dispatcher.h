@@ -5,11 +5,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "devices/device_enumeration.h"
 #include "engine/device_change.h"
+#include "engine/device_tracker.h"
+#include "engine/drive_bell.h"
 #include "engine/pending_runs.h"
 #include "engine/runner.h"
 #include "store/action_cache.h"
@@ -66,25 +67,22 @@ class Dispatcher {
   void StartEnumeration();
   void CompareList(const Enumeration& enumeration);
   void DispatchArrivedDevice(const std::string& instance);
-  void Remember(const AttachedDevices& attached);
   void DispatchGeneric(const char* generic_id, const char* event, char letter);
-  // instance names the device that arrived; empty for a drive or medium.
-  void StartBound(ActivityBatch& said, const ActionList& actions, const std::string& id,
-                  char letter, const std::string& instance, std::vector<FailedStart>& failures);
+  void StartBound(ActivityBatch& said, const ActionList& actions, const Origin& origin,
+                  std::vector<FailedStart>& failures);
   void StartRun(Run run, std::vector<FailedStart>& failures);
   void ReportFailedStarts(const std::vector<FailedStart>& failures);
 
   Platform platform_;
   PendingRuns& pending_;
+  DriveBell drive_bell_;
   RunnerContext runner_context_;
   ActionCache actions_;
-  std::set<std::string> known_ids_;  // the HardwareIDs of the last list that could be read
-  bool has_baseline_ = false;        // false while no enumeration has succeeded
+  DeviceTracker devices_;
   bool dispatching_ = false;
   Wake wake_;
   std::shared_ptr<Enumeration> enumeration_;    // from its start until it is compared
   bool list_change_gathered_ = false;           // arrived while enumeration_ ran
-  std::set<std::string> arrived_meanwhile_;     // came by their own arrival while it ran
   std::optional<std::uint64_t> last_start_ms_;  // when a run last started
   bool settings_absent_ = false;
   std::deque<std::function<void()>> deferred_;

@@ -18,11 +18,20 @@ struct Run {
         removal(std::move(removal_)) {}
 
   Action action;  // DriveLetter set
-  // The instance identifier of the device that arrived; empty for runs without
-  // one (a drive or medium entry), whose removal goes by HardwareID.
+  // The instance identifier of the device that arrived, or of the USB device
+  // that holds the drive of a drive's or medium's run; empty when none is known.
   std::string device_instance;
   // Null unless the run asks for removal and came from an arrival.
   std::shared_ptr<RemovalGroup> removal;
+  std::string device_name;  // the arrived device's display name, for notices
+};
+
+// What the runs of one event come from.
+struct Origin {
+  std::string bound_id;     // the HardwareID or generic identifier their Actions bind
+  char letter = '\0';       // the drive of a drive's or a medium's arrival
+  std::string instance;     // the device that arrived, or the one that holds the drive
+  std::string device_name;  // the arrived device's display name
 };
 
 }  // namespace mw

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "model/action.h"
+#include "engine/drive_bell.h"
 #include "engine/pending_runs.h"
 #include "platform/platform.h"
 
@@ -19,6 +20,7 @@ inline constexpr std::int32_t kUnlimitedRetries = -99;
 struct RunnerContext {
   Platform platform;
   PendingRuns& pending;
+  DriveBell* drive_bell = nullptr;  // rung at every volume arrival
 };
 
 // The thread routine: parameter is the RunnerContext. Takes the last pending
@@ -26,9 +28,12 @@ struct RunnerContext {
 // the launcher's code when the launch failed.
 std::uint32_t RunnerThread(void* parameter);
 
-// One run, from the substitution to the last removal request: the run's own,
-// or its group's when it is the last of its group to finish.
-std::uint32_t ExecuteRun(const Platform& platform, const Run& run);
+// One run, from the wait for a device's drive to the last removal request:
+// the run's own, or its group's when it is the last of its group to finish.
+std::uint32_t ExecuteRun(const Platform& platform, const Run& run, DriveBell* bell = nullptr);
+
+// "アクション「name」", as the log and the notices name a run.
+std::string RunName(const Action& run);
 
 // Every "%_newdrv_%" replaced by the letter.
 std::string SubstituteDriveLetter(std::string command_line, char letter);

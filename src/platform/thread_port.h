@@ -33,9 +33,20 @@ class ThreadPort {
   virtual void Sleep(std::uint32_t milliseconds) = 0;
   // GetTickCount64.
   virtual std::uint64_t Milliseconds() = 0;
+
+  using Signal = std::uintptr_t;  // an auto-reset event; 0 is none
+  // CreateEventA(NULL, FALSE, FALSE, NULL); 0 on failure.
+  [[nodiscard]] virtual Signal CreateSignal() = 0;
+  // SetEvent.
+  virtual void RaiseSignal(Signal signal) = 0;
+  // WaitForSingleObject(signal, milliseconds): true when it was raised.
+  virtual bool WaitSignal(Signal signal, std::uint32_t milliseconds) = 0;
+  // CloseHandle.
+  virtual void CloseSignal(Signal signal) = 0;
 };
 
 // Closes its mutex through the port when it goes out of scope.
 using ScopedMutex = ScopedPortHandle<ThreadPort, ThreadPort::Mutex, &ThreadPort::CloseMutex>;
+using ScopedSignal = ScopedPortHandle<ThreadPort, ThreadPort::Signal, &ThreadPort::CloseSignal>;
 
 }  // namespace mw

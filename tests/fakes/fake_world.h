@@ -407,6 +407,27 @@ class FakeWorld : public RegistryPort,
   std::uint64_t Milliseconds() override {
     return Locked([&] { return std::accumulate(sleeps.begin(), sleeps.end(), std::uint64_t{0}); });
   }
+  // A raised signal is taken by its next wait; a wait that finds none runs
+  // while_waiting once, then lets its time pass as a sleep.
+  std::function<void()> while_waiting;
+  Signal CreateSignal() override {
+    return Locked([&] { return raised_[++next_signal_] = false, next_signal_; });
+  }
+  void RaiseSignal(Signal signal) override {
+    Locked([&] { raised_.at(signal) = true; });
+  }
+  bool WaitSignal(Signal signal, std::uint32_t milliseconds) override {
+    const auto take = [&] {
+      return Locked([&] { return std::exchange(raised_.at(signal), false); });
+    };
+    if (take()) return true;
+    if (auto then = Locked([&] { return std::exchange(while_waiting, nullptr); })) then();
+    if (take()) return true;
+    return Sleep(milliseconds), false;
+  }
+  void CloseSignal(Signal signal) override {
+    Locked([&] { raised_.erase(signal); });
+  }
   void Write(const std::string& text) override {
     Locked([&] {
       for (std::size_t from = 0; from <= text.size();) {
@@ -506,13 +527,14 @@ class FakeWorld : public RegistryPort,
   }
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     eject_requests.push_back(dev_inst);
-    *veto_type = 3;  // PNP_VetoWindowsApp, for a refusal
     const std::uint32_t failed = Fault("RequestDeviceEject") ? 0x13 : 0;  // CR_FAILURE
+    std::uint32_t answer = failed;
     for (FakeDevice& device : devices)
       if (device.dev_inst == dev_inst)
-        return Event("eject " + device.instance_id),
-               failed ? failed : Next(device.eject_answers, setup::kCrSuccess);
-    return failed;
+        Event("eject " + device.instance_id),
+            answer = failed ? failed : Next(device.eject_answers, setup::kCrSuccess);
+    *veto_type = answer == setup::kCrRemoveVetoed ? 3 : 0;  // PNP_VetoWindowsApp for a refusal
+    return answer;
   }
 
  private:
@@ -579,6 +601,8 @@ class FakeWorld : public RegistryPort,
   std::map<DeviceSet, std::vector<std::size_t>> sets_;  // -> device positions
   std::uintptr_t next_handle_ = 0x100;
   std::vector<std::thread> threads_;
+  std::map<Signal, bool> raised_;
+  Signal next_signal_ = 0;
   std::recursive_mutex guard_;
 };
 

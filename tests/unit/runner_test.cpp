@@ -6,6 +6,7 @@
 #include <atomic>
 
 #include "engine/launcher.h"
+#include "fakes/fake_device_trees.h"
 #include "fakes/fake_world.h"
 #include "unit/expansion_cases.h"
 
@@ -53,6 +54,47 @@ TEST(Runner, SubstitutesTheLetterWaitsAndChecksTheNewDriveBeforeTheProgramStarts
   }
 }
 
+// A device's run that needs its drive: the stick's volume on E: is there at
+// once, comes with a broadcast, comes without one (found by the next look),
+// or never comes; a run that needs no drive starts at once.
+TEST(Runner, ADeviceRunThatNeedsItsDriveGetsTheDevicesFirstOneOrStartsNothing) {
+  enum When { kAtOnce, kAtBroadcast, kUnannounced, kNever };
+  // The run, when the volume comes, what started ("": nothing), the sleeps.
+  const std::tuple<std::string, When, std::string, std::vector<std::uint32_t>> cases[] = {
+      {"ExeFile=C:\\APP.EXE %_newdrv_%:\\", kAtOnce, "C:\\APP.EXE E:\\", {}},
+      {"ExeFile=C:\\APP.EXE %_newdrv_%", kAtBroadcast, "C:\\APP.EXE E", {}},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", kUnannounced, "C:\\APP.EXE", {500}},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=OTHER", kAtOnce, "", {}},  // checked on the drive found
+      {"Ex_RunPathChk=1;Ex_RunPath=DCIM", kNever, "", std::vector<std::uint32_t>(40, 500)},
+      {"", kNever, "C:\\APP.EXE", {}},  // needs no drive
+  };
+  for (const auto& [fields, when, started, sleeps] : cases) {
+    fake::FakeWorld world;
+    DriveBell bell(world);
+    (void)fake::UsbStick(world, 'D');  // another stick's drive is not this one's
+    mw::Run run = MakeRun("Name=Backup;" + fields);
+    run.device_instance = fake::UsbStick(world, 'E');
+    run.device_name = "Stick";
+    world.volumes["E:\\"] = "Photos";
+    auto drive = world.storage.drives.extract('E');
+    if (when == kAtOnce) world.storage.drives.insert(std::move(drive));
+    if (when == kAtBroadcast || when == kUnannounced)
+      world.while_waiting = [&, then = drive.mapped()] {
+        world.storage.drives['E'] = then;
+        if (when == kAtBroadcast) bell.Ring();
+      };
+    EXPECT_EQ(ExecuteRun(world.platform(), run, &bell), 0u);
+    EXPECT_EQ(world.StartedCommands(), std::vector<std::string>(started.empty() ? 0 : 1, started))
+        << fields;
+    EXPECT_EQ(world.sleeps, sleeps) << fields;
+    EXPECT_EQ(world.Texts().size(), when == kNever && !fields.empty()) << fields;
+    if (world.Texts().size() == 1) {
+      EXPECT_THAT(world.Texts()[0], testing::HasSubstr("アクション = Backup\nデバイス = Stick"));
+      EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("現れなかった")));
+    }
+  }
+}
+
 TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
   using M = JobMessage;
   const std::string S = "start C:\\APP.EXE", R = "resume", E = "end C:\\APP.EXE",
@@ -82,6 +124,26 @@ TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
     EXPECT_EQ(world.sleeps.size(), paused ? 1u : 0u) << failing;
     EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said))) << failing;
     EXPECT_EQ(world.open_jobs + world.open_processes, 0) << failing;
+  }
+}
+
+// A removal that could not be asked for (the device has left, or no set could
+// be had) is logged as such, never as granted, and never repeated.
+TEST(Runner, ARemovalThatWasNeverAskedForIsNeitherLoggedAsGrantedNorRepeated) {
+  for (const bool set_fails : {false, true}) {
+    fake::FakeWorld world;
+    mw::Run run = MakeRun("Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0");
+    run.device_instance = "USB\\GONE\\1";
+    if (set_fails)
+      world.fault = [](const std::string& call, const std::string&) {
+        return call == "OpenUsbDeviceSet" ? 5L : 0L;
+      };
+    EXPECT_EQ(ExecuteRun(world.platform(), run), 0u);
+    EXPECT_TRUE(world.eject_requests.empty() && world.sleeps.empty());
+    EXPECT_THAT(world.activity,
+                testing::Contains(testing::HasSubstr("取り外しを求めませんでした")));
+    EXPECT_THAT(world.activity,
+                testing::Not(testing::Contains(testing::HasSubstr("取り外し要求"))));
   }
 }
 

@@ -60,4 +60,17 @@ std::uint64_t Win32Threads::Milliseconds() {
   return ::GetTickCount64();
 }
 
+ThreadPort::Signal Win32Threads::CreateSignal() {
+  return reinterpret_cast<Signal>(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+}
+void Win32Threads::RaiseSignal(Signal signal) {
+  SetEvent(AsHandle(signal));
+}
+bool Win32Threads::WaitSignal(Signal signal, std::uint32_t milliseconds) {
+  return WaitForSingleObject(AsHandle(signal), milliseconds) == WAIT_OBJECT_0;
+}
+void Win32Threads::CloseSignal(Signal signal) {
+  CloseHandle(AsHandle(signal));
+}
+
 }  // namespace mw::win32

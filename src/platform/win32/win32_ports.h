@@ -74,6 +74,10 @@ class Win32Threads : public ThreadPort {
   bool RunDetached(ThreadRoutine routine, void* parameter, std::uint32_t* last_error) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint64_t Milliseconds() override;
+  Signal CreateSignal() override;
+  void RaiseSignal(Signal signal) override;
+  bool WaitSignal(Signal signal, std::uint32_t milliseconds) override;
+  void CloseSignal(Signal signal) override;
 };
 
 class Win32Files : public FileSystemPort {

@@ -1,0 +1,39 @@
+#pragma once
+// Which attached USB devices are known, by their instance: the devices of the
+// last list that could be read, and those that came by their own arrival
+// while it was read. A device is new by its instance, not by its model, so a
+// second stick of a model already attached is new too.
+#include <set>
+#include <string>
+#include <vector>
+
+namespace mw {
+
+class DeviceTracker {
+ public:
+  // The key a device is known by: its instance identifier in upper case,
+  // since the system and a broadcast may spell it differently.
+  static std::string Key(const std::string& instance);
+
+  bool has_baseline() const { return has_baseline_; }
+  bool Knows(const std::string& key) const { return known_.contains(key); }
+  const std::set<std::string>& known() const { return known_; }
+  std::size_t size() const { return known_.size(); }
+
+  // A reading of the list begins: arrivals from now on are kept over it.
+  void BeginReading() { reading_ = true; }
+  // The list read. The first one is the baseline; from then on a list
+  // replaces what is known, but a device that came by its own arrival while
+  // it was read may be missing from it and stays until a later list lacks it.
+  void Remember(const std::vector<std::string>& keys);
+  // A device told by its own arrival: true when it was not known (now it is).
+  bool Arrived(const std::string& key);
+
+ private:
+  std::set<std::string> known_;
+  std::set<std::string> arrived_meanwhile_;
+  bool has_baseline_ = false;
+  bool reading_ = false;
+};
+
+}  // namespace mw
