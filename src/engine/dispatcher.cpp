@@ -1,7 +1,6 @@
 #include "engine/dispatcher.h"
 
 #include <algorithm>
-#include <atomic>
 
 #include "notices/activity_log.h"
 #include "notices/notices.h"
@@ -11,9 +10,6 @@
 
 namespace mw {
 namespace {
-constexpr char kThreadStartFailed[] =
-    "Mountwickからのエラー通知：\nアクションを実行するスレッドを開始できませんでした。\n\n"
-    "アクション = %s\n";
 std::vector<std::string> Keys(const AttachedDevices& attached) {
   std::vector<std::string> keys;
   for (const AttachedDevice& device : attached) keys.push_back(DeviceTracker::Key(device.instance));
@@ -31,47 +27,11 @@ bool AsksForRemoval(const ActionList& actions, const std::string& id) {
 }
 }  // namespace
 
-// One reading of the device list. Only the devices the last list lacks are
-// read in full: a device that replaced another is new even when the count stayed.
-struct Dispatcher::Enumeration {
-  Enumeration(const Platform& on, const DeviceTracker& devices, Wake then)
-      : platform(on),
-        known(devices.known()),
-        read_new(devices.has_baseline()),
-        wake(std::move(then)) {}
-
-  void Run() {
-    listed = EnumerateAttachedDevices(platform, fresh, [this](const std::string& instance) {
-      return read_new && !known.contains(DeviceTracker::Key(instance));
-    });
-    done.store(true, std::memory_order_release);
-  }
-
-  static std::uint32_t RunOnPool(void* parameter) {
-    const std::unique_ptr<std::shared_ptr<Enumeration>> owner(
-        static_cast<std::shared_ptr<Enumeration>*>(parameter));
-    Enumeration& enumeration = **owner;
-    if (enumeration.quiet_ms != 0) enumeration.platform.threads.Sleep(enumeration.quiet_ms);
-    enumeration.Run();
-    enumeration.wake();
-    return 0;
-  }
-
-  const Platform platform;
-  const std::set<std::string> known;
-  const bool read_new;
-  const Wake wake;
-  std::uint32_t quiet_ms = 0;  // waited on the pool before the reading
-  std::atomic<bool> done = false;
-  bool listed = false;  // false when the device set could not be opened
-  AttachedDevices fresh;
-};
-
 Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, Wake wake)
     : platform_(platform),
       pending_(pending),
       drive_bell_(platform.threads),
-      runner_context_{platform, pending, &drive_bell_},
+      starter_(platform, pending, drive_bell_),
       actions_(platform),
       wake_(std::move(wake)) {
   DeviceDiffLock lock(pending_.mutex());
@@ -81,39 +41,6 @@ Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, Wake wake
 }
 
 Dispatcher::~Dispatcher() = default;
-
-// Starts the enabled Actions bound to id. The log tells each of them, each
-// disabled one, and the Actions of other devices together on one line.
-void Dispatcher::StartBound(ActivityBatch& said, const ActionList& actions, const Origin& origin,
-                            std::vector<FailedStart>& failures) {
-  const std::string& id = origin.bound_id;
-  // The runs with removal share one: it waits for the last of their programs.
-  unsigned removing = 0;
-  for (const Action& action : actions)
-    removing += BindsDevice(action, id) && IsDispatched(action) && IsFlagOn(action.Eject);
-  const auto group = removing != 0 ? std::make_shared<RemovalGroup>(removing) : nullptr;
-
-  std::string others;
-  unsigned other_count = 0;
-  for (const Action& action : actions) {
-    if (!BindsDevice(action, id)) {
-      // The line is cut at its buffer anyway; a thousand names need not be joined.
-      if (others.size() < kActivityLineBufferSize)
-        others += (other_count ? "、" : "") + action.Name;
-      ++other_count;
-    } else if (!IsDispatched(action)) {
-      said.Add("アクション「%s」: 無効なので実行しません", action.Name);
-    } else {
-      said.Add("アクション「%s」: 実行を始めます", action.Name);
-      Run run{action, origin.instance, IsFlagOn(action.Eject) ? group : nullptr};
-      run.action.DriveLetter = origin.letter;
-      run.device_name = origin.device_name;
-      StartRun(std::move(run), failures);
-    }
-  }
-  if (other_count != 0)
-    said.Add("ほかのデバイスまたはエントリのアクション %u 件: %s", other_count, others);
-}
 
 void Dispatcher::Dispatch(const RoutedDeviceChange& change) {
   if (settings_absent_) return;
@@ -150,18 +77,19 @@ void Dispatcher::Enqueue(std::function<void()> work) {
 }
 
 void Dispatcher::StartEnumeration() {
-  enumeration_ = std::make_shared<Enumeration>(platform_, devices_, wake_);
+  enumeration_ = std::make_shared<ListReading>(platform_, devices_, wake_);
   devices_.BeginReading();
   std::uint32_t error = 0;
   if (wake_) {
     // Programs just started get the system first: the list's change that
     // follows their device's own arrival is read a little later.
-    const std::uint64_t since = last_start_ms_ ? platform_.threads.Milliseconds() - *last_start_ms_
-                                               : kStartQuietMilliseconds;
+    const std::optional<std::uint64_t> last_start = starter_.last_start_ms();
+    const std::uint64_t since =
+        last_start ? platform_.threads.Milliseconds() - *last_start : kStartQuietMilliseconds;
     if (since < kStartQuietMilliseconds)
       enumeration_->quiet_ms = static_cast<std::uint32_t>(kStartQuietMilliseconds - since);
-    auto* parameter = new std::shared_ptr<Enumeration>(enumeration_);
-    if (platform_.threads.RunDetached(&Enumeration::RunOnPool, parameter, &error)) return;
+    auto* parameter = new std::shared_ptr<ListReading>(enumeration_);
+    if (platform_.threads.RunDetached(&ListReading::RunOnPool, parameter, &error)) return;
     delete parameter;
     enumeration_->quiet_ms = 0;
   }
@@ -196,7 +124,6 @@ void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
 }
 
 void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char letter) {
-  std::vector<FailedStart> failures;
   {
     DeviceDiffLock lock(pending_.mutex());
     // Said before the lock is released, so that the runners' lines come after.
@@ -213,13 +140,12 @@ void Dispatcher::DispatchGeneric(const char* generic_id, const char* event, char
         said.Add("%c: を持つ USB デバイス: %s", letter, found.instance);
       owner = found.instance;
     }
-    StartBound(said, actions, {generic_id, letter, owner, {}}, failures);
+    starter_.StartBound(said, actions, {generic_id, letter, owner, {}});
   }
-  ReportFailedStarts(failures);
+  starter_.ReportFailedStarts();
 }
 
-void Dispatcher::CompareList(const Enumeration& enumeration) {
-  std::vector<FailedStart> failures;
+void Dispatcher::CompareList(const ListReading& enumeration) {
   {
     DeviceDiffLock lock(pending_.mutex());
     ActivityBatch said(platform_);
@@ -251,16 +177,15 @@ void Dispatcher::CompareList(const Enumeration& enumeration) {
       for (const AttachedDevice& device : fresh) {
         if (!is_new(device)) continue;
         said.Add("新しいデバイス: %s", device.record->DisplayName);
-        StartBound(said, actions, DeviceOrigin(device), failures);
+        starter_.StartBound(said, actions, DeviceOrigin(device));
       }
     }
     devices_.Remember(Keys(fresh));
   }
-  ReportFailedStarts(failures);
+  starter_.ReportFailedStarts();
 }
 
 void Dispatcher::DispatchArrivedDevice(const std::string& instance) {
-  std::vector<FailedStart> failures;
   {
     DeviceDiffLock lock(pending_.mutex());
     ActivityBatch said(platform_);
@@ -275,34 +200,9 @@ void Dispatcher::DispatchArrivedDevice(const std::string& instance) {
       return;
     }
     said.Add("新しいデバイス: %s", device.record->DisplayName);
-    StartBound(said, actions_.Current(), DeviceOrigin(device), failures);
+    starter_.StartBound(said, actions_.Current(), DeviceOrigin(device));
   }
-  ReportFailedStarts(failures);
-}
-
-void Dispatcher::StartRun(Run run, std::vector<FailedStart>& failures) {
-  const std::string name = run.action.Name;
-  const std::shared_ptr<RemovalGroup> group = run.removal;
-  pending_.AppendLocked(std::move(run));
-  std::uint32_t error = 0;
-  if (!platform_.threads.RunDetached(&RunnerThread, &runner_context_, &error)) {
-    // No thread will take this run; it must not stay for another runner, nor
-    // hold back the removal of its group. No other member can have finished:
-    // runners take their runs only once this dispatch lets go of the mutex.
-    pending_.DropLastLocked();
-    if (group) (void)group->Leave(nullptr);
-    failures.push_back({name, error});
-    return;
-  }
-  last_start_ms_ = platform_.threads.Milliseconds();
-}
-
-void Dispatcher::ReportFailedStarts(const std::vector<FailedStart>& failures) {
-  for (const FailedStart& failure : failures) {
-    LogActivity(platform_, "アクション「%s」: 実行するスレッドを開始できませんでした（コード %u）",
-                failure.name, failure.error);
-    ShowSystemErrorNotice(platform_, failure.error, kThreadStartFailed, failure.name);
-  }
+  starter_.ReportFailedStarts();
 }
 
 }  // namespace mw

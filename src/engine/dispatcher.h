@@ -10,9 +10,10 @@
 #include "devices/device_enumeration.h"
 #include "engine/device_change.h"
 #include "engine/device_tracker.h"
+#include "engine/list_reading.h"
 #include "engine/drive_bell.h"
 #include "engine/pending_runs.h"
-#include "engine/runner.h"
+#include "engine/run_starter.h"
 #include "store/action_cache.h"
 
 namespace mw {
@@ -57,33 +58,23 @@ class Dispatcher {
   void ReloadActions();
 
  private:
-  struct Enumeration;
-  struct FailedStart {
-    std::string name;
-    std::uint32_t error;
-  };
   void Enqueue(std::function<void()> work);
   void DispatchNow(const RoutedDeviceChange& change);
   void StartEnumeration();
-  void CompareList(const Enumeration& enumeration);
+  void CompareList(const ListReading& enumeration);
   void DispatchArrivedDevice(const std::string& instance);
   void DispatchGeneric(const char* generic_id, const char* event, char letter);
-  void StartBound(ActivityBatch& said, const ActionList& actions, const Origin& origin,
-                  std::vector<FailedStart>& failures);
-  void StartRun(Run run, std::vector<FailedStart>& failures);
-  void ReportFailedStarts(const std::vector<FailedStart>& failures);
 
   Platform platform_;
   PendingRuns& pending_;
   DriveBell drive_bell_;
-  RunnerContext runner_context_;
+  RunStarter starter_;
   ActionCache actions_;
   DeviceTracker devices_;
   bool dispatching_ = false;
   Wake wake_;
-  std::shared_ptr<Enumeration> enumeration_;    // from its start until it is compared
-  bool list_change_gathered_ = false;           // arrived while enumeration_ ran
-  std::optional<std::uint64_t> last_start_ms_;  // when a run last started
+  std::shared_ptr<ListReading> enumeration_;  // from its start until it is compared
+  bool list_change_gathered_ = false;         // arrived while enumeration_ ran
   bool settings_absent_ = false;
   std::deque<std::function<void()>> deferred_;
 };
