@@ -252,6 +252,22 @@ Step Await(std::size_t runs) {
 Step Store(const std::vector<Fields>& actions) {
   return [=](Case&, HWND) { Case::StoreActions(actions); };
 }
+// A notice that appears within timeout_ms (not before at_least_ms after the
+// step began) and says text (in the program's code page); it is answered.
+Step NoticeSays(const char* text, DWORD at_least_ms, DWORD timeout_ms) {
+  return [=](Case& c, HWND) {
+    const DWORD start = GetTickCount();
+    HWND notice = c.WaitFor(kNoticeCaption, timeout_ms);
+    ASSERT_TRUE(notice);
+    EXPECT_GE(GetTickCount() - start, at_least_ms);
+    std::string said;
+    for (HWND child = nullptr; (child = FindWindowExA(notice, child, "Static", nullptr));)
+      said += c.Text(child);
+    EXPECT_THAT(said, ::testing::HasSubstr(text));
+    c.Press(notice, IDOK);
+    ASSERT_TRUE(c.WaitUntil([&] { return !IsWindow(notice); }, 5000));
+  };
+}
 // While a run waits for its program to end before the removal, the window answers.
 const Step kAnswersWhileTheProgramRuns = [](Case& c, HWND w) {
   EXPECT_TRUE(c.Send(w, WM_NULL, 0, 0, 500));
@@ -265,6 +281,12 @@ std::string Folder(int csidl) {
 }
 // The activity log, which is UTF-8 whatever the code page; each case starts without.
 const std::string kActivityLog = Folder(CSIDL_LOCAL_APPDATA) + "\\Mountwick\\activity.log";
+Step LogLacks(const char8_t* text) {
+  return [=](Case& c, HWND) {
+    EXPECT_THAT(c.Read(kActivityLog),
+                ::testing::Not(::testing::HasSubstr(reinterpret_cast<const char*>(text))));
+  };
+}
 Step LogSays(std::vector<const char8_t*> parts) {
   return [=](Case& c, HWND) {
     const std::string last = reinterpret_cast<const char*>(parts.back());
@@ -368,6 +390,29 @@ const Row kRows[] = {
      .steps = {Plug(kStick), kInterfaceArrived, Await(1), kBurst, kUnplugLast, Plug(kOtherStick),
                kBurst, Await(2), kInterfaceArrived, kBurst},
      .runs = {"one", "two"}},
+    // Two sticks of one model: the second is new while the first stays attached.
+    {.name = "ASecondStickOfAModelRunsItsActionWhileTheFirstStaysAttached",
+     .actions = {Case::Action("Backup", kStick, "backup")},
+     .steps = {Plug(kStick), kNodesChanged, Await(1), Plug(kStick), kBurst, Await(2),
+               kInterfaceArrived, kBurst},
+     .runs = {"backup", "backup"}},
+    // Wine links no fake device to a drive: the run that needs one waits 20 s for it, then
+    // starts nothing, with a notice; the Action that needs none starts at once.
+    {.name = "ADeviceActionThatNeedsItsDriveStartsNothingWhenNoneComesAndSaysSo",
+     .actions = {Case::Action("Backup", kStick, "%_newdrv_%:\\"),
+                 Case::Action("Plain", kStick, "plain")},
+     .steps = {Plug(kStick), kNodesChanged, Await(1), Volume(F),
+               NoticeSays("デバイスのドライブが 20 秒待っても現れなかった", 18000, 30000),
+               LogSays({u8"アクション「Backup」: ", u8"のうちに現れなかったので実行しません"})},
+     .runs = {"plain"}},
+    // A drive's Action may remove its device; a drive no USB device holds is asked of no one.
+    {.name = "ADriveActionWithRemovalOnADriveWithoutAUsbOwnerAsksNoRemoval",
+     .actions = {Case::Action("Import", kVolumeId, "import", {{"Eject", "1"}})},
+     .steps = {Volume(E), Await(1),
+               LogSays({u8"E: を持つ USB デバイスはありません",
+                        u8"アクション「Import」: ドライブを持つ USB デバイスがないので"}),
+               LogLacks(u8"取り外し要求")},
+     .runs = {"import"}},
     // Imported, the drive and media entries run once for the lowest new drive, never for a net one.
     {.name = "TheCarryOverFileAnsweredYesIsImportedAndDispatched",
      .actions = {Case::Action("V1", kVolumeId, "one %_newdrv_%:\\"),
@@ -477,7 +522,7 @@ TEST_F(Case, TrayClicksOpenTheSettingsOnceAndADoubleClickRaisesThem) {
 TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   HWND window = Start("/S");
   HWND dialog = WaitFor(kSettingsCaption, 20000);
-  // The removal option only for a storage device.
+  // The removal option for a storage device and the drive entries, once one is chosen.
   const std::string list_mode = "1111|000000000000", edit_mode = "0000|111111111110";
   EXPECT_EQ(Mode(dialog), list_mode);
   ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_NEW));
@@ -486,6 +531,7 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   Send(combo, CB_SETCURSEL);
   Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELCHANGE),
        reinterpret_cast<LPARAM>(combo));
+  EXPECT_EQ(Mode(dialog), "0000|111111111111");
   SetDlgItemTextA(dialog, IDE_COMMAND_LINE, (Child() + " got %_newdrv_%").c_str());
   Press(dialog, IDC_EXTENDED);
   HWND extended = WaitFor("Mountwick 拡張設定");
@@ -519,7 +565,7 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   // Registered, the row stays selected: Change edits it, Cancel shows it as stored again.
   EXPECT_EQ(Mode(dialog), list_mode);
   ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_CHANGE));
-  EXPECT_EQ(Mode(dialog), edit_mode);
+  EXPECT_EQ(Mode(dialog), "0000|111111111111");
   SetDlgItemTextA(dialog, IDE_COMMAND_LINE, "abandoned.exe");
   ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_CANCEL_EDIT));
   EXPECT_EQ(Mode(dialog), list_mode);
@@ -553,6 +599,45 @@ TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
       << "answered after " << answered << " ms, exported after " << exported;
   ASSERT_NO_FATAL_FAILURE(Volume(E)(*this, window));
   EXPECT_TRUE(WaitUntil([&] { return Runs() == std::vector<std::string>{"got|E"}; }, 15000));
+}
+
+// Among all known devices, automatic removal is offered for a UASP disk and a mass-storage stick,
+// not for a hub.
+TEST_F(Case, TheEditorOffersRemovalForUaspAndMassStorageDevicesOnly) {
+  const std::pair<std::string, bool> offered[] = {
+      {"UASPStor", true}, {"USBSTOR", true}, {"usbhub", false}};
+  for (const auto& [service, allowed] : offered) {
+    const mw::fakeusb::FakeUsbDevice device{"ROOT\\MWE2E\\" + service,
+                                            {"USB\\VID_F00D&PID_" + service},
+                                            "MW " + service,
+                                            {},
+                                            {},
+                                            service};
+    mw::fakeusb::RemoveFakeUsbDevice(device.instance_id);
+    ASSERT_TRUE(mw::fakeusb::InstallFakeUsbDevice(device).ok());
+    devices_.push_back(device.instance_id);
+  }
+  Start("/S");
+  HWND dialog = WaitFor(kSettingsCaption, 20000);
+  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_NEW));
+  ASSERT_TRUE(Send(GetDlgItem(dialog, IDX_SHOW_ALL_KNOWN), BM_CLICK));
+  HWND combo = GetDlgItem(dialog, IDC_DEVICE_COMBO);
+  std::map<std::string, bool> seen;
+  const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+  for (int entry = 0; entry < count; ++entry) {
+    wchar_t wide[256] = {};  // narrow texts come back cut from another process under Wine
+    SendMessageW(combo, CB_GETLBTEXT, entry, reinterpret_cast<LPARAM>(wide));
+    char name[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, name, sizeof name, nullptr, nullptr);
+    Send(combo, CB_SETCURSEL, entry);
+    Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELCHANGE),
+         reinterpret_cast<LPARAM>(combo));
+    seen[name] = IsWindowEnabled(GetDlgItem(dialog, IDX_EJECT)) != FALSE;
+  }
+  for (const auto& [service, allowed] : offered) {
+    ASSERT_TRUE(seen.contains("MW " + service)) << service;
+    EXPECT_EQ(seen["MW " + service], allowed) << service;
+  }
 }
 
 TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSettings) {

@@ -82,7 +82,9 @@ TEST(DevicesOnWindows, ListsAndEjectsInstalledDevices) {
       {a + b, {installed[0]}}, {c, {installed[1]}}, {a, {}}, {kGenericVolumeId, {}}};
   for (const auto& [hardware_id, asked] : ejects) {
     devices.asked.clear();
-    EXPECT_EQ(EjectDevice(world.platform(&devices), hardware_id), 0) << hardware_id;
+    EXPECT_EQ(EjectDevice(world.platform(&devices), hardware_id).answer,
+              asked.empty() ? RemovalAnswer::NoSuchDevice : RemovalAnswer::Granted)
+        << hardware_id;
     EXPECT_EQ(devices.asked, asked) << hardware_id;
   }
 
