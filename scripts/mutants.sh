@@ -36,12 +36,12 @@ src/engine/command_line_split.cpp @@ return at != std::string_view::npos && uppe
 src/engine/command_line_split.cpp @@ if (at + 4 == upper.size() || upper[at + 4] == ' ') return at + 4; @@ if (upper[at + 4] == ' ') return at + 4; @@ a program path at the very end is not found
 src/engine/command_line_split.cpp @@ if (path.find(' ') != std::string::npos && path.find('"') == std::string::npos) @@ if (path.find('"') == std::string::npos) @@ every program path is quoted
 src/engine/command_line_split.cpp @@ command = '"' + path + '"' + command.substr(end); @@ command = '"' + command + '"'; @@ the options are quoted together with the path
-src/engine/launcher.cpp @@ if (needed == 0 || needed > kLaunchBufferSize - 1) return false; @@ if (needed == 0) return false; @@ an over-long expansion is started cut
-src/engine/launcher.cpp @@ if (line.upper.rfind("MAILTO:", 0) == 0) @@ if (line.original.rfind("MAILTO:", 0) == 0) @@ a mail address in small letters is not recognised
-src/engine/launcher.cpp @@ if (line.upper.find("://") != std::string::npos) { @@ if (line.upper.find("://") == 0) { @@ web addresses no longer go to the browser
-src/engine/launcher.cpp @@ if (!placeholder && associated_upper != split.program.upper) { @@ if (associated_upper != split.program.upper) { @@ a placeholder association replaces the document
-src/engine/launcher.cpp @@ class_name = extension; @@ return false; @@ an extension without a class fails instead of standing for itself
-src/engine/launcher.cpp @@ command.resize(exe + 4); @@ command.resize(exe); @@ the associated program loses its ".EXE"
+src/engine/launch_target.cpp @@ if (needed == 0 || needed > kLaunchBufferSize - 1) return false; @@ if (needed == 0) return false; @@ an over-long expansion is started cut
+src/engine/launch_target.cpp @@ if (line.upper.rfind("MAILTO:", 0) == 0) @@ if (line.original.rfind("MAILTO:", 0) == 0) @@ a mail address in small letters is not recognised
+src/engine/launch_target.cpp @@ if (line.upper.find("://") != std::string::npos) { @@ if (line.upper.find("://") == 0) { @@ web addresses no longer go to the browser
+src/engine/launch_target.cpp @@ if (!placeholder && associated_upper != split.program.upper) { @@ if (associated_upper != split.program.upper) { @@ a placeholder association replaces the document
+src/engine/launch_target.cpp @@ class_name = extension; @@ return false; @@ an extension without a class fails instead of standing for itself
+src/engine/launch_target.cpp @@ command.resize(exe + 4); @@ command.resize(exe); @@ the associated program loses its ".EXE"
 src/engine/command_line_split.cpp @@ return command + split.joint + split.parameters.original; @@ return command + ' ' + split.parameters.original; @@ a blank is added where the line had none before its parameters
 src/engine/command_line_split.cpp @@ shell.file = command.substr(1, end - 1); @@ shell.file = command.substr(0, end); @@ the shell gets the program file with its quotes
 src/engine/launcher.cpp @@ if (wait && !processes.CreateWaitableJob(job.receive(), &error)) @@ if (false && !processes.CreateWaitableJob(job.receive(), &error)) @@ no job: what the program hands on is not waited for
@@ -53,24 +53,24 @@ src/engine/runner.cpp @@ return {false, launched.error}; @@ return {false, 0}; @
 src/engine/runner.cpp @@ run.removal->Leave(work.ran ? &action : nullptr); @@ run.removal->Leave(&action); @@ a run that started nothing removes with its own settings
 src/engine/removal_group.cpp @@ if (working_ > 0) return {working_, std::nullopt}; @@ (void)0; @@ every run of one arrival asks for the removal
 src/engine/removal_group.cpp @@ if (ran) last_ran_ = *ran; @@ (void)ran; @@ runs of one arrival never remove their device
-src/engine/dispatcher.cpp @@ StartBound(said, actions, device.hardware_id, '\0', device.instance, failures); @@ StartBound(said, actions, device.hardware_id, '\0', "", failures); @@ the first device of the model is removed, not the one that arrived
-src/devices/device_eject.cpp @@ if (!platform.devices.GetInstanceId(set.get(), element, &id, &error) || id != instance_id) @@ if (!platform.devices.GetInstanceId(set.get(), element, &id, &error)) @@ any device is removed in place of the one that arrived
+src/engine/dispatcher.cpp @@ return {device.record->HardwareID, '\0', device.instance, device.record->DisplayName}; @@ return {device.record->HardwareID, '\0', "", device.record->DisplayName}; @@ the device that arrived is not the one removed
+src/devices/device_eject.cpp @@ SameInstance(id, instance_id); @@ true; @@ any device is removed in place of the one that arrived
 src/engine/runner.cpp @@ for (int attempt = 0; attempt < kVolumeQueryAttempts; ++attempt) { @@ for (int attempt = 0; attempt < kVolumeQueryAttempts - 1; ++attempt) { @@ one volume query too few
 src/engine/runner.cpp @@ platform.desktop.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
-src/engine/runner.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries; @@ if (retries_left == 1) retries_left = kUnlimitedRetries; @@ a count of 0 no longer means unlimited
-src/engine/runner.cpp @@ if (retries_left > 0) { @@ if (retries_left > 1) { @@ one retry too few
-src/engine/runner.cpp @@ } else if (retries_left != kUnlimitedRetries) { @@ } else { @@ unlimited retries stop after the first
-src/engine/runner.cpp @@ if (!retrying || !vetoed) { @@ if (!retrying) { @@ a removal that failed for another reason than a veto is retried
+src/engine/device_removal.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries; @@ if (retries_left == 1) retries_left = kUnlimitedRetries; @@ a count of 0 no longer means unlimited
+src/engine/device_removal.cpp @@ if (retries_left > 0) { @@ if (retries_left > 1) { @@ one retry too few
+src/engine/device_removal.cpp @@ } else if (retries_left != kUnlimitedRetries) { @@ } else { @@ unlimited retries stop after the first
+src/engine/device_removal.cpp @@ if (!retrying || !refused) return @@ if (!retrying) return @@ a removal that failed for another reason than a veto is retried
 src/engine/runner.cpp @@ if (!IsFlagOn(action.Eject)) return work.error; @@ if (false) return work.error; @@ removal is requested without automatic removal
 src/engine/runner.cpp @@ command_line.replace(at, token_length, 1, letter); @@ command_line.replace(at, token_length - 1, 1, letter); @@ the token is replaced one byte short
 src/engine/runner.cpp @@ if (has_letter && !NewDrivePasses(platform, run)) return {}; @@ if (!NewDrivePasses(platform, run)) return {}; @@ runs without a drive letter are checked too
 src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ for (int drive = 1; drive < 26; ++drive) { @@ drive A is never reported
 src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return @@ if (flags == dbt::kFlagNet) return @@ a network drive with the media flag is dispatched
 src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
-src/engine/dispatcher.cpp @@ return read_new && !known_ids.contains(id); @@ return read_new && known_ids.contains(id); @@ old devices count as new and new ones as old
-src/engine/dispatcher.cpp @@     Remember(fresh);<NL>  }<NL>  ReportFailedStarts @@   }<NL>  ReportFailedStarts @@ the last list is never updated, so a device stays new
+src/engine/list_reading.cpp @@ return read_new && !known.contains(DeviceTracker::Key(instance)); @@ return read_new && known.contains(DeviceTracker::Key(instance)); @@ old devices count as new and new ones as old
+src/engine/dispatcher.cpp @@     devices_.Remember(Keys(fresh));<NL>  }<NL>  starter_.ReportFailedStarts @@   }<NL>  starter_.ReportFailedStarts @@ the last list is never updated, so a device stays new
 src/engine/dispatcher.cpp @@ 一覧を取得できませんでした");<NL>      return; @@ 一覧を取得できませんでした"); @@ a failed enumeration replaces the last list
-src/engine/dispatcher.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
+src/engine/run_starter.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
 src/engine/pending_runs.cpp @@ runs_.pop_back(); @@ (void)0; @@ a taken run stays in the list
 src/engine/decimal.cpp @@ if (negative) value = -value; @@ (void)negative; @@ negative numbers lose their sign
 src/engine/decimal.cpp @@ return value < 0 ? 0u : static_cast<std::uint32_t>(value); @@ return static_cast<std::uint32_t>(value); @@ a negative wait never ends
@@ -84,7 +84,7 @@ src/devices/display_name.cpp @@ if (!name.empty()) name += '/'; @@ name += '/'; 
 src/devices/display_name.cpp @@ while (!name.empty() && name.back() == ' ') name.pop_back(); @@ (void)0; @@ trailing blanks stay in the name
 src/devices/device_enumeration.cpp @@ if (FindDeviceByHardwareID(record.HardwareID, list) < 0) list.push_back(std::move(record)); @@ list.push_back(std::move(record)); @@ duplicate devices are listed twice
 src/devices/device_enumeration.cpp @@ AllKnown ? setup::kDigcfDeviceInterface : setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ setup::kDigcfPresent | setup::kDigcfDeviceInterface; @@ all known devices are never listed
-src/devices/device_eject.cpp @@ if (scratch.HardwareID != hardware_id) continue; @@ if (scratch.HardwareID == hardware_id) continue; @@ the wrong device is removed
+src/devices/device_eject.cpp @@ return scratch.HardwareID == hardware_id; @@ return scratch.HardwareID != hardware_id; @@ the wrong device is removed
 src/store/registry_settings.cpp @@ if (path.size() >= kSettingsPathBufferSize) return std::nullopt; @@ if (path.size() > kSettingsPathBufferSize) return std::nullopt; @@ a path that fills the buffer is accepted
 src/store/registry_settings.cpp @@ if (result == reg::kFileNotFound) return ReadResult::kMissing; @@ (void)0; @@ a missing value brings a notice
 src/store/registry_settings.cpp @@ static_cast<std::uint32_t>(text.size() + 1)); @@ static_cast<std::uint32_t>(text.size())); @@ values are stored without their NUL
@@ -122,14 +122,14 @@ src/ui/extended_form.cpp @@ {IDC_RMV_WAIT_SPIN, IDE_RMV_WAIT, 32000, 250}, @@ {I
 src/ui/extended_form.cpp @@ {IDC_RMV_RETRY_COUNT_SPIN, IDE_RMV_RETRY_COUNT, 9, 1}, @@ {IDC_RMV_RETRY_COUNT_SPIN, IDE_RMV_RETRY_COUNT, 99, 1}, @@ the retry count's arrows go past 9 @@ e2e Case.AnAction*
 src/ui/extended_dialog_win.cpp @@ UDACCEL accel = {0, static_cast<UINT>(up_down.step)}; @@ UDACCEL accel = {0, 1}; @@ every arrow steps by 1 @@ e2e Case.AnAction*
 src/engine/dispatcher.cpp @@ if (std::any_of(fresh.begin(), fresh.end(), is_new) || new_count != old_count) { @@ if (new_count > old_count) { @@ a device that replaced another is not new while the count stays
-src/devices/device_enumeration.cpp @@ if (wants_record(device.hardware_id)) @@ if (true) @@ every attached device is read in full and counted new
+src/devices/device_enumeration.cpp @@ if (wants_record(device.instance)) @@ if (true) @@ every attached device is read in full and counted new
 src/engine/dispatcher.cpp @@ if (!enumeration_) return StartEnumeration(); @@ return StartEnumeration(); @@ each change in a burst is a reading of the whole list
 src/engine/dispatcher.cpp @@ if (std::exchange(list_change_gathered_, false)) StartEnumeration(); @@ list_change_gathered_ = false; @@ changes that came while a list was read are lost
 src/engine/dispatcher.cpp @@ if (!enumeration_ || !enumeration_->done.load(std::memory_order_acquire)) return; @@ if (!enumeration_) return; @@ a list is compared before it has been read
 src/engine/dispatcher.cpp @@ if (since < kStartQuietMilliseconds) @@ if (false) @@ a list read right after programs started competes with their start
-src/engine/dispatcher.cpp @@ known_ids_ = std::exchange(arrived_meanwhile_, {}); @@ known_ids_.clear(); @@ a device that came by its interface while a list was read runs again
-src/engine/dispatcher.cpp @@ return device.record && !known_ids_.contains(device.hardware_id); @@ return device.record.has_value(); @@ a device read in full runs again though its interface arrival ran it
-src/engine/dispatcher.cpp @@ if (!known_ids_.insert(device.hardware_id).second) { @@ if (!known_ids_.insert(device.hardware_id).second && false) { @@ a known device's interface arrival runs it again
+src/engine/device_tracker.cpp @@ known_ = std::exchange(arrived_meanwhile_, {}); @@ known_.clear(); @@ a device that came by its interface while a list was read runs again
+src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(DeviceTracker::Key(device.instance)); @@ return device.record.has_value(); @@ a device read in full runs again though its interface arrival ran it
+src/engine/device_tracker.cpp @@ if (!known_.insert(key).second) return false; @@ (void)known_.insert(key); @@ a known device's interface arrival runs it again
 src/engine/device_change.cpp @@ if (device_type == dbt::kDevTypDeviceInterface) return RouteInterfaceArrival(bytes, size); @@ (void)RouteInterfaceArrival; @@ a USB device's own arrival is ignored
 src/engine/device_change.cpp @@ sizeof setup::kUsbDeviceInterfaceClass) != 0) @@ 0) != 0) @@ any interface's arrival is taken for a USB device's
 src/engine/device_change.cpp @@ std::replace(instance.begin(), instance.end(), '#', '\\'); @@ (void)0; @@ the instance keeps the path's separators
@@ -141,6 +141,20 @@ src/store/action_store.cpp @@ stored.extended ? stored.default_text : ""); @@ st
 src/model/action.cpp @@ if (field.extended) to.*field.member = from.*field.member; @@ to.*field.member = from.*field.member; @@ the extended copy takes every field
 src/model/action.h @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "3000", true}, @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "300", true}, @@ the retry wait's default is wrong
 src/platform/win32/threads_win32.cpp @@ SetLastError(ERROR_SUCCESS);<NL>  start.routine @@ start.routine @@ a run begins with the error a run before it left on its thread
+src/engine/device_removal.cpp @@ if (instance.empty() && IsGenericEntry(run.HardwareID)) { @@ if (false) { @@ a drive no USB device holds is removed by its entry's identifier
+src/engine/device_removal.cpp @@ if (!result.asked()) return LogRemovalEnd(platform, run, result); @@ if (false) return; @@ a removal never asked for is logged as a request and retried
+src/devices/device_eject.cpp @@ (code == setup::kCrSuccess && veto_type != kVetoTypeUnknown); @@ false; @@ a success that names a veto counts as granted
+src/devices/device_eject.cpp @@ if (found) { @@ if (false) { @@ with twins attached, a removal by model takes the first
+src/engine/device_drive.cpp @@ (action.ExeFile.find(kDriveToken) != std::string::npos || @@ (false || @@ a device's run starts with the literal drive token
+src/engine/device_drive.cpp @@ IsFlagOn(action.Ex_RunVolumeChk) || IsFlagOn(action.Ex_RunPathChk)); @@ false); @@ a device's label and path checks are skipped
+src/engine/device_drive.h @@ kDeviceDriveLookMilliseconds = 500; @@ kDeviceDriveLookMilliseconds = 5000; @@ a drive that comes unannounced is found ten times later
+src/engine/device_drive.cpp @@ DriveBell::Waiter waiter(platform.threads, bell); @@ DriveBell::Waiter waiter(platform.threads, nullptr); @@ a volume arrival does not wake the runs that wait for their drive
+src/engine/dispatcher.cpp @@ drive_bell_.Ring(); @@ (void)0; @@ the window does not wake the runs that wait for their drive
+src/engine/dispatcher.cpp @@ owner = found.instance; @@ (void)found; @@ a drive's run does not remove the device that holds the drive
+src/engine/runner.cpp @@ ShowNotice(platform, kDeviceDriveMissing, run.Name, device); @@ (void)device; @@ a device's run whose drive never came is not told of
+src/engine/runner.cpp @@ if (NeedsDeviceDrive(of) && !TakeDeviceDrive(platform, bell, of, run)) return {}; @@ if (NeedsDeviceDrive(of)) (void)TakeDeviceDrive(platform, bell, of, run); @@ a device's run whose drive never came starts with the literal token
+src/ui/device_picker.cpp @@ service == kUsbAttachedScsiService || @@ false || @@ a UASP disk is offered no automatic removal
+src/ui/device_picker.cpp @@ service == kGenericEntryService; @@ false; @@ the drive and medium entries are offered no automatic removal
 EOF
 )
 
