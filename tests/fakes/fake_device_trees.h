@@ -14,20 +14,20 @@ namespace mw::fake {
 inline constexpr char kStickHardwareId[] = "USB\\VID_0781&PID_5567&REV_0100";
 
 inline std::uint32_t Node(FakeWorld& world, const std::string& instance, std::uint32_t parent = 0) {
-  return world.nodes.Add({0, instance, parent, {}, false});
+  return world.nodes.Add({instance, parent, {}, false});
+}
+inline std::string Serial(FakeWorld& world) {
+  return std::to_string(1000 + world.nodes.nodes.size());
 }
 // A USB device of the model hardware_id; twins differ by their serial.
 inline std::uint32_t UsbNode(FakeWorld& world, const std::string& instance,
                              const std::string& hardware_id, const std::string& service,
                              std::uint32_t parent = 0) {
-  FakeDevice device;
-  device.dev_inst = Node(world, instance, parent);
-  device.instance_id = instance;
-  device.Multi(setup::kSpdrpHardwareId, {hardware_id})
-      .Text(setup::kSpdrpService, service)
-      .Text(setup::kSpdrpPhysicalDeviceObjectName,
-            "\\Device\\USBPDO-" + std::to_string(device.dev_inst));
-  world.Add(device);
+  FakeDevice device{true, Node(world, instance, parent), {}, {}, instance};
+  world.Add(device.Multi(setup::kSpdrpHardwareId, {hardware_id})
+                .Text(setup::kSpdrpService, service)
+                .Text(setup::kSpdrpPhysicalDeviceObjectName,
+                      "\\Device\\USBPDO-" + std::to_string(device.dev_inst)));
   return device.dev_inst;
 }
 // A disk below parent with its disk interface; returns its device number.
@@ -40,7 +40,7 @@ inline std::uint32_t DiskNode(FakeWorld& world, const std::string& instance, std
   std::uint32_t number = 1;
   for (const auto& [opened, device] : world.storage.devices)
     number += opened.starts_with("\\\\?\\") && device.number.device_type == type;
-  world.nodes.Add({0, instance, parent, path, false});
+  world.nodes.Add({instance, parent, path, false});
   world.storage.devices[path].number = {type, number, 0};
   return number;
 }
@@ -56,15 +56,11 @@ inline void Volume(FakeWorld& world, char letter, const std::vector<std::uint32_
   world.volumes.try_emplace(std::string(1, letter) + ":\\", "");
 }
 
-inline std::string Serial(FakeWorld& world) {
-  return std::to_string(1000 + world.nodes.nodes.size());
-}
 // A USB stick of one model with its volume on letter; parent: a hub's node.
 inline std::string UsbStick(FakeWorld& world, char letter, std::uint32_t parent = 0) {
   const std::string serial = Serial(world), instance = "USB\\VID_0781&PID_5567\\" + serial;
   const std::uint32_t usb = UsbNode(world, instance, kStickHardwareId, "USBSTOR", parent);
-  Volume(world, letter,
-         {DiskNode(world, "USBSTOR\\DISK&VEN_MW&PROD_STICK\\" + serial + "&0", usb)});
+  Volume(world, letter, {DiskNode(world, "USBSTOR\\DISK&VEN_MW&PROD_STICK\\" + serial, usb)});
   return instance;
 }
 // A USB 3 disk through UASP, its disk a SCSI disk; two partitions, fixed.
@@ -82,10 +78,9 @@ inline std::string CardReader(FakeWorld& world, char letter) {
   const std::string serial = Serial(world), instance = "USB\\VID_05E3&PID_0749\\" + serial;
   const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_05E3&PID_0749&REV_1532", "usbccgp");
   const std::uint32_t mi = Node(world, "USB\\VID_05E3&PID_0749&MI_00\\8&" + serial, usb);
-  for (int slot = 0; slot < 4; ++slot) {
-    const std::uint32_t disk =
-        DiskNode(world, "USBSTOR\\DISK&PROD_SLOT\\" + serial + "&" + std::to_string(slot), mi);
-    if (slot == 0) Volume(world, letter, {disk});
+  for (const char slot : {'0', '1', '2', '3'}) {
+    const std::uint32_t disk = DiskNode(world, "USBSTOR\\DISK&PROD_SLOT\\" + serial + slot, mi);
+    if (slot == '0') Volume(world, letter, {disk});
   }
   return instance;
 }
@@ -94,18 +89,16 @@ inline std::string CardReader(FakeWorld& world, char letter) {
 inline std::string UsbDvdDrive(FakeWorld& world, char letter) {
   const std::string serial = Serial(world), instance = "USB\\VID_0E8D&PID_1806\\" + serial;
   const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_0E8D&PID_1806", "USBSTOR");
-  const std::uint32_t number =
-      DiskNode(world, "USBSTOR\\CDROM&VEN_MW&PROD_DVD\\" + serial, usb, storage::kFileDeviceCdRom);
   world.storage.drives[letter].type = storage::kDriveCdRom;
-  world.storage.devices[std::string("\\\\.\\") + letter + ':'].number = {storage::kFileDeviceCdRom,
-                                                                         number, 0};
+  world.storage.devices[std::string("\\\\.\\") + letter + ':'].number = {
+      storage::kFileDeviceCdRom,
+      DiskNode(world, "USBSTOR\\CDROM&PROD_DVD\\" + serial, usb, storage::kFileDeviceCdRom), 0};
   return instance;
 }
-// An external hub, itself a USB device, between the root hub and its devices.
+// An external hub, itself a USB device, below the root hub; returns its node.
 inline std::uint32_t Hub(FakeWorld& world) {
-  const std::uint32_t root = Node(world, "USB\\ROOT_HUB30\\4&1F&0&0");
   return UsbNode(world, "USB\\VID_2109&PID_2813\\" + Serial(world), "USB\\VID_2109&PID_2813",
-                 "USBHUB3", root);
+                 "USBHUB3", Node(world, "USB\\ROOT_HUB30\\4&1F&0&0"));
 }
 // A card reader on the PCI bus: its volume on letter has no USB device above it.
 inline void InternalCardReader(FakeWorld& world, char letter) {
