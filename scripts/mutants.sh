@@ -141,6 +141,20 @@ src/store/action_store.cpp @@ stored.extended ? stored.default_text : ""); @@ st
 src/model/action.cpp @@ if (field.extended) to.*field.member = from.*field.member; @@ to.*field.member = from.*field.member; @@ the extended copy takes every field
 src/model/action.h @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "3000", true}, @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "300", true}, @@ the retry wait's default is wrong
 src/platform/win32/threads_win32.cpp @@ SetLastError(ERROR_SUCCESS);<NL>  start.routine @@ start.routine @@ a run begins with the error a run before it left on its thread
+src/devices/drive_owner.cpp @@ if (type != storage::kDriveRemovable && type != storage::kDriveFixed) @@ if (type == storage::kDriveRemote) @@ a CD-ROM drive is given the owner of a disk of its number
+src/devices/drive_owner.cpp @@ && target.starts_with("\\??\\")) @@ && false) @@ a subst drive is given the owner of the volume it points into
+src/devices/drive_owner.cpp @@ if (extents > 1 && (listed || error == storage::kErrorMoreData)) @@ if (extents > 1 && listed) @@ a volume over several disks is not told when the system says there are more
+src/devices/drive_owner.cpp @@ if (listed && extents == 1) { @@ if (listed) { @@ Wine's answer of no extents is taken for disk 0
+src/devices/drive_owner.cpp @@ return p_.storage.GetDeviceNumber(volume.get(), disk, &error) ? nullptr : kNoDiskNumberText; @@ return kNoDiskNumberText; @@ a volume that lists no extents is not found by its own number
+src/devices/drive_owner.cpp @@ if (each.number.device_type == disk.device_type &&<NL> @@ if (<NL> @@ a CD-ROM is taken for the disk of the same number
+src/devices/drive_owner.cpp @@ usb_instances_.contains(AsciiUpper(id))) @@ !id.empty()) @@ a drive's owner is its disk's parent, USB device or not
+src/devices/drive_owner.cpp @@ constexpr int kMaxParentSteps = 16; @@ constexpr int kMaxParentSteps = 1; @@ the walk stops below a composite device
+src/devices/drive_owner.cpp @@ for (int step = 0; step < kMaxParentSteps; ++step) { @@ for (int step = 0;; ++step) { @@ a parent walk that never ends is not stopped
+src/devices/drive_owner.cpp @@         disks_.push_back(disk);<NL>    }<NL> @@         disks_.push_back(disk);<NL>    }<NL>    disk_set_.Reset();<NL> @@ the disk set is closed before the walk, whose DEVINSTs die with it under Wine
+src/devices/drive_owner.cpp @@ AsciiUpper(finder.Find(letter).instance) == wanted) @@ finder.Find(letter).instance == instance) @@ a device named in another case holds no drives
+src/devices/drive_owner.cpp @@ letter = AsciiUpper(std::string(1, letter))[0]; @@ (void)0; @@ a drive letter in small case has no owner
+src/platform/win32/storage_win32.cpp @@ target->assign(buffer.data());  // the first string of the list @@ (void)buffer; @@ the drive's DOS device target is lost, so no subst drive is told
+src/platform/win32/device_setup_win32.cpp @@ DEVINST found = 0; @@ DEVINST found = dev_inst; @@ a parent the system did not write is the node itself, and the drive owner's walk runs to its bound
 EOF
 )
 
