@@ -154,7 +154,7 @@ src/devices/drive_owner.cpp @@         disks_.push_back(disk);<NL>    }<NL> @@  
 src/devices/drive_owner.cpp @@ AsciiUpper(finder.Find(letter).instance) == wanted) @@ finder.Find(letter).instance == instance) @@ a device named in another case holds no drives
 src/devices/drive_owner.cpp @@ letter = AsciiUpper(std::string(1, letter))[0]; @@ (void)0; @@ a drive letter in small case has no owner
 src/platform/win32/storage_win32.cpp @@ target->assign(buffer.data());  // the first string of the list @@ (void)buffer; @@ the drive's DOS device target is lost, so no subst drive is told
-src/platform/win32/device_setup_win32.cpp @@ DEVINST found = 0; @@ DEVINST found = dev_inst; @@ a parent the system did not write is the node itself, and the drive owner's walk runs to its bound
+src/platform/win32/device_setup_win32.cpp @@ id->assign(buffer, strnlen(buffer, sizeof buffer)); @@ id->clear(); @@ a device's instance is never read, so no drive has an owner
 EOF
 )
 
