@@ -34,6 +34,10 @@ wine_env_start() {
   mkdir -p "$base/drive-e/DCIM"
   printf 'Photos' >"$base/drive-e/.windows-label"
   ln -sfn "$base/drive-e" "$WINEPREFIX/dosdevices/e:"
+  # Drive R: for the drive-to-disk steps: a floppy to Wine, so removable, on disk 1.
+  mkdir -p "$base/drive-r"
+  ln -sfn "$base/drive-r" "$WINEPREFIX/dosdevices/r:"
+  wine reg add 'HKLM\Software\Wine\Drives' /v r: /d floppy /f >/dev/null 2>&1
   wineserver -w 2>/dev/null || true
   export MOUNTWICK_WINE_READY=1
 }

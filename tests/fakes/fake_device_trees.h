@@ -13,34 +13,37 @@ namespace mw::fake {
 
 inline constexpr char kStickHardwareId[] = "USB\\VID_0781&PID_5567&REV_0100";
 
-inline std::uint32_t Node(FakeWorld& world, const std::string& instance, std::uint32_t parent = 0) {
-  return world.nodes.Add({0, instance, parent, {}, false});
+// A node below parent (0: the root) whose instance ends in a serial of its own.
+inline std::uint32_t Node(FakeWorld& world, const std::string& instance, std::uint32_t parent = 0,
+                          const std::string& disk_interface = "") {
+  const std::string serial = std::to_string(1000 + world.nodes.nodes.size());
+  return world.nodes.Add({instance + serial, parent, disk_interface, false});
 }
-// A USB device of the model hardware_id; twins differ by their serial.
-inline std::uint32_t UsbNode(FakeWorld& world, const std::string& instance,
-                             const std::string& hardware_id, const std::string& service,
-                             std::uint32_t parent = 0) {
-  FakeDevice device;
-  device.dev_inst = Node(world, instance, parent);
-  device.instance_id = instance;
-  device.Multi(setup::kSpdrpHardwareId, {hardware_id})
-      .Text(setup::kSpdrpService, service)
-      .Text(setup::kSpdrpPhysicalDeviceObjectName,
-            "\\Device\\USBPDO-" + std::to_string(device.dev_inst));
-  world.Add(device);
-  return device.dev_inst;
+// A USB device of the model hardware_id (twins differ by their serial).
+inline std::uint32_t UsbNode(FakeWorld& world, const std::string& hardware_id,
+                             const std::string& service, std::uint32_t parent = 0) {
+  const std::uint32_t dev_inst = Node(world, hardware_id.substr(0, 21) + "\\", parent);
+  world.Add(FakeDevice{true, dev_inst, {}, {}, world.nodes.Find(dev_inst)->instance_id}
+                .Multi(setup::kSpdrpHardwareId, {hardware_id})
+                .Text(setup::kSpdrpService, service)
+                .Text(setup::kSpdrpPhysicalDeviceObjectName,
+                      "\\Device\\USBPDO-" + std::to_string(dev_inst)));
+  return dev_inst;
+}
+inline std::string InstanceOf(FakeWorld& world, std::uint32_t dev_inst) {
+  return world.nodes.Find(dev_inst)->instance_id;
 }
 // A disk below parent with its disk interface; returns its device number.
 // Disks and CD-ROMs are numbered apart, from 1: 0 is the system's own disk.
 inline std::uint32_t DiskNode(FakeWorld& world, const std::string& instance, std::uint32_t parent,
                               std::uint32_t type = storage::kFileDeviceDisk) {
-  std::string path = instance;
+  std::string path = instance + std::to_string(world.nodes.nodes.size());
   std::replace(path.begin(), path.end(), '\\', '#');
   path = "\\\\?\\" + path + "#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}";
   std::uint32_t number = 1;
   for (const auto& [opened, device] : world.storage.devices)
     number += opened.starts_with("\\\\?\\") && device.number.device_type == type;
-  world.nodes.Add({0, instance, parent, path, false});
+  Node(world, instance, parent, path);
   world.storage.devices[path].number = {type, number, 0};
   return number;
 }
@@ -56,61 +59,47 @@ inline void Volume(FakeWorld& world, char letter, const std::vector<std::uint32_
   world.volumes.try_emplace(std::string(1, letter) + ":\\", "");
 }
 
-inline std::string Serial(FakeWorld& world) {
-  return std::to_string(1000 + world.nodes.nodes.size());
-}
 // A USB stick of one model with its volume on letter; parent: a hub's node.
 inline std::string UsbStick(FakeWorld& world, char letter, std::uint32_t parent = 0) {
-  const std::string serial = Serial(world), instance = "USB\\VID_0781&PID_5567\\" + serial;
-  const std::uint32_t usb = UsbNode(world, instance, kStickHardwareId, "USBSTOR", parent);
-  Volume(world, letter,
-         {DiskNode(world, "USBSTOR\\DISK&VEN_MW&PROD_STICK\\" + serial + "&0", usb)});
-  return instance;
+  const std::uint32_t usb = UsbNode(world, kStickHardwareId, "USBSTOR", parent);
+  Volume(world, letter, {DiskNode(world, "USBSTOR\\DISK&PROD_STICK\\", usb)});
+  return InstanceOf(world, usb);
 }
 // A USB 3 disk through UASP, its disk a SCSI disk; two partitions, fixed.
 inline std::string UaspDisk(FakeWorld& world, char first, char second) {
-  const std::string serial = Serial(world), instance = "USB\\VID_174C&PID_55AA\\" + serial;
-  const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_174C&PID_55AA&REV_0100", "UASPStor");
-  const std::uint32_t disk = DiskNode(world, "SCSI\\DISK&VEN_MW&PROD_SSD\\7&" + serial, usb);
+  const std::uint32_t usb = UsbNode(world, "USB\\VID_174C&PID_55AA&REV_0100", "UASPStor");
+  const std::uint32_t disk = DiskNode(world, "SCSI\\DISK&PROD_SSD\\7&", usb);
   Volume(world, first, {disk}, storage::kDriveFixed, 1);
   Volume(world, second, {disk}, storage::kDriveFixed, 2);
-  return instance;
+  return InstanceOf(world, usb);
 }
 // A composite card reader: its interface MI_00, below it four slots; only the
 // first holds a medium, on letter.
 inline std::string CardReader(FakeWorld& world, char letter) {
-  const std::string serial = Serial(world), instance = "USB\\VID_05E3&PID_0749\\" + serial;
-  const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_05E3&PID_0749&REV_1532", "usbccgp");
-  const std::uint32_t mi = Node(world, "USB\\VID_05E3&PID_0749&MI_00\\8&" + serial, usb);
-  for (int slot = 0; slot < 4; ++slot) {
-    const std::uint32_t disk =
-        DiskNode(world, "USBSTOR\\DISK&PROD_SLOT\\" + serial + "&" + std::to_string(slot), mi);
-    if (slot == 0) Volume(world, letter, {disk});
-  }
-  return instance;
+  const std::uint32_t usb = UsbNode(world, "USB\\VID_05E3&PID_0749&REV_1532", "usbccgp");
+  const std::uint32_t mi = Node(world, "USB\\VID_05E3&PID_0749&MI_00\\8&", usb);
+  Volume(world, letter, {DiskNode(world, "USBSTOR\\DISK&PROD_SLOT\\", mi)});
+  for (int slot = 1; slot < 4; ++slot) DiskNode(world, "USBSTOR\\DISK&PROD_SLOT\\", mi);
+  return InstanceOf(world, usb);
 }
 // A USB DVD drive, listed with the disks so that only its device type tells
 // it from the disk of the same number; its letter is a CD-ROM drive's.
 inline std::string UsbDvdDrive(FakeWorld& world, char letter) {
-  const std::string serial = Serial(world), instance = "USB\\VID_0E8D&PID_1806\\" + serial;
-  const std::uint32_t usb = UsbNode(world, instance, "USB\\VID_0E8D&PID_1806", "USBSTOR");
-  const std::uint32_t number =
-      DiskNode(world, "USBSTOR\\CDROM&VEN_MW&PROD_DVD\\" + serial, usb, storage::kFileDeviceCdRom);
+  const std::uint32_t usb = UsbNode(world, "USB\\VID_0E8D&PID_1806", "USBSTOR");
   world.storage.drives[letter].type = storage::kDriveCdRom;
-  world.storage.devices[std::string("\\\\.\\") + letter + ':'].number = {storage::kFileDeviceCdRom,
-                                                                         number, 0};
-  return instance;
+  world.storage.devices[std::string("\\\\.\\") + letter + ':'].number = {
+      storage::kFileDeviceCdRom,
+      DiskNode(world, "USBSTOR\\CDROM&PROD_DVD\\", usb, storage::kFileDeviceCdRom), 0};
+  return InstanceOf(world, usb);
 }
-// An external hub, itself a USB device, between the root hub and its devices.
+// An external hub, itself a USB device, below the root hub; returns its node.
 inline std::uint32_t Hub(FakeWorld& world) {
-  const std::uint32_t root = Node(world, "USB\\ROOT_HUB30\\4&1F&0&0");
-  return UsbNode(world, "USB\\VID_2109&PID_2813\\" + Serial(world), "USB\\VID_2109&PID_2813",
-                 "USBHUB3", root);
+  return UsbNode(world, "USB\\VID_2109&PID_2813", "USBHUB3", Node(world, "USB\\ROOT_HUB30\\4&"));
 }
 // A card reader on the PCI bus: its volume on letter has no USB device above it.
 inline void InternalCardReader(FakeWorld& world, char letter) {
-  const std::uint32_t pci = Node(world, "PCI\\VEN_10EC&DEV_5227\\4&2B&0&00E4");
-  Volume(world, letter, {DiskNode(world, "SD\\DISK&GENERIC&SC32G\\5&3C&0&0", pci)});
+  const std::uint32_t pci = Node(world, "PCI\\VEN_10EC&DEV_5227\\4&");
+  Volume(world, letter, {DiskNode(world, "SD\\DISK&GENERIC&SC32G\\5&", pci)});
 }
 
 }  // namespace mw::fake

@@ -54,12 +54,11 @@ class FakeStorage : public StoragePort {
   bool GetVolumeDiskExtents(Device device, std::uint32_t* extents, std::uint32_t* first_disk,
                             std::uint32_t* error) override {
     const FakeStorageDevice& opened = devices.at(open_.at(device));
-    const bool none = wine_extents || opened.extents.empty();
-    *extents = wine_extents ? 0 : static_cast<std::uint32_t>(opened.extents.size());
-    *first_disk = none ? 0 : opened.extents[0];
-    if ((*error = Fails(opened, StorageCall::kGetVolumeDiskExtents)))
-      return *extents = *first_disk = 0, false;
-    return !(*error = *extents > 1 ? storage::kErrorMoreData : 0);
+    const bool listed =
+        !(*error = Fails(opened, StorageCall::kGetVolumeDiskExtents)) && !wine_extents;
+    *extents = listed ? static_cast<std::uint32_t>(opened.extents.size()) : 0;
+    *first_disk = *extents ? opened.extents[0] : 0;
+    return !*error && !(*error = *extents > 1 ? storage::kErrorMoreData : 0);
   }
   bool GetDeviceNumber(Device device, StorageDeviceNumber* number, std::uint32_t* error) override {
     const FakeStorageDevice& opened = devices.at(open_.at(device));

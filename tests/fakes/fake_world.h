@@ -511,16 +511,16 @@ class FakeWorld : public RegistryPort,
   void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set); }
   bool OpenDiskInterfaceSet(DeviceSet* set, std::uint32_t* error) override {
     if ((*error = nodes.disk_set_error)) return false;
-    return sets_[*set = next_handle_++], nodes.disk_sets.push_back(*set), true;
+    return sets_[*set = next_handle_++], disk_sets_.push_back(*set), true;
   }
   bool EnumDiskInterface(DeviceSet set, std::uint32_t index, std::string* path,
                          DeviceElement* element) override {
     return sets_.at(set), nodes.EnumDiskInterface(index, path, element);
   }
   std::uint32_t GetParent(std::uint32_t dev_inst, std::uint32_t* parent) override {
-    for (DeviceSet set : nodes.disk_sets)
+    for (DeviceSet set : disk_sets_)
       if (sets_.count(set)) return nodes.GetParent(dev_inst, parent);
-    return setup::kCrNoSuchDevNode;
+    return setup::kCrInvalidDevNode;
   }
   std::uint32_t GetDeviceId(std::uint32_t dev_inst, std::string* id) override {
     return nodes.GetDeviceId(dev_inst, id);
@@ -599,6 +599,7 @@ class FakeWorld : public RegistryPort,
   std::recursive_mutex named_;
   int mutex_handles_ = 0, held_ = 0;
   std::map<DeviceSet, std::vector<std::size_t>> sets_;  // -> device positions
+  std::vector<DeviceSet> disk_sets_;
   std::uintptr_t next_handle_ = 0x100;
   std::vector<std::thread> threads_;
   std::map<Signal, bool> raised_;

@@ -11,9 +11,7 @@ namespace {
 using fake::FakeWorld;
 
 void ExpectNothingLeftOpen(FakeWorld& world) {
-  EXPECT_EQ(world.storage.open_devices(), 0u);
-  EXPECT_EQ(world.open_sets(), 0u);
-  EXPECT_TRUE(world.shown.empty());
+  EXPECT_EQ(world.storage.open_devices() + world.open_sets() + world.shown.size(), 0u);
 }
 
 TEST(DriveOwner, IsTheNearestUsbDeviceAboveTheDiskOfTheDrive) {
@@ -22,25 +20,18 @@ TEST(DriveOwner, IsTheNearestUsbDeviceAboveTheDiskOfTheDrive) {
     FakeWorld world;
     world.storage.wine_extents = wine_extents;
     const std::string dvd = fake::UsbDvdDrive(world, 'Q');  // CD-ROM 1, listed before disk 1
-    const std::string stick = fake::UsbStick(world, 'E');
-    const std::string uasp = fake::UaspDisk(world, 'F', 'G');
+    const std::string stick = fake::UsbStick(world, 'E'), uasp = fake::UaspDisk(world, 'F', 'G');
     const std::string reader = fake::CardReader(world, 'H');
     const std::uint32_t hub = fake::Hub(world);
     const std::string behind_hub = fake::UsbStick(world, 'I', hub);
     fake::InternalCardReader(world, 'J');
-    auto disk_of = [&](char letter) {
-      return world.storage.devices[std::string("\\\\.\\") + letter + ':'].extents.at(0);
-    };
-    fake::Volume(world, 'K', {disk_of('E'), disk_of('I')}, storage::kDriveFixed);
+    fake::Volume(world, 'K', {1, 2}, storage::kDriveFixed);  // over the disks of E: and F:
     world.storage.drives['N'].type = storage::kDriveRemote;
     world.storage.drives['S'].target = "\\??\\E:\\Photos";  // opens as the volume of E:
     world.storage.devices["\\\\.\\S:"] = world.storage.devices["\\\\.\\E:"];
 
-    const struct {
-      char letter;
-      std::string owner;
-      const char* why_none;
-    } drives[] = {
+    const char* const spanned = wine_extents ? kNoDiskNumberText : kSpannedVolumeText;
+    const std::tuple<char, std::string, const char*> drives[] = {
         {'E', stick, nullptr},
         {'e', stick, nullptr},
         {'F', uasp, nullptr},
@@ -48,17 +39,14 @@ TEST(DriveOwner, IsTheNearestUsbDeviceAboveTheDiskOfTheDrive) {
         {'H', reader, nullptr},
         {'I', behind_hub, nullptr},
         {'J', "", kNotOnUsbText},
-        {'K', "", wine_extents ? kNoDiskNumberText : kSpannedVolumeText},
+        {'K', "", spanned},
         {'N', "", kNotRemovableOrFixedText},
-        {'Q', "", kNotRemovableOrFixedText},
         {'S', "", kSubstDriveText},
-        {'Z', "", kNotRemovableOrFixedText},
-    };
-    for (const auto& drive : drives) {
-      SCOPED_TRACE(std::string(1, drive.letter) + (wine_extents ? " wine" : ""));
-      const DriveOwner owner = FindDriveOwner(world.platform(), drive.letter);
-      EXPECT_EQ(owner.instance, drive.owner);
-      EXPECT_STREQ(owner.why_none, drive.why_none);
+        {'Q', "", kNotRemovableOrFixedText}};
+    for (const auto& [letter, instance, why_none] : drives) {
+      const DriveOwner owner = FindDriveOwner(world.platform(), letter);
+      EXPECT_EQ(owner.instance, instance) << letter << wine_extents;
+      EXPECT_STREQ(owner.why_none, why_none) << letter << wine_extents;
       ExpectNothingLeftOpen(world);
     }
     std::string lower_uasp = uasp;
@@ -76,24 +64,18 @@ TEST(DriveOwner, IsTheNearestUsbDeviceAboveTheDiskOfTheDrive) {
 
 TEST(DriveOwner, IsNoneWhereTheSystemCannotTellOrTheTreeAnswersWrongly) {
   using fake::StorageCall;
-  const std::string volume = "\\\\.\\E:";
-  const struct {
-    const char* what;
-    std::function<void(FakeWorld&)> change;
-    const char* why_none;  // null: the stick still owns E:
-  } cases[] = {
-      {"volume not opened",
-       [&](FakeWorld& w) { w.storage.devices[volume].fails[StorageCall::kOpenDevice] = 5; },
+  const auto volume = [](FakeWorld & w) -> auto& {
+    return w.storage.devices["\\\\.\\E:"].fails;
+  };
+  const std::tuple<const char*, std::function<void(FakeWorld&)>, const char*> cases[] = {
+      {"volume not opened", [&](FakeWorld& w) { volume(w)[StorageCall::kOpenDevice] = 5; },
        kDriveNotOpenedText},
-      {"no extents, the number instead",
-       [&](FakeWorld& w) {
-         w.storage.devices[volume].fails[StorageCall::kGetVolumeDiskExtents] = 1;
-       },
-       nullptr},
+      {"no extents: the number",
+       [&](FakeWorld& w) { volume(w)[StorageCall::kGetVolumeDiskExtents] = 1; },
+       nullptr},  // null: the stick still owns E:
       {"neither extents nor number",
        [&](FakeWorld& w) {
-         w.storage.devices[volume].fails = {{StorageCall::kGetVolumeDiskExtents, 1},
-                                            {StorageCall::kGetDeviceNumber, 1}};
+         volume(w) = {{StorageCall::kGetVolumeDiskExtents, 1}, {StorageCall::kGetDeviceNumber, 1}};
        },
        kNoDiskNumberText},
       {"disk not opened",
@@ -111,17 +93,15 @@ TEST(DriveOwner, IsNoneWhereTheSystemCannotTellOrTheTreeAnswersWrongly) {
          w.nodes.Find(a)->parent = b;
          w.nodes.nodes[1].parent = b;  // the stick's disk
        },
-       kNotOnUsbText},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
+       kNotOnUsbText}};
+  for (const auto& [what, change, why_none] : cases) {
     FakeWorld world;
     const std::string stick = fake::UsbStick(world, 'E');
-    c.change(world);
+    change(world);
     const DriveOwner owner = FindDriveOwner(world.platform(), 'E');
-    EXPECT_EQ(owner.instance, c.why_none ? "" : stick);
-    EXPECT_STREQ(owner.why_none, c.why_none);
-    EXPECT_EQ(DriveLettersOf(world.platform(), stick), c.why_none ? "" : "E");
+    EXPECT_EQ(owner.instance, why_none ? "" : stick) << what;
+    EXPECT_STREQ(owner.why_none, why_none) << what;
+    EXPECT_EQ(DriveLettersOf(world.platform(), stick), why_none ? "" : "E") << what;
     ExpectNothingLeftOpen(world);
   }
 }
