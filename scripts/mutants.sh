@@ -54,7 +54,7 @@ src/engine/runner.cpp @@ run.removal->Leave(work.ran ? &action : nullptr); @@ ru
 src/engine/removal_group.cpp @@ if (working_ > 0) return {working_, std::nullopt}; @@ (void)0; @@ every run of one arrival asks for the removal
 src/engine/removal_group.cpp @@ if (ran) last_ran_ = *ran; @@ (void)ran; @@ runs of one arrival never remove their device
 src/engine/dispatcher.cpp @@ return {device.record->HardwareID, '\0', device.instance, device.record->DisplayName}; @@ return {device.record->HardwareID, '\0', "", device.record->DisplayName}; @@ the device that arrived is not the one removed
-src/devices/device_eject.cpp @@ SameInstance(id, instance_id); @@ true; @@ any device is removed in place of the one that arrived
+src/devices/device_eject.cpp @@ InstanceKey(id) == InstanceKey(instance_id); @@ true; @@ any device is removed in place of the one that arrived
 src/engine/runner.cpp @@ for (int attempt = 0; attempt < kVolumeQueryAttempts; ++attempt) { @@ for (int attempt = 0; attempt < kVolumeQueryAttempts - 1; ++attempt) { @@ one volume query too few
 src/engine/runner.cpp @@ platform.desktop.ToUpper(label); @@ (void)label; @@ the label is compared without upper-casing
 src/engine/device_removal.cpp @@ if (retries_left == 0) retries_left = kUnlimitedRetries; @@ if (retries_left == 1) retries_left = kUnlimitedRetries; @@ a count of 0 no longer means unlimited
@@ -127,7 +127,7 @@ src/engine/dispatcher.cpp @@ if (!enumeration_) return StartEnumeration(); @@ re
 src/engine/dispatcher.cpp @@ if (std::exchange(list_change_gathered_, false)) StartEnumeration(); @@ list_change_gathered_ = false; @@ changes that came while a list was read are lost
 src/engine/dispatcher.cpp @@ if (!enumeration_ || !enumeration_->done.load(std::memory_order_acquire)) return; @@ if (!enumeration_) return; @@ a list is compared before it has been read
 src/engine/dispatcher.cpp @@ if (since < kStartQuietMilliseconds) @@ if (false) @@ a list read right after programs started competes with their start
-src/engine/device_tracker.cpp @@ std::string key = instance; @@ std::string key = instance.substr(0, instance.rfind('\\')); @@ devices are told apart by their model, not their instance, so a twin is never new
+src/engine/device_tracker.cpp @@ return InstanceKey(instance); @@ return InstanceKey(instance.substr(0, instance.rfind('\\'))); @@ devices are told apart by their model, not their instance, so a twin is never new
 src/engine/device_tracker.cpp @@ known_ = std::exchange(arrived_meanwhile_, {}); @@ known_.clear(); @@ a device that came by its interface while a list was read runs again
 src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(DeviceTracker::Key(device.instance)); @@ return device.record.has_value(); @@ a device read in full runs again though its interface arrival ran it
 src/engine/device_tracker.cpp @@ if (!known_.insert(key).second) return false; @@ (void)known_.insert(key); @@ a known device's interface arrival runs it again
@@ -162,12 +162,12 @@ src/devices/drive_owner.cpp @@ if (extents > 1 && (listed || error == storage::k
 src/devices/drive_owner.cpp @@ if (listed && extents == 1) { @@ if (listed) { @@ Wine's answer of no extents is taken for disk 0
 src/devices/drive_owner.cpp @@ return p_.storage.GetDeviceNumber(volume.get(), disk, &error) ? nullptr : kNoDiskNumberText; @@ return kNoDiskNumberText; @@ a volume that lists no extents is not found by its own number
 src/devices/drive_owner.cpp @@ if (each.number.device_type == disk.device_type &&<NL> @@ if (<NL> @@ a CD-ROM is taken for the disk of the same number
-src/devices/drive_owner.cpp @@ usb_instances_.contains(AsciiUpper(id))) @@ !id.empty()) @@ a drive's owner is its disk's parent, USB device or not
+src/devices/drive_owner.cpp @@ usb_instances_.contains(InstanceKey(id))) @@ !id.empty()) @@ a drive's owner is its disk's parent, USB device or not
 src/devices/drive_owner.cpp @@ constexpr int kMaxParentSteps = 16; @@ constexpr int kMaxParentSteps = 1; @@ the walk stops below a composite device
 src/devices/drive_owner.cpp @@ for (int step = 0; step < kMaxParentSteps; ++step) { @@ for (int step = 0;; ++step) { @@ a parent walk that never ends is not stopped
 src/devices/drive_owner.cpp @@         disks_.push_back(disk);<NL>    }<NL> @@         disks_.push_back(disk);<NL>    }<NL>    disk_set_.Reset();<NL> @@ the disk set is closed before the walk, whose DEVINSTs die with it under Wine
-src/devices/drive_owner.cpp @@ AsciiUpper(finder.Find(letter).instance) == wanted) @@ finder.Find(letter).instance == instance) @@ a device named in another case holds no drives
-src/devices/drive_owner.cpp @@ letter = AsciiUpper(std::string(1, letter))[0]; @@ (void)0; @@ a drive letter in small case has no owner
+src/devices/drive_owner.cpp @@ InstanceKey(finder.Find(letter).instance) == wanted) @@ finder.Find(letter).instance == instance) @@ a device named in another case holds no drives
+src/devices/drive_owner.cpp @@ letter = InstanceKey(std::string(1, letter))[0]; @@ (void)0; @@ a drive letter in small case has no owner
 src/platform/win32/storage_win32.cpp @@ target->assign(buffer.data());  // the first string of the list @@ (void)buffer; @@ the drive's DOS device target is lost, so no subst drive is told
 src/platform/win32/device_setup_win32.cpp @@ id->assign(buffer, strnlen(buffer, sizeof buffer)); @@ id->clear(); @@ a device's instance is never read, so no drive has an owner
 EOF

@@ -4,20 +4,12 @@
 #include <optional>
 
 #include "devices/device_property.h"
+#include "devices/instance_id.h"
 #include "devices/usb_device_set.h"
 #include "notices/activity_log.h"
 
 namespace mw {
 namespace {
-
-bool SameInstance(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-    if (upper(a[i]) != upper(b[i])) return false;
-  }
-  return true;
-}
 
 // Whether element is the device asked for: by its instance, else by its model.
 bool IsAsked(const Platform& platform, DeviceSetupPort::DeviceSet set, const DeviceElement& element,
@@ -26,7 +18,7 @@ bool IsAsked(const Platform& platform, DeviceSetupPort::DeviceSet set, const Dev
     std::string id;
     std::uint32_t error = 0;
     return platform.devices.GetInstanceId(set, element, &id, &error) &&
-           SameInstance(id, instance_id);
+           InstanceKey(id) == InstanceKey(instance_id);
   }
   DeviceRecord scratch;
   ReadDeviceProperty(platform.devices, set, element, setup::kSpdrpHardwareId, scratch.HardwareID,

@@ -3,6 +3,8 @@
 #include <set>
 #include <vector>
 
+#include "devices/instance_id.h"
+
 namespace mw {
 namespace {
 
@@ -10,12 +12,6 @@ namespace {
 // goes further is a tree that answers wrongly (Wine's does).
 constexpr int kMaxParentSteps = 16;
 constexpr std::uint32_t kMaxSetMembers = 4096;
-
-std::string AsciiUpper(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
-}
 
 DriveOwner None(const char* why) {
   return {std::string(), why};
@@ -29,7 +25,7 @@ class OwnerFinder {
   explicit OwnerFinder(const Platform& platform) : p_(platform), disk_set_(platform.devices) {}
 
   DriveOwner Find(char letter) {
-    letter = AsciiUpper(std::string(1, letter))[0];
+    letter = InstanceKey(std::string(1, letter))[0];
     if (letter < 'A' || letter > 'Z') return None(kNotRemovableOrFixedText);
     const std::string drive = {letter, ':'};
     const std::uint32_t type = p_.storage.DriveType(drive + "\\");
@@ -87,7 +83,7 @@ class OwnerFinder {
          ++i) {
       std::string id;
       if (p_.devices.GetInstanceId(usb.get(), element, &id, &error))
-        usb_instances_.insert(AsciiUpper(id));
+        usb_instances_.insert(InstanceKey(id));
     }
     std::string path;
     for (std::uint32_t i = 0;
@@ -110,7 +106,7 @@ class OwnerFinder {
       if (p_.devices.GetParent(node, &parent) != setup::kCrSuccess || parent == 0) break;
       std::string id;
       if (p_.devices.GetDeviceId(parent, &id) == setup::kCrSuccess &&
-          usb_instances_.contains(AsciiUpper(id)))
+          usb_instances_.contains(InstanceKey(id)))
         return {id, nullptr};
       node = parent;
     }
@@ -134,11 +130,11 @@ DriveOwner FindDriveOwner(const Platform& platform, char letter) {
 std::string DriveLettersOf(const Platform& platform, const std::string& instance) {
   std::string letters;
   if (instance.empty()) return letters;
-  const std::string wanted = AsciiUpper(instance);
+  const std::string wanted = InstanceKey(instance);
   OwnerFinder finder(platform);
   const std::uint32_t drives = platform.storage.LogicalDrives();
   for (char letter = 'A'; letter <= 'Z'; ++letter)
-    if ((drives >> (letter - 'A')) & 1u && AsciiUpper(finder.Find(letter).instance) == wanted)
+    if ((drives >> (letter - 'A')) & 1u && InstanceKey(finder.Find(letter).instance) == wanted)
       letters += letter;
   return letters;
 }

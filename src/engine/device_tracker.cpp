@@ -2,13 +2,12 @@
 
 #include <utility>
 
+#include "devices/instance_id.h"
+
 namespace mw {
 
 std::string DeviceTracker::Key(const std::string& instance) {
-  std::string key = instance;
-  for (char& c : key)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return key;
+  return InstanceKey(instance);
 }
 
 void DeviceTracker::Remember(const std::vector<std::string>& keys) {
