@@ -31,6 +31,12 @@ class AnsweringDevice : public mw::DeviceSetupPort {
   }
   void DestroyDeviceSet(DeviceSet) override {}
   std::uint32_t RequestDeviceEject(std::uint32_t, std::uint32_t*) override { return 0; }
+  bool OpenDiskInterfaceSet(DeviceSet*, std::uint32_t*) override { return false; }
+  bool EnumDiskInterface(DeviceSet, std::uint32_t, std::string*, mw::DeviceElement*) override {
+    return false;
+  }
+  std::uint32_t GetParent(std::uint32_t, std::uint32_t*) override { return 0x0D; }
+  std::uint32_t GetDeviceId(std::uint32_t, std::string*) override { return 0x0D; }
 
   bool GetProperty(DeviceSet, const mw::DeviceElement&, std::uint32_t, unsigned char* buffer,
                    std::uint32_t size, std::uint32_t* required,

@@ -79,7 +79,7 @@ TEST(Runner, ADeviceRunThatNeedsItsDriveGetsTheDevicesFirstOneOrStartsNothing) {
     auto drive = world.storage.drives.extract('E');
     if (when == kAtOnce) world.storage.drives.insert(std::move(drive));
     if (when == kAtBroadcast || when == kUnannounced)
-      world.while_waiting = [&, then = drive.mapped()] {
+      world.while_waiting = [&, when = when, then = drive.mapped()] {
         world.storage.drives['E'] = then;
         if (when == kAtBroadcast) bell.Ring();
       };
