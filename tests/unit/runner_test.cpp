@@ -244,7 +244,7 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
   for (const auto& [line, expected] : cases) {
     world_.started.clear();
     world_.shell_calls.clear();
-    EXPECT_TRUE(LaunchProgram(world_.platform(), line, "0")) << line;
+    EXPECT_TRUE(LaunchProgram(world_.platform(), line, false)) << line;
     std::vector<std::string> launched = world_.StartedCommands();
     for (const auto& [file, parameters] : world_.shell_calls)
       launched.push_back("shell " + file + " " + parameters);
@@ -286,7 +286,7 @@ TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
     world_.fault = [&, failed = false](const std::string& call, const std::string& what) mutable {
       return call == failing && !std::exchange(failed, true) ? 5L : AdminRightsAsked(call, what);
     };
-    EXPECT_FALSE(LaunchProgram(world_.platform(), line, "1")) << line;
+    EXPECT_FALSE(LaunchProgram(world_.platform(), line, true)) << line;
     EXPECT_EQ(world_.Texts(), notices) << line;
   }
   EXPECT_TRUE(world_.started.empty());
