@@ -170,6 +170,9 @@ src/devices/drive_owner.cpp @@ InstanceKey(finder.Find(letter).instance) == want
 src/devices/drive_owner.cpp @@ letter = InstanceKey(std::string(1, letter))[0]; @@ (void)0; @@ a drive letter in small case has no owner
 src/platform/win32/storage_win32.cpp @@ target->assign(buffer.data());  // the first string of the list @@ (void)buffer; @@ the drive's DOS device target is lost, so no subst drive is told
 src/platform/win32/device_setup_win32.cpp @@ id->assign(buffer, strnlen(buffer, sizeof buffer)); @@ id->clear(); @@ a device's instance is never read, so no drive has an owner
+src/engine/dispatcher.cpp @@ devices_.Left(DeviceTracker::Key(change.instance)); @@ (void)0; @@ a device pulled and plugged again while a list is read is missed
+src/engine/device_tracker.cpp @@ if (!left_meanwhile_.contains(key)) known_.insert(key); @@ known_.insert(key); @@ a list read before a device left makes it known again
+src/engine/device_change.cpp @@ routed.event = DeviceEvent::UsbDeviceLeft; @@ (void)0; @@ a USB device's removal is taken for its arrival
 EOF
 )
 

@@ -28,7 +28,7 @@ std::string InstanceFromInterfacePath(std::string_view path) {
 
 namespace {
 
-// A USB device interface record: the device it names, or nothing.
+// A USB device interface record: the device it names, or nothing; as an arrival.
 RoutedDeviceChange RouteInterfaceArrival(const unsigned char* bytes, std::uint32_t size) {
   if (size <= dbt::kInterfaceNameOffset ||
       std::memcmp(bytes + dbt::kHeaderSize, setup::kUsbDeviceInterfaceClass,
@@ -45,16 +45,24 @@ RoutedDeviceChange RouteInterfaceArrival(const unsigned char* bytes, std::uint32
 
 RoutedDeviceChange RouteDeviceChange(std::uintptr_t wparam, const void* broadcast) {
   if (wparam == dbt::kDevNodesChanged) return {DeviceEvent::DeviceListChanged, '\0'};
-  if (wparam != dbt::kDeviceArrival) return {};
-  if (broadcast == nullptr) return {DeviceEvent::None, '\0', "データがありません"};
+  const bool arrival = wparam == dbt::kDeviceArrival;
+  if (!arrival && wparam != dbt::kDeviceRemoveComplete) return {};
+  if (broadcast == nullptr)
+    return arrival ? RoutedDeviceChange{DeviceEvent::None, '\0', "データがありません"}
+                   : RoutedDeviceChange{};
 
   const auto* bytes = static_cast<const unsigned char*>(broadcast);
   std::uint32_t size = 0;
   std::uint32_t device_type = 0;
   std::memcpy(&size, bytes, sizeof size);
   std::memcpy(&device_type, bytes + 4, sizeof device_type);
-  if (device_type == dbt::kDevTypDeviceInterface) return RouteInterfaceArrival(bytes, size);
-  if (device_type != dbt::kDevTypVolume) return {};
+  if (device_type == dbt::kDevTypDeviceInterface) {
+    RoutedDeviceChange routed = RouteInterfaceArrival(bytes, size);
+    if (!arrival && routed.event == DeviceEvent::UsbDeviceArrived)
+      routed.event = DeviceEvent::UsbDeviceLeft;
+    return routed;
+  }
+  if (!arrival || device_type != dbt::kDevTypVolume) return {};
   if (size < dbt::kVolumeFieldsEnd) return {DeviceEvent::None, '\0', "データが短すぎます"};
 
   std::uint32_t unit_mask = 0;

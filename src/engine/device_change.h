@@ -8,18 +8,26 @@
 
 namespace mw {
 
-enum class DeviceEvent { None, DeviceListChanged, VolumeArrived, MediaArrived, UsbDeviceArrived };
+enum class DeviceEvent {
+  None,
+  DeviceListChanged,
+  VolumeArrived,
+  MediaArrived,
+  UsbDeviceArrived,
+  UsbDeviceLeft
+};
 
 struct RoutedDeviceChange {
   DeviceEvent event = DeviceEvent::None;
   char letter = '\0';
   const char* ignored = nullptr;  // why a volume arrival starts nothing, for the log
-  std::string instance = {};      // the device whose USB interface arrived
+  std::string instance = {};      // the device whose USB interface arrived or left
 };
 
 namespace dbt {
 inline constexpr std::uintptr_t kDevNodesChanged = 0x0007;
 inline constexpr std::uintptr_t kDeviceArrival = 0x8000;
+inline constexpr std::uintptr_t kDeviceRemoveComplete = 0x8004;
 inline constexpr std::uint32_t kDevTypVolume = 2;
 inline constexpr std::uint32_t kDevTypDeviceInterface = 5;
 inline constexpr std::uint16_t kFlagMedia = 0x0001;

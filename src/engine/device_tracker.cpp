@@ -12,15 +12,24 @@ std::string DeviceTracker::Key(const std::string& instance) {
 
 void DeviceTracker::Remember(const std::vector<std::string>& keys) {
   known_ = std::exchange(arrived_meanwhile_, {});
-  known_.insert(keys.begin(), keys.end());
+  for (const std::string& key : keys)
+    if (!left_meanwhile_.contains(key)) known_.insert(key);
+  left_meanwhile_.clear();
   has_baseline_ = true;
   reading_ = false;
 }
 
 bool DeviceTracker::Arrived(const std::string& key) {
   if (!known_.insert(key).second) return false;
+  left_meanwhile_.erase(key);
   if (reading_) arrived_meanwhile_.insert(key);
   return true;
+}
+
+void DeviceTracker::Left(const std::string& key) {
+  known_.erase(key);
+  arrived_meanwhile_.erase(key);
+  if (reading_) left_meanwhile_.insert(key);
 }
 
 }  // namespace mw

@@ -24,14 +24,19 @@ class DeviceTracker {
   void BeginReading() { reading_ = true; }
   // The list read. The first one is the baseline; from then on a list
   // replaces what is known, but a device that came by its own arrival while
-  // it was read may be missing from it and stays until a later list lacks it.
+  // it was read may be missing from it and stays until a later list lacks it,
+  // and one that left by its own removal meanwhile is not taken from it.
   void Remember(const std::vector<std::string>& keys);
   // A device told by its own arrival: true when it was not known (now it is).
   bool Arrived(const std::string& key);
+  // A device told by its own removal is known no more, even where a list
+  // read before the removal still holds it: plugged in again, it is new.
+  void Left(const std::string& key);
 
  private:
   std::set<std::string> known_;
   std::set<std::string> arrived_meanwhile_;
+  std::set<std::string> left_meanwhile_;
   bool has_baseline_ = false;
   bool reading_ = false;
 };

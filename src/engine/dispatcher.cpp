@@ -117,6 +117,10 @@ void Dispatcher::DispatchNow(const RoutedDeviceChange& change) {
     case DeviceEvent::UsbDeviceArrived:
       DispatchArrivedDevice(change.instance);
       break;
+    case DeviceEvent::UsbDeviceLeft:
+      LogActivity(platform_, "USB デバイスの取り外し: %s", change.instance);
+      devices_.Left(DeviceTracker::Key(change.instance));
+      break;
     case DeviceEvent::DeviceListChanged:
     case DeviceEvent::None:
       break;

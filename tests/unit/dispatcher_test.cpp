@@ -181,6 +181,19 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   EXPECT_EQ(world.sleeps.size(), 2u);  // the last reading came a quiet after the starts
   EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("一覧にあるデバイスです")));
 
+  // A camera pulled and plugged again while a list is read runs again, told by its own
+  // arrival or only by the next list.
+  for (const bool told : {true, false}) {
+    Broadcast(kNodesChanged);
+    Broadcast(0x8004, Interface(before));
+    Broadcast(told ? kArrival : kNodesChanged,
+              told ? Interface(before) : std::vector<unsigned char>{});
+    dispatcher->FinishEnumeration();
+    dispatcher->FinishEnumeration();
+    EXPECT_EQ(Started().back(), "C:\\Cam.EXE") << told;
+  }
+  EXPECT_EQ(Started().size(), 6u);
+
   // The stick leaves and comes back; a message that comes before that list is
   // read (any program may post one) compares nothing.
   world.devices[2].present = false;
