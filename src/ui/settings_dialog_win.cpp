@@ -111,8 +111,9 @@ void Change(SettingsDialog& d) {
 }
 
 void Delete(SettingsDialog& d) {
-  if (DeleteSelectedAction(d.context.platform, AsOwner(d.window), d.actions, SelectionMark(d)))
-    FillActionListView(d);
+  const int selection = SelectionMark(d);
+  if (DeleteSelectedAction(d.context.platform, AsOwner(d.window), d.actions, selection))
+    RemoveRow(d, selection);
 }
 
 void Register(SettingsDialog& d) {
@@ -133,7 +134,9 @@ void Register(SettingsDialog& d) {
   }
   const int row = RegisterForm(d.context.platform, edit.form, d.picker,
                                d.context.extended_work_copy, d.actions, selection);
-  FillActionListView(d);
+  // Only the registered row changed: refilling the list would cost a
+  // thousand rows' drawing for one.
+  ShowRegisteredRow(d, row);
   SelectRow(d, row);
   SetEditMode(d, true, false, edit);
   edit.refresh_tooltip = true;  // in place of the held-off notifications of the new selection

@@ -32,6 +32,9 @@ int SelectionMark(const SettingsDialog& d);
 void SetRowSelected(const SettingsDialog& d, int row, bool selected);
 void InsertColumns(const SettingsDialog& d);
 void FillActionListView(const SettingsDialog& d);
+// One row after a change of its Action: rewritten, or added at the end.
+void ShowRegisteredRow(const SettingsDialog& d, int row);
+void RemoveRow(const SettingsDialog& d, int row);
 // Makes row the selected row and the selection mark, and scrolls it into view.
 void SelectRow(const SettingsDialog& d, int row);
 // The arrow keys select a row before they move the selection mark; a row
