@@ -90,7 +90,7 @@ src/store/registry_settings.cpp @@ if (result == reg::kFileNotFound) return Read
 src/store/registry_settings.cpp @@ static_cast<std::uint32_t>(text.size() + 1)); @@ static_cast<std::uint32_t>(text.size())); @@ values are stored without their NUL
 src/store/registry_text.cpp @@ if (result == reg::kMoreData && attempt + 1 < kReadAttempts) { @@ if (false) { @@ a value that grew is not read again
 src/model/action.h @@ {&Action::Ex_RunWait, "Ex_RunWait", "2000", true}, @@ {&Action::Ex_RunWait, "Ex_RunWait", "2000", false}, @@ a missing wait loads empty instead of its default
-src/store/action_store.cpp @@ if (WriteAll(platform, key, actions)) RemoveOtherValues(platform, key, actions.size()); @@ (void)WriteAll(platform, key, actions); @@ values of removed Actions stay behind
+src/store/action_store.cpp @@ if (key && WriteAll(platform, key, actions, failures))<NL>    RemoveOtherValues(platform, key, actions.size(), failures); @@ if (key) (void)WriteAll(platform, key, actions, failures); @@ values of removed Actions stay behind
 src/store/action_store.cpp @@ if (VersionSubkeyExists(platform, kActionsSubkey)) @@ if (true) @@ an absent subkey brings a deletion notice
 src/ui/action_form.cpp @@ if (check.name.empty() || check.name == kNewActionName) { @@ if (check.name.empty()) { @@ the untouched default name is registered as is
 src/ui/action_form.cpp @@ if (static_cast<int>(i) != selection && actions[i].Name == check.name) @@ if (actions[i].Name == check.name) @@ renaming an Action to its own name is refused
@@ -137,10 +137,14 @@ src/app/main_win.cpp @@ PostMessageA(a.main_window, mw::kDeviceListReadMessage, 
 src/platform/win32/registry_win32.cpp @@ CreateEventA(nullptr, TRUE, FALSE, nullptr); @@ CreateEventA(nullptr, FALSE, FALSE, nullptr); @@ the tray's wait takes the change away from the next read @@ e2e Rows/Arrival.*/AnActionChanged*
 src/app/main_win.cpp @@ MsgWaitForMultipleObjectsEx(change ? 1 : 0, @@ MsgWaitForMultipleObjectsEx(0, @@ changed settings are read only at the next arrival @@ e2e Rows/Arrival.*/AnActionChanged*
 src/engine/dispatcher.cpp @@ if (settings_absent_) return; @@ (void)0; @@ broadcasts start Actions while no settings exist @@ e2e Rows/Arrival.*/TheCarryOverFileAnsweredNo*
-src/store/action_store.cpp @@ stored.extended ? stored.default_text : ""); @@ stored.default_text); @@ a missing base value takes a default instead of empty text
+src/store/action_store.cpp @@ stored.extended ? stored.default_text : "", @@ stored.default_text, @@ a missing base value takes a default instead of empty text
 src/model/action.cpp @@ if (field.extended) to.*field.member = from.*field.member; @@ to.*field.member = from.*field.member; @@ the extended copy takes every field
 src/model/action.h @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "3000", true}, @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "300", true}, @@ the retry wait's default is wrong
 src/platform/win32/threads_win32.cpp @@ SetLastError(ERROR_SUCCESS);<NL>  start.routine @@ start.routine @@ a run begins with the error a run before it left on its thread
+src/store/registry_settings.cpp @@ if (count_++ > 0) return; @@ count_++; @@ a save's notice names its last failure instead of its first
+src/store/registry_settings.cpp @@ failures.Add(kSetFailed, result, name); @@ ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kSetFailed); @@ each value a save cannot write has a notice of its own
+src/store/registry_settings.cpp @@   LogActivity(platform, "%s: 失敗 @@   if (false) LogActivity(platform, "%s: 失敗 @@ the activity log does not tell a failed save
+src/store/action_store.cpp @@ failures.Report(platform, kLoadWork); @@ (void)kLoadWork; @@ a load that cannot read tells nothing
 EOF
 )
 

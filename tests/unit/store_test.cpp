@@ -57,21 +57,46 @@ TEST_F(Store, ValuesReadAsTextUpToTheFirstNulMissingOnesQuietlyAndPathsMustFitTh
             std::vector<std::string>{"RegCreateKeyExに失敗しました。\nSysErr(206) "});
 }
 
-TEST(StoreFailures, EachFailingCallShowsItsNoticeWithCodeAndSystemText) {
-  const std::pair<std::string, std::string> calls[] = {
-      {"CreateKey", "RegCreateKeyEx"},   {"SetValue", "RegSetValueEx"},
-      {"EnumValueName", "RegEnumValue"}, {"DeleteValue", "RegDeleteValue"},
-      {"QueryValue", "RegQueryValueEx"}, {"DeleteKey", "DeleteRegKey"}};
-  for (const auto& [call, function] : calls) {
+// Five Actions stored, then three saved, loaded and none saved, one call failing throughout for all
+// but the names: each save or load ends in one notice naming its first failure and their count.
+TEST(StoreFailures, ASaveOrALoadShowsOneNoticeForAllItsFailedValues) {
+  const std::string denied = "\nSysErr(5) 拒否されました。\r\n", save = "アクションの保存: 失敗 ",
+                    load = "アクションの読み込み: 失敗 ", create = "RegCreateKeyExに失敗しました。";
+  const struct {
+    std::string call;
+    std::vector<std::string> notices, log;
+  } rows[] = {
+      {"SetValue",
+       {"RegSetValueExに失敗しました。\n" + save + "45 件（最初: 0_State）" + denied},
+       {save + "45 件（最初: 0_State）: RegSetValueExに失敗しました。（コード 5）"}},
+      {"QueryValue",
+       {"RegQueryValueExに失敗しました。\n" + load + "45 件（最初: 0_State）" + denied},
+       {load + "45 件（最初: 0_State）: RegQueryValueExに失敗しました。（コード 5）"}},
+      {"CreateKey",
+       {create + "\n" + save + "1 件" + denied, create + "\n" + load + "1 件" + denied,
+        create + denied},
+       {save + "1 件: " + create + "（コード 5）", load + "1 件: " + create + "（コード 5）"}},
+      {"EnumValueName",
+       {"RegEnumValueに失敗しました。\n" + save + "1 件" + denied},
+       {save + "1 件: RegEnumValueに失敗しました。（コード 5）"}},
+      {"DeleteValue",
+       {"RegDeleteValueに失敗しました。\n" + save + "30 件（最初: 3_Eject）" + denied},
+       {save + "30 件（最初: 3_Eject）: RegDeleteValueに失敗しました。（コード 5）"}},
+      {"DeleteKey", {"DeleteRegKeyに失敗しました。" + denied}, {}},
+  };
+  for (const auto& row : rows) {
     fake::FakeWorld world;
     world.system_texts[5] = "拒否されました。\r\n";
-    SaveActions(world.platform(), fake::Tagged("", 2));
-    world.FailAlways(call, 5);
-    SaveActions(world.platform(), fake::Tagged("", 1));
+    SaveActions(world.platform(), fake::Tagged("", 5));
+    world.fault = [&](const std::string& call, const std::string& name) {
+      return call == row.call && !name.ends_with("_Name") ? 5L : 0L;
+    };
+    SaveActions(world.platform(), fake::Tagged("", 3));
     ActionList loaded;
     (void)LoadActions(world.platform(), loaded);
     SaveActions(world.platform(), {});
-    EXPECT_EQ(world.Texts().at(0), function + "に失敗しました。\nSysErr(5) 拒否されました。\r\n");
+    EXPECT_EQ(world.Texts(), row.notices) << row.call;
+    EXPECT_EQ(world.activity, row.log) << row.call;
     EXPECT_EQ(world.open_keys(), 0u);
   }
 }
