@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "model/action.h"
 #include "ui/action_form.h"
 #include "ui/device_picker.h"
@@ -22,9 +24,15 @@ struct SettingsDialog {
   HWND device_combo = nullptr;
   HWND tooltip = nullptr;
   bool edit_busy = false;
+  // While a test run waits for its program: the controls it disabled.
+  std::vector<HWND> held;
+  bool testing = false;
   DevicePicker picker;
   ActionList actions;
 };
+
+// Posted to the dialog when a test run's program has ended; wParam: whether it ran.
+inline constexpr UINT kTestRunEndedMessage = WM_APP + 1;
 
 // ---- the list (settings_list_view_win.cpp) ----
 
