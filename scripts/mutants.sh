@@ -104,8 +104,8 @@ src/platform/sjis.cpp @@ ++i;<NL>      continue;<NL>    }<NL>    if (text[i] == 
 src/app/startup_options.cpp @@ arguments.find("SET") != std::string::npos; @@ false; @@ "SET" no longer opens the settings
 src/app/tray_clicks.h @@ first_click_pending_ = !first_click_pending_; @@ first_click_pending_ = true; @@ a second click never opens the settings
 src/ui/test_run.cpp @@ const std::string command = CutToBuffer(command_line, kShortCommandLimit); @@ const std::string command = command_line; @@ the test run is tried uncut
-src/ui/test_run.cpp @@ if (LaunchProgram(platform, command, wait_for_end) && wait_for_end) @@ if (LaunchProgram(platform, command, true) && wait_for_end) @@ a test run without removal holds the dialog until its program ends
-src/ui/test_run.cpp @@ LaunchProgram(platform, command, wait_for_end) && wait_for_end) @@ LaunchProgram(platform, command, wait_for_end)) @@ a test run without removal tells of an end it never saw
+src/ui/test_run.cpp @@ (void)LaunchProgram(platform, command, false); @@ (void)LaunchProgram(platform, command, true); @@ a test run without removal holds the dialog until its program ends
+src/ui/test_run.cpp @@ (void)LaunchProgram(platform, command, false); @@ done(static_cast<bool>(LaunchProgram(platform, command, false))); @@ a test run without removal tells of an end it never saw
 src/ui/test_run.cpp @@ mb::kOk | mb::kIconInformation | mb::kTopmost @@ mb::kOk | mb::kIconInformation @@ the box of the ended test run can hide behind other windows
 src/app/update_checker.cpp @@ if (root.Open(RegistryRoot::CurrentUser, kUpdateCheckerRoot, reg::kRead) != reg::kSuccess) @@ if (false) @@ the update checker's values are written where it is not installed
 src/app/update_checker.cpp @@ reinterpret_cast<const unsigned char*>(&build), sizeof build); @@ reinterpret_cast<const unsigned char*>(&build), 2); @@ the build number is stored in two bytes
@@ -145,6 +145,16 @@ src/store/registry_settings.cpp @@ if (count_++ > 0) return; @@ count_++; @@ a s
 src/store/registry_settings.cpp @@ failures.Add(kSetFailed, result, name); @@ ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kSetFailed); @@ each value a save cannot write has a notice of its own
 src/store/registry_settings.cpp @@   LogActivity(platform, "%s: 失敗 @@   if (false) LogActivity(platform, "%s: 失敗 @@ the activity log does not tell a failed save
 src/store/action_store.cpp @@ failures.Report(platform, kLoadWork); @@ (void)kLoadWork; @@ a load that cannot read tells nothing
+src/engine/waiting_runs.cpp @@ if (!IsFlagOn(action.Eject)) return; @@ (void)0; @@ runs without removal are told as waiting
+src/engine/waiting_runs.cpp @@ names_.begin()->second @@ names_.rbegin()->second @@ the tip names the newest run, not the one that has waited longest
+src/engine/runner.cpp @@ const WaitingRuns::Entry waiting(context.pending.waiting(), run->action); @@ (void)0; @@ runs are never told as waiting
+src/app/tray_tip.cpp @@ if (waiting.count == 0) return kTrayTip; @@ if (waiting.count < 2) return kTrayTip; @@ one waiting run leaves the product's tip
+src/app/tray_tip.cpp @@ kTrayTipBufferSize); @@ kTrayTipBufferSize + 1); @@ the tip is cut one byte past its buffer
+src/app/quit_question.cpp @@ if (waiting.count == 0) return true; @@ if (true) return true; @@ quitting never asks while runs wait
+src/app/quit_question.cpp @@ mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2 @@ mb::kYesNo | mb::kIconQuestion @@ the quit question's default is Yes
+src/ui/test_run.cpp @@ if (platform.threads.RunDetached(&WaitForTestRun, run, &error)) return true; @@ if (false) return true; @@ a test run with removal waits on the dialog's thread
+src/ui/settings_dialog_win.cpp @@     HoldControls(d); @@     (void)0; @@ the dialog's controls stay usable while a test run waits @@ e2e Waiting.ATestRun*
+src/app/main_window_win.cpp @@ if (app.tray) app.tray->SetTip( @@ if (false) app.tray->SetTip( @@ the tip never tells the waiting runs @@ e2e Waiting.TheTip*
 EOF
 )
 
