@@ -2,10 +2,15 @@
 
 namespace mw {
 
-TrayIcon::TrayIcon(HWND window, HINSTANCE instance, int icon_id) : window_(window) {
-  icon_.Reset(static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(icon_id), IMAGE_ICON,
-                                            GetSystemMetrics(SM_CXSMICON),
-                                            GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR)));
+TrayIcon::TrayIcon(HWND window, HINSTANCE instance, int icon_id)
+    : window_(window), instance_(instance), icon_id_(icon_id) {}
+
+void TrayIcon::LoadAtSmallSize() {
+  const SIZE size = {GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON)};
+  if (icon_ && size.cx == loaded_.cx && size.cy == loaded_.cy) return;
+  icon_.Reset(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(icon_id_), IMAGE_ICON,
+                                            size.cx, size.cy, LR_DEFAULTCOLOR)));
+  loaded_ = size;
 }
 
 NOTIFYICONDATAA TrayIcon::Data(UINT flags) const {
@@ -21,6 +26,7 @@ NOTIFYICONDATAA TrayIcon::Data(UINT flags) const {
 }
 
 bool TrayIcon::Add() {
+  LoadAtSmallSize();
   NOTIFYICONDATAA data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
   return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
 }

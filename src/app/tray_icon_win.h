@@ -27,7 +27,8 @@ class TrayIcon {
   // scaled from another size.
   TrayIcon(HWND window, HINSTANCE instance, int icon_id);
 
-  // NIM_ADD with the current tip: at start and after "TaskbarCreated".
+  // NIM_ADD with the current tip: at start and after "TaskbarCreated", with
+  // the icon loaded again when the small-icon size has changed meanwhile.
   bool Add();
   // NIM_MODIFY of the tip alone; kept for the next Add.
   void SetTip(const std::string& tip);
@@ -35,8 +36,12 @@ class TrayIcon {
 
  private:
   NOTIFYICONDATAA Data(UINT flags) const;
+  void LoadAtSmallSize();
 
   HWND window_;
+  HINSTANCE instance_;
+  int icon_id_;
+  SIZE loaded_ = {};
   ScopedHandle<IconTraits> icon_;
   std::string tip_ = kTrayTip;
 };

@@ -2,29 +2,6 @@
 // carry-over file at a first start, the update checker's values, a second start, quitting, help,
 // the settings dialog, and the installer. It runs in a working folder planted with DLLs and tools
 // of the system's names; the oracle is what the started children received.
-#include <windows.h>
-
-#include <dbt.h>
-#include <shellapi.h>
-#include <shlobj.h>
-#include <gmock/gmock.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <functional>
-#include <initializer_list>
-#include <map>
-#include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
-
-#include "model/version.h"
-#include "resource.h"
-#include "tools/fake_usb_device.h"
-#include "tools/test_files_win.h"
 #include "e2e_support.h"
 
 namespace e2e {

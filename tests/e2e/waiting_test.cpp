@@ -1,6 +1,5 @@
-// Mountwick.exe while work waits: a test run that holds nothing but its dialog, the tray's tip
-// while a run waits for its program and its removal, quitting then, and a save the registry
-// refuses.
+// Mountwick.exe while work waits: a test run that holds only its dialog, the tray's tip while a run
+// waits for its program and its removal, quitting then, and a save the registry refuses.
 #include "e2e_support.h"
 
 #include <commctrl.h>
@@ -24,16 +23,12 @@ class Waiting : public Case {
     for (HWND tip = nullptr; (tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr));) {
       DWORD id = 0;
       GetWindowThreadProcessId(tip, &id);
-      HANDLE process =
-          OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
-      auto* remote = process ? static_cast<Remote*>(VirtualAllocEx(process, nullptr, sizeof(Remote),
-                                                                   MEM_COMMIT, PAGE_READWRITE))
-                             : nullptr;
-      const LRESULT tools = remote ? SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) : 0;
-      for (LRESULT i = 0; i < tools; ++i) {
-        Remote local = {};
-        local.info.cbSize = sizeof local.info;
-        local.info.lpszText = remote->text;
+      HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, id);
+      auto* remote = static_cast<Remote*>(
+          VirtualAllocEx(process, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+      for (LRESULT i = 0; remote && i < SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0); ++i) {
+        Remote local = {{sizeof(TTTOOLINFOW), 0, nullptr, 0, {}, nullptr, remote->text, 0, nullptr},
+                        {}};
         char text[512] = {};
         if (WriteProcessMemory(process, remote, &local, sizeof local, nullptr) &&
             SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&remote->info)) &&
@@ -56,22 +51,20 @@ class Waiting : public Case {
   }
   bool Ended(std::size_t count) const {
     const std::string record = Read(record_);
-    std::size_t ends = 0;
-    for (std::size_t at = record.find("ended "); at != std::string::npos;
-         at = record.find("ended ", at + 1))
-      ++ends;
-    return ends >= count;
-  }
-  static std::string Tip(std::size_t waiting, const std::string& name) {
-    return "ﾃﾞﾊﾞｲｽ監視ﾗﾝﾁｬｰ" +
-           (waiting ? " - 待機中 " + std::to_string(waiting) + " 件: " + name : "");
+    for (std::size_t at = 0; count > 0; ++at, --count)
+      if ((at = record.find("ended ", at)) == std::string::npos) return false;
+    return true;
   }
 };
 
-// A volume arrives during a test run with removal ticked: answered within a second, its
-// Action runs, the dialog's controls wait disabled, and the box follows the program's end.
-TEST_F(Waiting, ATestRunWithRemovalHoldsOnlyTheDialogAndTellsTheEndAfterIt) {
-  StoreActions({Action("V", kVolumeId, "volume")});
+// A volume arrives during a test run with removal: answered within a second, its Action runs, the
+// controls wait disabled, and the box follows the program's end. Registered, the list is stored
+// byte for byte without what lay beyond it; then with the key deleted under the save, one notice.
+TEST_F(Waiting, ATestRunHoldsOnlyTheDialogAndARegisterTheRegistryRefusesShowsOneNotice) {
+  std::vector<Fields> actions = {Action("V", kVolumeId, "volume")};
+  for (int i = 1; i < 300; ++i) actions.push_back(Action(std::to_string(i), "USB\\NONE", "none"));
+  StoreActions(actions);
+  WriteString(kActionsKey, "302_Name", "beyond a gap");
   const mw::fakeusb::FakeUsbDevice stick{
       "ROOT\\MWE2E\\TEST", {"USB\\VID_F00D&PID_E2E3"}, {}, {}, {}, "USBSTOR"};
   mw::fakeusb::RemoveFakeUsbDevice(stick.instance_id);
@@ -99,51 +92,16 @@ TEST_F(Waiting, ATestRunWithRemovalHoldsOnlyTheDialogAndTellsTheEndAfterIt) {
   EXPECT_THAT(Runs(), ::testing::UnorderedElementsAre("test|--sleep-ms=3000", "volume"));
   EXPECT_FALSE(Ended(1));
   HWND box = WaitFor(kNoticeCaption, 15000);
-  ASSERT_TRUE(box);
   EXPECT_TRUE(Ended(1));
   EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);  // Wine's boxes ignore the topmost style
   Press(box, IDOK);
   EXPECT_TRUE(WaitUntil([&] { return Mode(dialog) == edit_mode; }, 5000)) << Mode(dialog);
-}
+  SetDlgItemTextA(dialog, IDE_NAME, "カード表示");  // 表 ends in the byte 0x5C
+  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_REGISTER));
+  EXPECT_EQ(ReadString(kActionsKey, "300_Name") + ReadString(kActionsKey, "302_Name"),
+            "カード表示");
 
-// The tip tells the waiting run and returns when it has ended; quitting with one asks, No keeps
-// Mountwick, Yes ends it and leaves the program running to its own end.
-TEST_F(Waiting, TheTipTellsAWaitingRunAndQuittingMeanwhileAsksFirst) {
-  StoreActions({Action("写真の取り込み", kVolumeId, "--sleep-ms=2500", {{"Eject", "1"}})});
-  HWND window = Start();
-  EXPECT_TRUE(TipShows(Tip(0, "")));
-  ASSERT_TRUE(Arrive(window));
-  EXPECT_TRUE(TipShows(Tip(1, "写真の取り込み")));
-  EXPECT_TRUE(WaitUntil([&] { return Ended(1); }, 15000));
-  EXPECT_TRUE(TipShows(Tip(0, "")));
-
-  ASSERT_TRUE(Arrive(window));
-  ASSERT_TRUE(WaitUntil([&] { return Runs().size() == 2; }, 15000));
-  for (const int answer : {IDNO, IDYES}) {
-    ASSERT_NO_FATAL_FAILURE(ChooseFromTrayMenu(window, {VK_UP, VK_RETURN}));
-    HWND question = WaitFor(kNoticeCaption);
-    ASSERT_TRUE(question);
-    Press(question, answer);
-    const bool ended = WaitForSingleObject(process_, answer == IDYES ? 10000 : 1500) == 0;
-    EXPECT_EQ(ended, answer == IDYES);
-  }
-  EXPECT_FALSE(Ended(2));
-  EXPECT_TRUE(WaitUntil([&] { return Ended(2); }, 15000));
-}
-
-// Each value of a Register fails once the key is deleted under the save: one notice says so.
-TEST_F(Waiting, ARegisterTheRegistryRefusesShowsOneNotice) {
-  std::vector<Fields> actions;
-  for (int i = 0; i < 300; ++i) actions.push_back(Action(std::to_string(i), kVolumeId, "v"));
-  StoreActions(actions);
-  Start("/S");
-  HWND dialog = WaitFor(kSettingsCaption, 20000);
-  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_NEW));
-  Send(GetDlgItem(dialog, IDC_DEVICE_COMBO), CB_SETCURSEL);
-  Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELCHANGE),
-       reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_DEVICE_COMBO)));
-  SetDlgItemTextA(dialog, IDE_NAME, "new");
-  SetDlgItemTextA(dialog, IDE_COMMAND_LINE, (Child() + " new").c_str());
+  ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_CHANGE));
   std::atomic<bool> deleting = true;
   std::thread remover([&] {
     while (deleting) RegDeleteKeyA(HKEY_CURRENT_USER, kActionsKey);
@@ -157,6 +115,28 @@ TEST_F(Waiting, ARegisterTheRegistryRefusesShowsOneNotice) {
   EXPECT_EQ(Windows(kNoticeCaption).size(), 1u);
   EXPECT_THAT(Text(GetDlgItem(notice, 0xFFFF)), ::testing::HasSubstr("アクションの保存: 失敗 "));
   Press(notice, IDOK);
+}
+
+// The tip tells the waiting run and returns when it has ended; quitting with one asks, No keeps
+// Mountwick, Yes ends it and leaves the program running to its own end.
+TEST_F(Waiting, TheTipTellsAWaitingRunAndQuittingMeanwhileAsksFirst) {
+  StoreActions({Action("写真の取り込み", kVolumeId, "--sleep-ms=2500", {{"Eject", "1"}})});
+  const std::string product = "ﾃﾞﾊﾞｲｽ監視ﾗﾝﾁｬｰ";
+  HWND window = Start();
+  ASSERT_TRUE(Arrive(window));
+  EXPECT_TRUE(TipShows(product + " - 待機中 1 件: 写真の取り込み"));
+  EXPECT_TRUE(WaitUntil([&] { return Ended(1); }, 15000));
+  EXPECT_TRUE(TipShows(product));
+
+  ASSERT_TRUE(Arrive(window));
+  ASSERT_TRUE(WaitUntil([&] { return Runs().size() == 2; }, 15000));
+  for (const int answer : {IDNO, IDYES}) {
+    ASSERT_NO_FATAL_FAILURE(ChooseFromTrayMenu(window, {VK_UP, VK_RETURN}));
+    Press(WaitFor(kNoticeCaption), answer);
+    EXPECT_EQ(WaitForSingleObject(process_, answer == IDYES ? 10000 : 1500) == 0, answer == IDYES);
+  }
+  EXPECT_FALSE(Ended(2));
+  EXPECT_TRUE(WaitUntil([&] { return Ended(2); }, 15000));
 }
 
 }  // namespace

@@ -161,9 +161,8 @@ TEST(SettingsList, DeletesOnlyASelectedRowAndOnlyOnYes) {
   EXPECT_EQ(world.shown[2].owner, kDialog);
 }
 
-// Cut to 510 bytes, waited for only with removal, and only then the box in front of every
-// window; a failed start has the launcher's notice alone.
-// A program waited for is waited for on another thread than the dialog's, which gets the box.
+// Cut to 510 bytes, waited for only with removal and then on another thread than the dialog's,
+// which gets the box in front of every window; a failed start has the launcher's notice alone.
 TEST(TestRun, StartsTheLineAsTypedAndTellsTheEndOnlyOfAProgramItWaitedFor) {
   const std::string line = "C:\\APP.EXE %_newdrv_%:\\" + std::string(600, 'x');
   // The line, the removal flag, what started and whether it was waited for, the box.
