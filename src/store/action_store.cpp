@@ -48,6 +48,12 @@ void RemoveOtherValues(const Platform& platform, const ScopedRegKey& key, std::s
     for (const ActionField& stored : kActionFields)
       kept.insert(FoldCase(StoredValueName(index, stored.stored_name)));
 
+  // Only the values just written are there, as after most saves: a thousand
+  // Actions' names need not be listed to find nothing to remove.
+  std::uint32_t stored = 0;
+  if (platform.registry.CountValues(key.get(), &stored) == reg::kSuccess && stored == kept.size())
+    return;
+
   // The first missing "_Name" ends the list, so deleting it first makes the
   // list right at once, even if the deletions stop half way.
   const std::string end_of_list = StoredValueName(count, kNameField);
