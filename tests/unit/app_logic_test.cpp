@@ -81,6 +81,8 @@ TEST(WaitingRuns, ARunWithRemovalWaitsFromItsTakingToItsEnd) {
   DeviceDiffMutex mutex(world);
   PendingRuns pending(mutex);
   RunnerContext context{world.platform(), pending};
+  int changes = 0;
+  pending.waiting().OnChange([&] { ++changes; });
   for (const std::string eject : {"1", "0"}) {
     mutex.Lock();
     pending.AppendLocked(mw::Run{fake::MakeAction("Name=A;ExeFile=C:\\A.EXE;Eject=" + eject)});
@@ -91,6 +93,7 @@ TEST(WaitingRuns, ARunWithRemovalWaitsFromItsTakingToItsEnd) {
     EXPECT_EQ(during, eject == "1" ? 1u : 0u) << eject;
     EXPECT_EQ(pending.waiting().Read().count, 0u);
   }
+  EXPECT_EQ(changes, 2);  // in and out, for the run with removal alone
 }
 
 // The tip names the run that has waited longest, cut at the tip's size between two characters;
