@@ -90,7 +90,7 @@ src/store/registry_settings.cpp @@ if (result == reg::kFileNotFound) return Read
 src/store/registry_settings.cpp @@ static_cast<std::uint32_t>(text.size() + 1)); @@ static_cast<std::uint32_t>(text.size())); @@ values are stored without their NUL
 src/store/registry_text.cpp @@ if (result == reg::kMoreData && attempt + 1 < kReadAttempts) { @@ if (false) { @@ a value that grew is not read again
 src/model/action.h @@ {&Action::Ex_RunWait, "Ex_RunWait", "2000", true}, @@ {&Action::Ex_RunWait, "Ex_RunWait", "2000", false}, @@ a missing wait loads empty instead of its default
-src/store/action_store.cpp @@ if (WriteAll(platform, key, actions)) RemoveOtherValues(platform, key, actions.size()); @@ (void)WriteAll(platform, key, actions); @@ values of removed Actions stay behind
+src/store/action_store.cpp @@ if (key && WriteAll(platform, key, actions, failures))<NL>    RemoveOtherValues(platform, key, actions.size(), failures); @@ if (key) (void)WriteAll(platform, key, actions, failures); @@ values of removed Actions stay behind
 src/store/action_store.cpp @@ if (VersionSubkeyExists(platform, kActionsSubkey)) @@ if (true) @@ an absent subkey brings a deletion notice
 src/ui/action_form.cpp @@ if (check.name.empty() || check.name == kNewActionName) { @@ if (check.name.empty()) { @@ the untouched default name is registered as is
 src/ui/action_form.cpp @@ if (static_cast<int>(i) != selection && actions[i].Name == check.name) @@ if (actions[i].Name == check.name) @@ renaming an Action to its own name is refused
@@ -104,8 +104,8 @@ src/platform/sjis.cpp @@ ++i;<NL>      continue;<NL>    }<NL>    if (text[i] == 
 src/app/startup_options.cpp @@ arguments.find("SET") != std::string::npos; @@ false; @@ "SET" no longer opens the settings
 src/app/tray_clicks.h @@ first_click_pending_ = !first_click_pending_; @@ first_click_pending_ = true; @@ a second click never opens the settings
 src/ui/test_run.cpp @@ const std::string command = CutToBuffer(command_line, kShortCommandLimit); @@ const std::string command = command_line; @@ the test run is tried uncut
-src/ui/test_run.cpp @@ if (LaunchProgram(platform, command, wait_for_end) && wait_for_end) @@ if (LaunchProgram(platform, command, true) && wait_for_end) @@ a test run without removal holds the dialog until its program ends
-src/ui/test_run.cpp @@ LaunchProgram(platform, command, wait_for_end) && wait_for_end) @@ LaunchProgram(platform, command, wait_for_end)) @@ a test run without removal tells of an end it never saw
+src/ui/test_run.cpp @@ (void)LaunchProgram(platform, command, false); @@ (void)LaunchProgram(platform, command, true); @@ a test run without removal holds the dialog until its program ends
+src/ui/test_run.cpp @@ (void)LaunchProgram(platform, command, false); @@ done(static_cast<bool>(LaunchProgram(platform, command, false))); @@ a test run without removal tells of an end it never saw
 src/ui/test_run.cpp @@ mb::kOk | mb::kIconInformation | mb::kTopmost @@ mb::kOk | mb::kIconInformation @@ the box of the ended test run can hide behind other windows
 src/app/update_checker.cpp @@ if (root.Open(RegistryRoot::CurrentUser, kUpdateCheckerRoot, reg::kRead) != reg::kSuccess) @@ if (false) @@ the update checker's values are written where it is not installed
 src/app/update_checker.cpp @@ reinterpret_cast<const unsigned char*>(&build), sizeof build); @@ reinterpret_cast<const unsigned char*>(&build), 2); @@ the build number is stored in two bytes
@@ -138,7 +138,7 @@ src/app/main_win.cpp @@ PostMessageA(a.main_window, mw::kDeviceListReadMessage, 
 src/platform/win32/registry_win32.cpp @@ CreateEventA(nullptr, TRUE, FALSE, nullptr); @@ CreateEventA(nullptr, FALSE, FALSE, nullptr); @@ the tray's wait takes the change away from the next read @@ e2e Rows/Arrival.*/AnActionChanged*
 src/app/main_win.cpp @@ MsgWaitForMultipleObjectsEx(change ? 1 : 0, @@ MsgWaitForMultipleObjectsEx(0, @@ changed settings are read only at the next arrival @@ e2e Rows/Arrival.*/AnActionChanged*
 src/engine/dispatcher.cpp @@ if (settings_absent_) return; @@ (void)0; @@ broadcasts start Actions while no settings exist @@ e2e Rows/Arrival.*/TheCarryOverFileAnsweredNo*
-src/store/action_store.cpp @@ stored.extended ? stored.default_text : ""); @@ stored.default_text); @@ a missing base value takes a default instead of empty text
+src/store/action_store.cpp @@ stored.extended ? stored.default_text : "", @@ stored.default_text, @@ a missing base value takes a default instead of empty text
 src/model/action.cpp @@ if (field.extended) to.*field.member = from.*field.member; @@ to.*field.member = from.*field.member; @@ the extended copy takes every field
 src/model/action.h @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "3000", true}, @@ {&Action::Ex_RmvRetryWait, "Ex_RmvRetryWait", "300", true}, @@ the retry wait's default is wrong
 src/platform/win32/threads_win32.cpp @@ SetLastError(ERROR_SUCCESS);<NL>  start.routine @@ start.routine @@ a run begins with the error a run before it left on its thread
@@ -173,6 +173,22 @@ src/platform/win32/device_setup_win32.cpp @@ id->assign(buffer, strnlen(buffer, 
 src/engine/dispatcher.cpp @@ devices_.Left(DeviceTracker::Key(change.instance)); @@ (void)0; @@ a device pulled and plugged again while a list is read is missed
 src/engine/device_tracker.cpp @@ if (!left_meanwhile_.contains(key)) known_.insert(key); @@ known_.insert(key); @@ a list read before a device left makes it known again
 src/engine/device_change.cpp @@ routed.event = DeviceEvent::UsbDeviceLeft; @@ (void)0; @@ a USB device's removal is taken for its arrival
+src/store/registry_settings.cpp @@ if (count_++ > 0) return; @@ count_++; @@ a save's notice names its last failure instead of its first
+src/store/registry_settings.cpp @@ failures.Add(kSetFailed, result, name); @@ ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kSetFailed); @@ each value a save cannot write has a notice of its own
+src/store/registry_settings.cpp @@   LogActivity(platform, "%s: 失敗 @@   if (false) LogActivity(platform, "%s: 失敗 @@ the activity log does not tell a failed save
+src/store/action_store.cpp @@ failures.Report(platform, kLoadWork); @@ (void)kLoadWork; @@ a load that cannot read tells nothing
+src/engine/waiting_runs.cpp @@ if (!IsFlagOn(action.Eject)) return; @@ (void)0; @@ runs without removal are told as waiting
+src/engine/waiting_runs.cpp @@ names_.begin()->second @@ names_.rbegin()->second @@ the tip names the newest run, not the one that has waited longest
+src/engine/runner.cpp @@ const WaitingRuns::Entry waiting(context.pending.waiting(), run->action); @@ (void)0; @@ runs are never told as waiting
+src/app/tray_tip.cpp @@ if (waiting.count == 0) return kTrayTip; @@ if (waiting.count < 2) return kTrayTip; @@ one waiting run leaves the product's tip
+src/app/tray_tip.cpp @@ kTrayTipBufferSize); @@ kTrayTipBufferSize + 1); @@ the tip is cut one byte past its buffer
+src/app/quit_question.cpp @@ if (waiting.count == 0) return true; @@ if (true) return true; @@ quitting never asks while runs wait
+src/app/quit_question.cpp @@ mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2 @@ mb::kYesNo | mb::kIconQuestion @@ the quit question's default is Yes
+src/ui/test_run.cpp @@ if (platform.threads.RunDetached(&WaitForTestRun, run, &error)) return true; @@ if (false) return true; @@ a test run with removal waits on the dialog's thread
+src/ui/settings_dialog_win.cpp @@     HoldControls(d); @@     (void)0; @@ the dialog's controls stay usable while a test run waits @@ e2e Waiting.ATestRun*
+src/app/main_window_win.cpp @@ if (app.tray) app.tray->SetTip( @@ if (false) app.tray->SetTip( @@ the tip never tells the waiting runs @@ e2e Waiting.TheTip*
+src/app/quit_question.cpp @@   LogActivity(platform, "終了します @@   if (false) LogActivity(platform, "終了します @@ quitting with waiting runs leaves no word in the log
+src/store/action_store.cpp @@ stored == kept.size()) @@ true) @@ a save never removes what lies beyond its list
 EOF
 )
 

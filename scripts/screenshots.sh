@@ -4,6 +4,7 @@
 #   docs/screenshots/settings-dialog.png    the settings dialog, an Action selected
 #   docs/screenshots/extended-settings.png  that Action's extended settings
 #   docs/screenshots/activity-log.png       the activity log after typical events
+#   docs/screenshots/tray-tip.png           the tray's tip while a run waits for its program
 # Needs what scripts/setup.sh installs (Wine, MinGW-w64, Xvfb, ImageMagick, fonts).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +12,7 @@ root=$PWD
 
 mkdir -p build
 if ! { cmake --preset win64 >build/build-screenshots.log 2>&1 &&
-  cmake --build --preset win64 --target Mountwick screenshot_driver usb_device_tool send_device_change >>build/build-screenshots.log 2>&1; }; then
+  cmake --build --preset win64 --target Mountwick screenshot_driver usb_device_tool send_device_change record_args >>build/build-screenshots.log 2>&1; }; then
   echo "screenshots: the build failed; see build/build-screenshots.log" >&2
   exit 1
 fi
@@ -108,3 +109,25 @@ fi
 sleep 1  # the last paint
 import -window "$window" "$out/activity-log.png"
 echo "screenshots: $out/activity-log.png"
+
+# The tray's tip while an Action with automatic removal waits for its program.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wine reg delete 'HKCU\software\Quillory' /f >/dev/null 2>&1
+add 0_Name '写真の取り込み'
+add 0_State 0
+add 0_HardwareID 'MESSAGE://DBT_DEVICEARRIVAL/VOLUME'
+add 0_ExeFile "$(winepath -w "$bin/record_args.exe") --sleep-ms=60000"
+add 0_Eject 1
+(cd "$base/work" && wine "$bin/Mountwick.exe" >/dev/null 2>&1 &)
+sleep 3
+wine "$bin/send_device_change.exe" volume C
+sleep 2
+if ! rect=$(wine "$bin/screenshot_driver.exe" tip 2>"$base/driver.log" | tr -d '\r'); then
+  echo "screenshots: tip: $(cat "$base/driver.log")" >&2
+  exit 1
+fi
+read -r left top width height <<<"$rect"
+import -window root "$base/screen.png"
+convert "$base/screen.png" -crop "${width}x${height}+${left}+${top}" +repage "$out/tray-tip.png"
+echo "screenshots: $out/tray-tip.png (${width}x${height})"

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/tray_clicks.h"
+#include "app/tray_icon_win.h"
 #include "model/action.h"
 #include "engine/dispatcher.h"
 #include "notices/activity_log.h"
@@ -15,10 +16,10 @@
 
 namespace mw {
 
-inline constexpr UINT kTrayCallbackMessage = WM_APP + 100;  // 0x8064
-inline constexpr UINT kTrayIconId = 1;
 // Posted by the pool's thread once a device list has been read.
 inline constexpr UINT kDeviceListReadMessage = WM_APP + 101;
+// Posted by a runner's thread when a run begins or ends to wait.
+inline constexpr UINT kWaitingRunsMessage = WM_APP + 102;
 
 struct Application {
   HINSTANCE instance = nullptr;
@@ -36,13 +37,11 @@ struct Application {
   HWND main_window = nullptr;
   HWND settings_dialog = nullptr;  // while the settings dialog is open
   UINT taskbar_created = 0;
+  std::unique_ptr<TrayIcon> tray;  // once the main window exists
+  bool asking_to_quit = false;
   TrayClicks tray_clicks;
   Action extended_work_copy;  // the Ex_ fields between the settings form and its extended dialog
 };
-
-// The tray icon: add, modify or delete icon id with an optional icon (which
-// is released after the call) and tip.
-bool NotifyTrayIcon(HWND window, DWORD operation, UINT id, HICON icon, const char* tip);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

@@ -105,10 +105,10 @@ int Run(HINSTANCE instance, const char* arguments) {
   if (!a.usb_arrivals)
     mw::LogActivity(platform, "USB デバイスの到着通知を登録できませんでした（コード %u）",
                     static_cast<unsigned>(GetLastError()));
-  mw::NotifyTrayIcon(
-      a.main_window, NIM_ADD, mw::kTrayIconId,
-      static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_SMALL), IMAGE_ICON, 16, 16, 0)),
-      mw::kTrayTip);
+  a.pending_runs->waiting().OnChange(
+      [&a] { PostMessageA(a.main_window, mw::kWaitingRunsMessage, 0, 0); });
+  a.tray = std::make_unique<mw::TrayIcon>(a.main_window, instance, IDI_SMALL);
+  a.tray->Add();
 
   HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
 

@@ -5,6 +5,8 @@
 #include "app/application_win.h"
 #include "app/carry_over.h"
 #include "app/help_file.h"
+#include "app/quit_question.h"
+#include "app/tray_tip.h"
 #include "model/product.h"
 #include "engine/launcher.h"
 #include "resource.h"
@@ -69,7 +71,13 @@ LRESULT OnCommand(Application& app, HWND window, UINT message, WPARAM wparam, LP
       DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_ABOUTBOX), nullptr, AboutBoxProc, 0);
       return 0;
     case IDM_EXIT:
-      DestroyWindow(window);
+      // One question at a time, though the tray menu stays usable meanwhile.
+      if (!app.asking_to_quit) {
+        app.asking_to_quit = true;
+        const bool quit = ConfirmQuit(app.platform, app.pending_runs->waiting().Read());
+        app.asking_to_quit = false;
+        if (quit) DestroyWindow(window);
+      }
       return 0;
     case IDM_SETTINGS:
       OpenOrRaiseSettings(app);
@@ -85,7 +93,7 @@ LRESULT OnCommand(Application& app, HWND window, UINT message, WPARAM wparam, LP
 LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_DESTROY:
-      NotifyTrayIcon(window, NIM_DELETE, kTrayIconId, nullptr, nullptr);
+      if (app.tray) app.tray->Remove();
       PostQuitMessage(0);
       return 0;
     case WM_COMMAND:
@@ -104,13 +112,13 @@ LRESULT HandleMessage(Application& app, HWND window, UINT message, WPARAM wparam
       return 0;
     case kTrayCallbackMessage:
       return OnTrayCallback(app, window, lparam);
+    case kWaitingRunsMessage:
+      if (app.tray) app.tray->SetTip(TrayTipText(app.pending_runs->waiting().Read()));
+      return 0;
     default:
       if (message == app.taskbar_created && message != 0) {
         // Explorer restarted: the icon has to be added again.
-        NotifyTrayIcon(window, NIM_ADD, kTrayIconId,
-                       static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(IDI_SMALL),
-                                                     IMAGE_ICON, 16, 16, 0)),
-                       kTrayTip);
+        if (app.tray) app.tray->Add();
         return 0;
       }
       return DefWindowProcA(window, message, wparam, lparam);

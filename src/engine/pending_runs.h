@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/run.h"
+#include "engine/waiting_runs.h"
 #include "platform/thread_port.h"
 
 namespace mw {
@@ -42,6 +43,8 @@ class PendingRuns {
   explicit PendingRuns(DeviceDiffMutex& mutex) : mutex_(mutex) {}
 
   DeviceDiffMutex& mutex() { return mutex_; }
+  // The runs taken that still wait for their programs or their removal.
+  WaitingRuns& waiting() { return waiting_; }
 
   // The caller holds the mutex (the dispatcher, for its whole dispatch).
   void AppendLocked(Run run) { runs_.push_back(std::move(run)); }
@@ -57,6 +60,7 @@ class PendingRuns {
  private:
   DeviceDiffMutex& mutex_;
   std::vector<Run> runs_;
+  WaitingRuns waiting_;
 };
 
 }  // namespace mw

@@ -156,6 +156,7 @@ std::uint32_t RunnerThread(void* parameter) {
     auto& context = *static_cast<RunnerContext*>(parameter);
     std::optional<Run> run = context.pending.Take();
     if (!run) return 0;
+    const WaitingRuns::Entry waiting(context.pending.waiting(), run->action);
     return ExecuteRun(context.platform, *run, context.drive_bell);
   } catch (...) {
     return 1;

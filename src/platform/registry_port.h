@@ -33,6 +33,8 @@ class RegistryPort {
   [[nodiscard]] virtual long EnumValueName(Key key, std::uint32_t index, std::string* name) = 0;
   // RegDeleteValueA.
   [[nodiscard]] virtual long DeleteValue(Key key, const std::string& name) = 0;
+  // RegQueryInfoKeyA: how many values the key holds.
+  [[nodiscard]] virtual long CountValues(Key key, std::uint32_t* count) = 0;
   // RegDeleteKeyA: subkey of key, which must have no subkeys of its own.
   [[nodiscard]] virtual long DeleteKey(Key key, const std::string& subkey) = 0;
   // RegCloseKey.

@@ -10,8 +10,9 @@ inline constexpr char kActionsSubkey[] = "Actions";
 
 // Replaces actions with the stored list: Actions 0, 1, ... up to the first
 // index without a "_Name" value. Missing values give empty fields or the
-// defaults of a new Action, never a failure. False when a read failed (after
-// its notice): the list may then lack Actions or values that are stored.
+// defaults of a new Action, never a failure. False when a read failed, after
+// one notice for all the failed reads: the list may then lack Actions or
+// values that are stored.
 [[nodiscard]] bool LoadActions(const Platform& platform, ActionList& actions);
 
 // Replaces the stored list with actions. The new values are written over the
@@ -20,7 +21,8 @@ inline constexpr char kActionsSubkey[] = "Actions";
 // fails nothing is removed and the old list stays loadable; when the removal
 // of the first index beyond the new list fails, the Actions there stay whole.
 // An empty list is stored as the absence of the subkey. The subkey is opened
-// once for the whole save; when that fails, one notice and nothing changes.
+// once for the whole save. However many values fail, the save ends in one
+// notice that names the first failure and their count.
 void SaveActions(const Platform& platform, const ActionList& actions);
 
 }  // namespace mw

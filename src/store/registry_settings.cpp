@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "notices/activity_log.h"
 #include "notices/notices.h"
 #include "store/registry_text.h"
 
@@ -28,10 +29,6 @@ std::optional<std::string> BoundedPath(const char* base, const std::string& tail
   return path;
 }
 
-void ShowRegistryError(const Platform& platform, long code, const char* text) {
-  ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(code), text);
-}
-
 bool CanOpenForReading(const Platform& platform, const char* base, const std::string& tail) {
   const std::optional<std::string> path = BoundedPath(base, tail);
   if (!path) return false;
@@ -41,15 +38,41 @@ bool CanOpenForReading(const Platform& platform, const char* base, const std::st
 
 }  // namespace
 
-ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey) {
+void RegistryFailures::Add(const char* failed_call, long code, const std::string& value_name) {
+  if (count_++ > 0) return;
+  call_ = failed_call;
+  code_ = code;
+  value_name_ = value_name;
+}
+
+void RegistryFailures::Report(const Platform& platform, const char* what) const {
+  if (count_ == 0) return;
+  const auto code = static_cast<std::uint32_t>(code_);
+  if (!what) return ShowSystemErrorNotice(platform, code, "%s", call_);
+  const std::string first = value_name_.empty() ? "" : "（最初: " + value_name_ + "）";
+  LogActivity(platform, "%s: 失敗 %u 件%s: %s（コード %d）", what, static_cast<unsigned>(count_),
+              first, call_, static_cast<int>(code_));
+  ShowSystemErrorNotice(platform, code, "%s\n%s: 失敗 %u 件%s", call_, what,
+                        static_cast<unsigned>(count_), first);
+}
+
+ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey,
+                            RegistryFailures& failures) {
   ScopedRegKey key(platform.registry);
   const std::optional<std::string> path = BoundedPath(kVersionKeyPath, subkey);
   if (!path) {
-    ShowRegistryError(platform, kErrorFilenameTooLong, kCreateFailed);
+    failures.Add(kCreateFailed, kErrorFilenameTooLong, "");
     return key;
   }
   const long result = key.Create(RegistryRoot::CurrentUser, *path, reg::kReadWriteCreate);
-  if (result != reg::kSuccess) ShowRegistryError(platform, result, kCreateFailed);
+  if (result != reg::kSuccess) failures.Add(kCreateFailed, result, "");
+  return key;
+}
+
+ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey) {
+  RegistryFailures failures;
+  ScopedRegKey key = OpenVersionKey(platform, subkey, failures);
+  failures.Report(platform, nullptr);
   return key;
 }
 
@@ -62,24 +85,25 @@ bool VersionSubkeyExists(const Platform& platform, const std::string& subkey) {
 }
 
 ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
-                       std::string& value) {
+                       std::string& value, RegistryFailures& failures) {
   value.clear();
   const long result = ReadRegistryText(platform.registry, key.get(), name, value);
   if (result == reg::kSuccess) return ReadResult::kRead;
   if (result == reg::kFileNotFound) return ReadResult::kMissing;
-  ShowRegistryError(platform, result, kRegQueryFailed);
+  failures.Add(kRegQueryFailed, result, name);
   return ReadResult::kFailed;
 }
 
 ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
-                                const std::string& name, std::string& value, std::string fallback) {
-  const ReadResult read = ReadSetting(platform, key, name, value);
+                                const std::string& name, std::string& value, std::string fallback,
+                                RegistryFailures& failures) {
+  const ReadResult read = ReadSetting(platform, key, name, value, failures);
   if (read != ReadResult::kRead) value = std::move(fallback);
   return read;
 }
 
 bool WriteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
-                  const std::string& text) {
+                  const std::string& text, RegistryFailures& failures) {
   long result = kErrorInvalidParameter;
   if (text.size() < std::numeric_limits<std::uint32_t>::max()) {
     result = platform.registry.SetValue(key.get(), name, reg::kSz,
@@ -87,37 +111,49 @@ bool WriteSetting(const Platform& platform, const ScopedRegKey& key, const std::
                                         static_cast<std::uint32_t>(text.size() + 1));
   }
   if (result == reg::kSuccess) return true;
-  ShowRegistryError(platform, result, kSetFailed);
+  failures.Add(kSetFailed, result, name);
   return false;
 }
 
 bool ListSettingNames(const Platform& platform, const ScopedRegKey& key,
-                      std::vector<std::string>& names) {
+                      std::vector<std::string>& names, RegistryFailures& failures) {
   names.clear();
   for (std::uint32_t index = 0;; ++index) {
     std::string name;
     const long result = platform.registry.EnumValueName(key.get(), index, &name);
     if (result == reg::kNoMoreItems) return true;
     if (result != reg::kSuccess) {
-      ShowRegistryError(platform, result, kEnumFailed);
+      failures.Add(kEnumFailed, result, "");
       return false;
     }
     names.push_back(std::move(name));
   }
 }
 
-bool DeleteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name) {
+bool DeleteSetting(const Platform& platform, const ScopedRegKey& key, const std::string& name,
+                   RegistryFailures& failures) {
   const long result = platform.registry.DeleteValue(key.get(), name);
   if (result == reg::kSuccess || result == reg::kFileNotFound) return true;
-  ShowRegistryError(platform, result, kDeleteValueFailed);
+  failures.Add(kDeleteValueFailed, result, name);
   return false;
+}
+
+// One value through its own opening of the key, with its own notice.
+template <class Operation>
+bool OnOneValue(const Platform& platform, const std::string& subkey, Operation operation) {
+  RegistryFailures failures;
+  const ScopedRegKey key = OpenVersionKey(platform, subkey, failures);
+  const bool done = key && operation(key, failures);
+  failures.Report(platform, nullptr);
+  return done;
 }
 
 bool ReadSetting(const Platform& platform, const std::string& subkey, const std::string& name,
                  std::string& value) {
   value.clear();
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  return key && ReadSetting(platform, key, name, value) == ReadResult::kRead;
+  return OnOneValue(platform, subkey, [&](const ScopedRegKey& key, RegistryFailures& failures) {
+    return ReadSetting(platform, key, name, value, failures) == ReadResult::kRead;
+  });
 }
 
 bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
@@ -129,27 +165,17 @@ bool ReadSettingOrDefault(const Platform& platform, const std::string& subkey,
 
 bool WriteSetting(const Platform& platform, const std::string& subkey, const std::string& name,
                   const std::string& text) {
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  return key && WriteSetting(platform, key, name, text);
-}
-
-bool ListSettingNames(const Platform& platform, const std::string& subkey,
-                      std::vector<std::string>& names) {
-  names.clear();
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  return key && ListSettingNames(platform, key, names);
-}
-
-bool DeleteSetting(const Platform& platform, const std::string& subkey, const std::string& name) {
-  const ScopedRegKey key = OpenVersionKey(platform, subkey);
-  return key && DeleteSetting(platform, key, name);
+  return OnOneValue(platform, subkey, [&](const ScopedRegKey& key, RegistryFailures& failures) {
+    return WriteSetting(platform, key, name, text, failures);
+  });
 }
 
 void DeleteVersionSubkey(const Platform& platform, const std::string& subkey) {
   const ScopedRegKey key = OpenVersionKey(platform, "");
   if (!key) return;
   const long result = platform.registry.DeleteKey(key.get(), subkey);
-  if (result != reg::kSuccess) ShowRegistryError(platform, result, kDeleteKeyFailed);
+  if (result != reg::kSuccess)
+    ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kDeleteKeyFailed);
 }
 
 }  // namespace mw

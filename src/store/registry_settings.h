@@ -2,7 +2,8 @@
 // The program's settings: text values below the version key in the current
 // user's hive. Every operation opens its key, does one thing and closes it
 // again, or works on a key the caller opened once for many values; every
-// unexpected registry failure reaches the user as a notice.
+// unexpected registry failure reaches the user as a notice, one for all the
+// values of such a key.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -44,29 +45,46 @@ ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey)
 [[nodiscard]] bool WriteSetting(const Platform& platform, const std::string& subkey,
                                 const std::string& name, const std::string& text);
 
-// The names of every value in the subkey. False after a notice; names then
-// holds those found before the failure.
-[[nodiscard]] bool ListSettingNames(const Platform& platform, const std::string& subkey,
-                                    std::vector<std::string>& names);
+// The failures of one save or load: the first one's call, code and value,
+// and how many values failed, so that the user gets one notice for them all.
+class RegistryFailures {
+ public:
+  void Add(const char* failed_call, long code, const std::string& value_name);
+  std::size_t count() const { return count_; }
+  // One notice, none when nothing failed, and the same line in the activity
+  // log; what names the work, such as the save of the Actions.
+  void Report(const Platform& platform, const char* what) const;
 
-// Deletes one value; one that is already gone counts as deleted. False after a notice.
-[[nodiscard]] bool DeleteSetting(const Platform& platform, const std::string& subkey,
-                                 const std::string& name);
+ private:
+  std::size_t count_ = 0;
+  const char* call_ = "";
+  long code_ = 0;
+  std::string value_name_;
+};
 
-// The same operations on a key from OpenVersionKey. A read tells a missing
-// value (silent) from a failed one (after a notice).
+// The version key or its subkey, as above; a failure goes to failures.
+ScopedRegKey OpenVersionKey(const Platform& platform, const std::string& subkey,
+                            RegistryFailures& failures);
+
+// The same operations on a key from OpenVersionKey, many values in a row: a
+// failure goes to failures for one notice at the end. A read tells a missing
+// value (no failure) from a failed one.
 enum class ReadResult { kRead, kMissing, kFailed };
 [[nodiscard]] ReadResult ReadSetting(const Platform& platform, const ScopedRegKey& key,
-                                     const std::string& name, std::string& value);
+                                     const std::string& name, std::string& value,
+                                     RegistryFailures& failures);
 [[nodiscard]] ReadResult ReadSettingOrDefault(const Platform& platform, const ScopedRegKey& key,
                                               const std::string& name, std::string& value,
-                                              std::string fallback);
+                                              std::string fallback, RegistryFailures& failures);
 [[nodiscard]] bool WriteSetting(const Platform& platform, const ScopedRegKey& key,
-                                const std::string& name, const std::string& text);
+                                const std::string& name, const std::string& text,
+                                RegistryFailures& failures);
+// The names of every value; after a failure, those found before it.
 [[nodiscard]] bool ListSettingNames(const Platform& platform, const ScopedRegKey& key,
-                                    std::vector<std::string>& names);
+                                    std::vector<std::string>& names, RegistryFailures& failures);
+// A value that is already gone counts as deleted.
 [[nodiscard]] bool DeleteSetting(const Platform& platform, const ScopedRegKey& key,
-                                 const std::string& name);
+                                 const std::string& name, RegistryFailures& failures);
 
 // Deletes a subkey of the version key (it must hold values only). Any failure,
 // a missing subkey included, shows a notice.

@@ -111,8 +111,9 @@ void Change(SettingsDialog& d) {
 }
 
 void Delete(SettingsDialog& d) {
-  if (DeleteSelectedAction(d.context.platform, AsOwner(d.window), d.actions, SelectionMark(d)))
-    FillActionListView(d);
+  const int selection = SelectionMark(d);
+  if (DeleteSelectedAction(d.context.platform, AsOwner(d.window), d.actions, selection))
+    RemoveRow(d, selection);
 }
 
 void Register(SettingsDialog& d) {
@@ -133,7 +134,9 @@ void Register(SettingsDialog& d) {
   }
   const int row = RegisterForm(d.context.platform, edit.form, d.picker,
                                d.context.extended_work_copy, d.actions, selection);
-  FillActionListView(d);
+  // Only the registered row changed: refilling the list would cost a
+  // thousand rows' drawing for one.
+  ShowRegisteredRow(d, row);
   SelectRow(d, row);
   SetEditMode(d, true, false, edit);
   edit.refresh_tooltip = true;  // in place of the held-off notifications of the new selection
@@ -154,12 +157,36 @@ void Browse(SettingsDialog& d) {
   EndFormEdit(d, edit);
 }
 
-void TestRun(const SettingsDialog& d) {
+// The dialog shows that it waits: every control is disabled until the end.
+void HoldControls(SettingsDialog& d) {
+  d.testing = true;
+  for (HWND child = GetWindow(d.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (IsWindowEnabled(child)) {
+      EnableWindow(child, FALSE);
+      d.held.push_back(child);
+    }
+}
+
+void TestRun(SettingsDialog& d) {
   const ActionForm form = ReadForm(d);
-  RunTestCommand(d.context.platform, AsOwner(d.window), form.command_line, form.eject_checked);
+  HWND dialog = d.window;
+  if (RunTestCommand(
+          d.context.platform, form.command_line, form.eject_checked,
+          [dialog](bool ended) { PostMessageA(dialog, kTestRunEndedMessage, ended ? 1 : 0, 0); }))
+    HoldControls(d);
+}
+
+void TestRunEnded(SettingsDialog& d, bool ended) {
+  for (HWND control : d.held) EnableWindow(control, TRUE);
+  d.held.clear();
+  d.testing = false;
+  FocusControl(d.window, IDC_TEST_RUN);
+  if (ended) ShowProcessEnded(d.context.platform, AsOwner(d.window));
 }
 
 void OnCommand(SettingsDialog& d, int id, int code) {
+  // Nothing, not even closing, while a test run waits.
+  if (d.testing) return;
   if (id == IDC_DEVICE_COMBO) {
     if (code == CBN_SELCHANGE) DeviceChanged(d, 0);
     return;
@@ -212,6 +239,9 @@ INT_PTR HandleMessage(SettingsDialog& d, HWND window, UINT message, WPARAM wpara
       return TRUE;
     case WM_COMMAND:
       OnCommand(d, LOWORD(wparam), HIWORD(wparam));
+      return TRUE;
+    case kTestRunEndedMessage:
+      TestRunEnded(d, wparam != 0);
       return TRUE;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lparam);

@@ -33,20 +33,41 @@ void InsertColumns(const SettingsDialog& d) {
   }
 }
 
+namespace {
+
+// Action i's texts in row i; insert adds the row, otherwise it is rewritten.
+void PutRow(const SettingsDialog& d, std::size_t i, bool insert) {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = static_cast<int>(i);
+  item.pszText = const_cast<char*>(d.actions[i].Name.c_str());
+  SendMessageA(d.list_view, insert ? LVM_INSERTITEMA : LVM_SETITEMA, 0,
+               reinterpret_cast<LPARAM>(&item));
+  item.iSubItem = 1;
+  item.pszText = const_cast<char*>(StateColumnText(d.actions[i]));
+  SendMessageA(d.list_view, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
 void FillActionListView(const SettingsDialog& d) {
+  // Drawn once at the end: under Wine each row drawn on its own costs milliseconds.
+  SendMessageA(d.list_view, WM_SETREDRAW, FALSE, 0);
   SendMessageA(d.list_view, LVM_DELETEALLITEMS, 0, 0);
-  for (std::size_t i = 0; i < d.actions.size(); ++i) {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(i);
-    item.pszText = const_cast<char*>(d.actions[i].Name.c_str());
-    const auto row = SendMessageA(d.list_view, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    item.iItem = static_cast<int>(row);
-    item.iSubItem = 1;
-    item.pszText = const_cast<char*>(StateColumnText(d.actions[i]));
-    SendMessageA(d.list_view, LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
-  }
+  for (std::size_t i = 0; i < d.actions.size(); ++i) PutRow(d, i, true);
+  SendMessageA(d.list_view, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(d.list_view, nullptr, TRUE);
+}
+
+void ShowRegisteredRow(const SettingsDialog& d, int row) {
+  const auto rows = SendMessageA(d.list_view, LVM_GETITEMCOUNT, 0, 0);
+  PutRow(d, static_cast<std::size_t>(row), row >= rows);
+}
+
+void RemoveRow(const SettingsDialog& d, int row) {
+  SendMessageA(d.list_view, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+  // The list moves its mark on to the next row, which nobody selected.
+  SendMessageA(d.list_view, LVM_SETSELECTIONMARK, 0, -1);
 }
 
 void SelectRow(const SettingsDialog& d, int row) {

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <vector>
+
 #include "model/action.h"
 #include "ui/action_form.h"
 #include "ui/device_picker.h"
@@ -22,9 +24,15 @@ struct SettingsDialog {
   HWND device_combo = nullptr;
   HWND tooltip = nullptr;
   bool edit_busy = false;
+  // While a test run waits for its program: the controls it disabled.
+  std::vector<HWND> held;
+  bool testing = false;
   DevicePicker picker;
   ActionList actions;
 };
+
+// Posted to the dialog when a test run's program has ended; wParam: whether it ran.
+inline constexpr UINT kTestRunEndedMessage = WM_APP + 1;
 
 // ---- the list (settings_list_view_win.cpp) ----
 
@@ -32,6 +40,9 @@ int SelectionMark(const SettingsDialog& d);
 void SetRowSelected(const SettingsDialog& d, int row, bool selected);
 void InsertColumns(const SettingsDialog& d);
 void FillActionListView(const SettingsDialog& d);
+// One row after a change of its Action: rewritten, or added at the end.
+void ShowRegisteredRow(const SettingsDialog& d, int row);
+void RemoveRow(const SettingsDialog& d, int row);
 // Makes row the selected row and the selection mark, and scrolls it into view.
 void SelectRow(const SettingsDialog& d, int row);
 // The arrow keys select a row before they move the selection mark; a row

@@ -268,6 +268,10 @@ class FakeWorld : public RegistryPort,
     if (long code = Check(key, "DeleteValue", name)) return code;
     return keys_[handles_[key]].erase(Fold(name)) ? reg::kSuccess : reg::kFileNotFound;
   }
+  long CountValues(Key key, std::uint32_t* count) override {
+    if (long code = Check(key, "CountValues", "")) return code;
+    return *count = static_cast<std::uint32_t>(ValueNames(handles_[key]).size()), reg::kSuccess;
+  }
   long DeleteKey(Key key, const std::string& subkey) override {
     if (long code = Check(key, "DeleteKey", subkey)) return code;
     return keys_.erase(Fold(handles_[key] + "\\" + subkey)) ? reg::kSuccess : reg::kFileNotFound;

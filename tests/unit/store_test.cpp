@@ -57,21 +57,41 @@ TEST_F(Store, ValuesReadAsTextUpToTheFirstNulMissingOnesQuietlyAndPathsMustFitTh
             std::vector<std::string>{"RegCreateKeyExに失敗しました。\nSysErr(206) "});
 }
 
-TEST(StoreFailures, EachFailingCallShowsItsNoticeWithCodeAndSystemText) {
-  const std::pair<std::string, std::string> calls[] = {
-      {"CreateKey", "RegCreateKeyEx"},   {"SetValue", "RegSetValueEx"},
-      {"EnumValueName", "RegEnumValue"}, {"DeleteValue", "RegDeleteValue"},
-      {"QueryValue", "RegQueryValueEx"}, {"DeleteKey", "DeleteRegKey"}};
-  for (const auto& [call, function] : calls) {
+// Five Actions stored, then three saved, loaded and none saved, one call failing for all but the
+// names: each save or load ends in one notice naming its first failure and their count, as the log.
+TEST(StoreFailures, ASaveOrALoadShowsOneNoticeForAllItsFailedValues) {
+  const std::string save = "アクションの保存: 失敗 ", load = "アクションの読み込み: 失敗 ";
+  // The call, its text, the save's and load's counts, the last save's notice, the Actions loaded.
+  const std::tuple<std::string, std::string, std::string, std::string, bool, std::size_t> rows[] = {
+      {"SetValue", "RegSetValueEx", save + "45 件（最初: 0_State）", "", false, 5},
+      {"QueryValue", "RegQueryValueEx", "", load + "45 件（最初: 0_State）", false, 3},
+      {"CreateKey", "RegCreateKeyEx", save + "1 件", load + "1 件", true, 0},
+      {"EnumValueName", "RegEnumValue", save + "1 件", "", false, 3},
+      {"DeleteValue", "RegDeleteValue", save + "30 件（最初: 3_Eject）", "", false, 3},
+      {"DeleteKey", "DeleteRegKey", "", "", true, 3}};
+  for (const auto& [call, function, saved, loaded, last, count] : rows) {
     fake::FakeWorld world;
     world.system_texts[5] = "拒否されました。\r\n";
-    SaveActions(world.platform(), fake::Tagged("", 2));
-    world.FailAlways(call, 5);
-    SaveActions(world.platform(), fake::Tagged("", 1));
-    ActionList loaded;
-    (void)LoadActions(world.platform(), loaded);
+    SaveActions(world.platform(), fake::Tagged("", 5));
+    world.fault = [&](const std::string& c, const std::string& name) {
+      return c == call && !name.ends_with("_Name") ? 5L : 0L;
+    };
+    SaveActions(world.platform(), fake::Tagged("", 3));
+    ActionList actions;
+    (void)LoadActions(world.platform(), actions);
+    EXPECT_EQ(actions.size(), count) << call;
     SaveActions(world.platform(), {});
-    EXPECT_EQ(world.Texts().at(0), function + "に失敗しました。\nSysErr(5) 拒否されました。\r\n");
+    const std::string text = function + "に失敗しました。",
+                      denied = "\nSysErr(5) 拒否されました。\r\n";
+    std::vector<std::string> notices, log;
+    for (const std::string& counted : {saved, loaded}) {
+      if (counted.empty()) continue;
+      notices.push_back(text + "\n" + counted + denied);
+      log.push_back(counted + ": " + text + "（コード 5）");
+    }
+    if (last) notices.push_back(text + denied);
+    EXPECT_EQ(world.Texts(), notices) << call;
+    EXPECT_EQ(world.activity, log) << call;
     EXPECT_EQ(world.open_keys(), 0u);
   }
 }
@@ -132,7 +152,7 @@ TEST_F(Store, LoadingStopsAtTheFirstMissingNameAndMissingFieldsTakeTheirDefaults
   EXPECT_TRUE(world.shown.empty());
 }
 
-TEST_F(Store, ASaveRemovesTheValuesBeyondTheNewListFromItsEndUnlessAWriteFailed) {
+TEST_F(Store, ASaveRemovesTheValuesBeyondTheNewListFromItsEnd) {
   SaveActions(platform, fake::Tagged("", 5));
   std::vector<std::string> deleted;
   world.fault = [&](const std::string& call, const std::string& name) {
@@ -145,15 +165,6 @@ TEST_F(Store, ASaveRemovesTheValuesBeyondTheNewListFromItsEndUnlessAWriteFailed)
   EXPECT_EQ(deleted.size(), 48u);
   EXPECT_EQ(deleted.front(), "2_Name");
   EXPECT_EQ(Fields(Load()[1]), Fields(fake::Tagged("new", 2)[1]));
-
-  SaveActions(platform, fake::Tagged("", 5));
-  world.fault = [](const std::string& call, const std::string& name) {
-    return call == "SetValue" && name == "1_ExeFile" ? 5L : 0L;
-  };
-  SaveActions(platform, fake::Tagged("new", 2));
-  world.fault = nullptr;
-  EXPECT_EQ(Load().size(), 5u);
-  EXPECT_EQ(world.shown.size(), 1u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <thread>
 
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
@@ -170,8 +171,8 @@ TEST(SettingsList, DeletesOnlyASelectedRowAndOnlyOnYes) {
   EXPECT_EQ(world.shown[2].owner, kDialog);
 }
 
-// Cut to 510 bytes, waited for only with removal, and only then the box in front of every
-// window; a failed start has the launcher's notice alone.
+// Cut to 510 bytes, waited for only with removal and then on another thread than the dialog's,
+// which gets the box in front of every window; a failed start has the launcher's notice alone.
 TEST(TestRun, StartsTheLineAsTypedAndTellsTheEndOnlyOfAProgramItWaitedFor) {
   const std::string line = "C:\\APP.EXE %_newdrv_%:\\" + std::string(600, 'x');
   // The line, the removal flag, what started and whether it was waited for, the box.
@@ -183,7 +184,14 @@ TEST(TestRun, StartsTheLineAsTypedAndTellsTheEndOnlyOfAProgramItWaitedFor) {
   for (const auto& [typed, removal, started, box] : cases) {
     fake::FakeWorld world;
     world.FailAlways(started.empty() ? "StartProcess" : "", 2);
-    RunTestCommand(world.platform(), kDialog, typed, removal);
+    std::thread::id waited_on = std::this_thread::get_id();
+    world.while_running = [&] { waited_on = std::this_thread::get_id(); };
+    const bool held = RunTestCommand(world.platform(), typed, removal, [&](bool ended) {
+      if (ended) ShowProcessEnded(world.platform(), kDialog);
+    });
+    world.JoinAll();
+    EXPECT_EQ(held, removal && !typed.empty()) << typed;
+    EXPECT_EQ(waited_on != std::this_thread::get_id(), started.ends_with("+")) << typed;
     std::vector<std::string> runs;
     for (const auto& run : world.started)
       runs.push_back(run.command_line + (run.waited ? "+" : ""));

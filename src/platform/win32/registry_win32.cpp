@@ -61,6 +61,14 @@ long Win32Registry::DeleteValue(Key key, const std::string& name) {
   return RegDeleteValueA(AsKey(key), name.c_str());
 }
 
+long Win32Registry::CountValues(Key key, std::uint32_t* count) {
+  DWORD values = 0;
+  const LONG result = RegQueryInfoKeyA(AsKey(key), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+  if (result == ERROR_SUCCESS) *count = values;
+  return result;
+}
+
 long Win32Registry::DeleteKey(Key key, const std::string& subkey) {
   return RegDeleteKeyA(AsKey(key), subkey.c_str());
 }

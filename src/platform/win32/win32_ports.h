@@ -16,6 +16,7 @@ class Win32Registry : public RegistryPort {
                 std::uint32_t size) override;
   long EnumValueName(Key key, std::uint32_t index, std::string* name) override;
   long DeleteValue(Key key, const std::string& name) override;
+  long CountValues(Key key, std::uint32_t* count) override;
   long DeleteKey(Key key, const std::string& subkey) override;
   void CloseKey(Key key) override;
   long CreateChangeEvent(Event* event) override;
