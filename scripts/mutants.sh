@@ -185,7 +185,7 @@ src/app/tray_tip.cpp @@ kTrayTipBufferSize); @@ kTrayTipBufferSize + 1); @@ the 
 src/app/quit_question.cpp @@ if (waiting.count == 0) return true; @@ if (true) return true; @@ quitting never asks while runs wait
 src/app/quit_question.cpp @@ mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2 @@ mb::kYesNo | mb::kIconQuestion @@ the quit question's default is Yes
 src/ui/test_run.cpp @@ if (platform.threads.RunDetached(&WaitForTestRun, run, &error)) return true; @@ if (false) return true; @@ a test run with removal waits on the dialog's thread
-src/ui/settings_dialog_win.cpp @@     HoldControls(d); @@     (void)0; @@ the dialog's controls stay usable while a test run waits @@ e2e Waiting.ATestRun*
+src/ui/settings_dialog_win.cpp @@     HoldControls(d); @@     (void)HoldControls; @@ the dialog's controls stay usable while a test run waits @@ e2e Waiting.ATestRun*
 src/app/main_window_win.cpp @@ if (app.tray) app.tray->SetTip( @@ if (false) app.tray->SetTip( @@ the tip never tells the waiting runs @@ e2e Waiting.TheTip*
 src/app/quit_question.cpp @@   LogActivity(platform, "終了します @@   if (false) LogActivity(platform, "終了します @@ quitting with waiting runs leaves no word in the log
 src/store/action_store.cpp @@ stored == kept.size()) @@ true) @@ a save never removes what lies beyond its list
