@@ -93,12 +93,12 @@ Step LogSays(std::vector<const char8_t*> parts) {
   };
 }
 
-// The removal step of the log (its line: a request, or why none was made), exactly once,
+// The removal step of the log (its marker: a request, or why none was made), exactly once,
 // after the last of `ends` programs had ended by its own clock (the log's local time).
-Step RemovedOnceAfterTheLastEnd(std::size_t ends, const char8_t* line = u8"取り外し要求") {
+Step RemovedOnceAfterTheLastEnd(std::size_t ends, const char8_t* marker = u8"取り外し要求") {
   return [=](Case& c, HWND window) {
-    const std::string removal = reinterpret_cast<const char*>(line);
-    ASSERT_NO_FATAL_FAILURE(LogSays({line})(c, window));
+    const std::string removal = reinterpret_cast<const char*>(marker);
+    ASSERT_NO_FATAL_FAILURE(LogSays({marker})(c, window));
     std::istringstream record(c.Read(c.record_)), log(c.Read(kActivityLog));
     std::vector<std::string> ended, asked;  // HH:MM:SS.mmm
     for (std::string line; std::getline(record, line);)
