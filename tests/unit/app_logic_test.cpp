@@ -58,6 +58,8 @@ TEST(UpdateChecker, WritesItsSevenValuesOnlyWhereTheCheckerIsInstalled) {
     RegisterWithUpdateChecker(world.platform());
     EXPECT_EQ(world.HasKey(author), installed);
   }
+  const std::uint32_t build = kBuildNumber;  // a REG_DWORD, little-endian as the system keeps it
+  const std::string build_bytes(reinterpret_cast<const char*>(&build), sizeof build);
   std::vector<std::string> written;  // key, name, type and bytes
   for (const std::string& key : {author, author + "\\Mountwick"})
     for (const std::string& name : world.ValueNames(key)) {
@@ -68,7 +70,7 @@ TEST(UpdateChecker, WritesItsSevenValuesOnlyWhereTheCheckerIsInstalled) {
   EXPECT_EQ(written, (std::vector<std::string>{
                          "\\Author1 Quillory\0"s, "\\DisplayHost1 https://quillory.example/\0"s,
                          "\\InfoURL1 https://quillory.example/mountwick/update.txt\0"s,
-                         "\\Mountwick\\Build4 \x66\0\0\0"s,
+                         "\\Mountwick\\Build4 " + build_bytes,
                          "\\Mountwick\\DisplayName1 "
                          "デバイス監視ランチャー(Mountwick)\0"s,
                          "\\Mountwick\\DistinctName1 Mountwick\0"s,

@@ -127,26 +127,6 @@ TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
   }
 }
 
-// A removal that could not be asked for (the device has left, or no set could
-// be had) is logged as such, never as granted, and never repeated.
-TEST(Runner, ARemovalThatWasNeverAskedForIsNeitherLoggedAsGrantedNorRepeated) {
-  for (const bool set_fails : {false, true}) {
-    fake::FakeWorld world;
-    mw::Run run = MakeRun("Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryCount=0");
-    run.device_instance = "USB\\GONE\\1";
-    if (set_fails)
-      world.fault = [](const std::string& call, const std::string&) {
-        return call == "OpenUsbDeviceSet" ? 5L : 0L;
-      };
-    EXPECT_EQ(ExecuteRun(world.platform(), run), 0u);
-    EXPECT_TRUE(world.eject_requests.empty() && world.sleeps.empty());
-    EXPECT_THAT(world.activity,
-                testing::Contains(testing::HasSubstr("取り外しを求めませんでした")));
-    EXPECT_THAT(world.activity,
-                testing::Not(testing::Contains(testing::HasSubstr("取り外し要求"))));
-  }
-}
-
 TEST(PendingRuns, EachTakerGetsTheLastRunOnceUnderTheNamedMutex) {
   fake::FakeWorld world;
   DeviceDiffMutex mutex(world);
