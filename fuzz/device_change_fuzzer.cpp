@@ -16,7 +16,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   static constexpr std::uintptr_t kMessages[] = {mw::dbt::kDevNodesChanged, mw::dbt::kDeviceArrival,
-                                                 0x8004, 0x0018};
+                                                 mw::dbt::kDeviceRemoveComplete, 0x0018};
   const std::uintptr_t wparam = input.ConsumeBool() ? input.PickValueInArray(kMessages)
                                                     : input.ConsumeIntegral<std::uintptr_t>();
   const std::vector<unsigned char> bytes = input.ConsumeRemainingBytes<unsigned char>();
@@ -45,8 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (change.event == mw::DeviceEvent::DeviceListChanged)
     FUZZ_CHECK(wparam == mw::dbt::kDevNodesChanged);
-  if (change.event == mw::DeviceEvent::UsbDeviceArrived) {
-    FUZZ_CHECK(wparam == mw::dbt::kDeviceArrival && length > mw::dbt::kInterfaceNameOffset);
+  const bool usb = change.event == mw::DeviceEvent::UsbDeviceArrived ||
+                   change.event == mw::DeviceEvent::UsbDeviceLeft;
+  if (usb) {
+    FUZZ_CHECK(wparam == (change.event == mw::DeviceEvent::UsbDeviceArrived
+                              ? mw::dbt::kDeviceArrival
+                              : mw::dbt::kDeviceRemoveComplete));
+    FUZZ_CHECK(length > mw::dbt::kInterfaceNameOffset);
     FUZZ_CHECK(!change.instance.empty() && change.instance.find('#') == std::string::npos);
   } else {
     FUZZ_CHECK(change.instance.empty());
