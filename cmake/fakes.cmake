@@ -6,5 +6,7 @@ target_link_libraries(mountwick_fakes INTERFACE mountwick_core)
 
 file(GLOB MOUNTWICK_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*_test.cpp)
 list(FILTER MOUNTWICK_UNIT_TESTS EXCLUDE REGEX "_win_test\\.cpp$")
-add_executable(mountwick_unit_tests ${MOUNTWICK_UNIT_TESTS})
+# The storm: random events against the dispatcher, checked against the promise's model.
+file(GLOB MOUNTWICK_STORM CONFIGURE_DEPENDS tests/storm/*.cpp)
+add_executable(mountwick_unit_tests ${MOUNTWICK_UNIT_TESTS} ${MOUNTWICK_STORM})
 mountwick_warnings(mountwick_unit_tests)

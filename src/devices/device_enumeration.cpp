@@ -58,8 +58,10 @@ void EnumerateDevices(const Platform& platform, DeviceList& list, bool AllKnown)
 }
 
 bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices,
-                              const std::function<bool(const std::string&)>& wants_record) {
+                              const std::function<bool(const std::string&)>& wants_record,
+                              bool* complete) {
   devices.clear();
+  if (complete) *complete = true;
   ScopedDeviceSet set(platform.devices);
   if (!OpenUsbDevices(platform, setup::kDigcfPresent | setup::kDigcfDeviceInterface, set))
     return false;
@@ -67,7 +69,10 @@ bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices
   for (std::uint32_t index = 0; platform.devices.EnumDevice(set.get(), index, &element); ++index) {
     AttachedDevice device;
     std::uint32_t error = 0;
-    if (!platform.devices.GetInstanceId(set.get(), element, &device.instance, &error)) continue;
+    if (!platform.devices.GetInstanceId(set.get(), element, &device.instance, &error)) {
+      if (complete) *complete = false;
+      continue;
+    }
     if (wants_record(device.instance))
       device.record = ReadRecord(platform.devices, set.get(), element);
     devices.push_back(std::move(device));

@@ -25,11 +25,12 @@ using AttachedDevices = std::vector<AttachedDevice>;
 
 // The attached USB devices, each by its instance identifier alone (one of
 // whose identifier cannot be read is left out: nothing would tell it from a
-// twin); a device for which wants_record(instance) holds also gets its full
-// record. False, after the same notice as EnumerateDevices, when the device
-// set cannot be opened.
+// twin, and complete, when given, is set false); a device for which
+// wants_record(instance) holds also gets its full record. False, after the
+// same notice as EnumerateDevices, when the device set cannot be opened.
 bool EnumerateAttachedDevices(const Platform& platform, AttachedDevices& devices,
-                              const std::function<bool(const std::string&)>& wants_record);
+                              const std::function<bool(const std::string&)>& wants_record,
+                              bool* complete = nullptr);
 
 // The USB device of this instance read in full, its instance spelled as the
 // system keeps it. False when the system does not know the device (any more);

@@ -17,6 +17,9 @@ class DeviceTracker {
 
   bool has_baseline() const { return has_baseline_; }
   bool Knows(const std::string& key) const { return known_.contains(key); }
+  // Told by its own removal since the reading began: a list may hold it from
+  // before, or from after it came back, which its own arrival tells.
+  bool LeftMeanwhile(const std::string& key) const { return left_meanwhile_.contains(key); }
   const std::set<std::string>& known() const { return known_; }
   std::size_t size() const { return known_.size(); }
 

@@ -36,7 +36,10 @@ Dispatcher::Dispatcher(const Platform& platform, PendingRuns& pending, Wake wake
       wake_(std::move(wake)) {
   DeviceDiffLock lock(pending_.mutex());
   AttachedDevices attached;
-  if (EnumerateAttachedDevices(platform_, attached, [](const std::string&) { return false; }))
+  bool complete = false;
+  if (EnumerateAttachedDevices(
+          platform_, attached, [](const std::string&) { return false; }, &complete) &&
+      complete)
     devices_.Remember(Keys(attached));
 }
 
@@ -153,7 +156,8 @@ void Dispatcher::CompareList(const ListReading& enumeration) {
   {
     DeviceDiffLock lock(pending_.mutex());
     ActivityBatch said(platform_);
-    if (!enumeration.listed) {
+    // A list that left out a device it could not identify is no baseline.
+    if (!enumeration.listed || (!enumeration.complete && !devices_.has_baseline())) {
       // A failed enumeration never replaces the last list.
       said.Add("デバイス一覧の変化: 一覧を取得できませんでした");
       return;
@@ -170,9 +174,10 @@ void Dispatcher::CompareList(const ListReading& enumeration) {
     const auto old_count = static_cast<unsigned>(devices_.size() + kGenericEntryCount);
     said.Add("デバイス一覧の変化: %u 件から %u 件", old_count, new_count);
     // Read in full because the list lacked it when the reading began, and
-    // not noticed by its own arrival since.
+    // not noticed by its own arrival or removal since.
     const auto is_new = [&](const AttachedDevice& device) {
-      return device.record && !devices_.Knows(DeviceTracker::Key(device.instance));
+      const std::string key = DeviceTracker::Key(device.instance);
+      return device.record && !devices_.Knows(key) && !devices_.LeftMeanwhile(key);
     };
     // Every changed list brings the Actions up to date, even one that only
     // shrank, though nothing starts for a device that left.
@@ -184,7 +189,11 @@ void Dispatcher::CompareList(const ListReading& enumeration) {
         starter_.StartBound(said, actions, DeviceOrigin(device));
       }
     }
-    devices_.Remember(Keys(fresh));
+    std::vector<std::string> keys = Keys(fresh);
+    // The device left out may be any known one: none of them counts as gone.
+    if (!enumeration.complete)
+      keys.insert(keys.end(), devices_.known().begin(), devices_.known().end());
+    devices_.Remember(keys);
   }
   starter_.ReportFailedStarts();
 }

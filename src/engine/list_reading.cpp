@@ -5,9 +5,12 @@
 namespace mw {
 
 void ListReading::Run() {
-  listed = EnumerateAttachedDevices(platform, fresh, [this](const std::string& instance) {
-    return read_new && !known.contains(DeviceTracker::Key(instance));
-  });
+  listed = EnumerateAttachedDevices(
+      platform, fresh,
+      [this](const std::string& instance) {
+        return read_new && !known.contains(DeviceTracker::Key(instance));
+      },
+      &complete);
   done.store(true, std::memory_order_release);
 }
 

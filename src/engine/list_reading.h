@@ -34,7 +34,8 @@ struct ListReading {
   const Wake wake;
   std::uint32_t quiet_ms = 0;  // waited on the pool before the reading
   std::atomic<bool> done = false;
-  bool listed = false;  // false when the device set could not be opened
+  bool listed = false;    // false when the device set could not be opened
+  bool complete = true;  // false when a device in it could not be identified
   AttachedDevices fresh;
 };
 

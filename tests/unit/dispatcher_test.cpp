@@ -3,11 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <future>
 #include <map>
 #include <set>
 
+#include "fakes/fake_broadcasts.h"
 #include "fakes/fake_device_trees.h"
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
@@ -18,15 +18,6 @@ namespace {
 constexpr char kReader[] = "USB\\READER";
 constexpr char kStick[] = "USB\\STICK";
 constexpr std::uintptr_t kArrival = 0x8000, kNodesChanged = 0x0007;
-
-// DEV_BROADCAST_VOLUME as the system lays it out: size, type, reserved, unit
-// mask, then the 16-bit flags and padding (little-endian).
-std::vector<unsigned char> Volume(std::uint32_t mask, std::uint32_t flags = 0,
-                                  std::uint32_t size = 20, std::uint32_t type = 2) {
-  const std::uint32_t fields[] = {size, type, 0, mask, flags};
-  std::vector<unsigned char> bytes(sizeof fields);
-  return std::memcpy(bytes.data(), fields, sizeof fields), bytes;
-}
 
 // A drive's Action is given the new drive; a device's is not (it would wait for one).
 Action Bound(const std::string& name, const std::string& id, const std::string& state = "0") {
@@ -65,16 +56,17 @@ TEST_F(Dispatching, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStoredOrd
          Bound("V2", kGenericVolumeId, ""), Bound("Off", kGenericVolumeId, "1"),
          Bound("V3", kGenericVolumeId, "2"), Bound("Case", "message://dbt_devicearrival/volume")},
         {});
-  Broadcast(kArrival, Volume(0x30));        // the lowest drive: E
-  Broadcast(kArrival, Volume(1u << 6, 1));  // a medium
+  Broadcast(kArrival, fake::VolumeRecord(0x30));        // the lowest drive: E
+  Broadcast(kArrival, fake::VolumeRecord(1u << 6, 1));  // a medium
   // Network drives and media, other devices, short records, no drive, a removal.
   for (const auto& ignored :
-       {Volume(8, 2), Volume(8, 3), Volume(8, 0, 20, 5), Volume(8, 0, 12), Volume(1u << 26)})
+       {fake::VolumeRecord(8, 2), fake::VolumeRecord(8, 3), fake::VolumeRecord(8, 0, 20, 5),
+        fake::VolumeRecord(8, 0, 12), fake::VolumeRecord(1u << 26)})
     Broadcast(kArrival, ignored);
-  Broadcast(0x8004, Volume(8));
+  Broadcast(0x8004, fake::VolumeRecord(8));
   // Another writer, as the registry editor would be: the next dispatch reads its change.
   world.PutString("HKCU\\software\\Quillory\\Mountwick\\1.0\\Actions", "0_ExeFile", "C:\\NEW.EXE");
-  Broadcast(kArrival, Volume(1));
+  Broadcast(kArrival, fake::VolumeRecord(1));
   EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\V1.EXE E", "C:\\V2.EXE E", "C:\\V3.EXE E",
                                                  "C:\\M1.EXE G", "C:\\NEW.EXE", "C:\\V2.EXE A",
                                                  "C:\\V3.EXE A"}));
@@ -106,16 +98,6 @@ TEST_F(Dispatching, OnlyANewDeviceStartsItsActionsWithoutALetterOnce) {
   EXPECT_EQ(Started(),
             (std::vector<std::string>{"C:\\Stick1.EXE", "C:\\Stick2.EXE", "C:\\Reader.EXE",
                                       "C:\\Stick1.EXE", "C:\\Stick2.EXE"}));
-}
-
-// DEV_BROADCAST_DEVICEINTERFACE_A of the USB device class for path.
-std::vector<unsigned char> Interface(const std::string& path, bool usb = true) {
-  std::vector<unsigned char> bytes(28 + path.size() + 1);
-  const std::uint32_t header[] = {static_cast<std::uint32_t>(bytes.size()), 5, 0};
-  std::memcpy(bytes.data(), header, sizeof header);
-  std::memcpy(bytes.data() + 12, setup::kUsbDeviceInterfaceClass, 16);
-  bytes[12] ^= usb ? 0 : 1;
-  return std::memcpy(bytes.data() + 28, path.c_str(), path.size()), bytes;
 }
 
 // Lists are read on the pool: changes that come meanwhile are one more
@@ -162,21 +144,22 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   Broadcast(kNodesChanged);
   EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>{Dispatcher::kStartQuietMilliseconds});
   const std::string after = camera("CAM2");
-  std::vector<unsigned char> unnamed = Interface(before);
+  std::vector<unsigned char> unnamed = fake::InterfaceRecord(before);
   unnamed[0] = 28;  // its size leaves no room for the name
-  for (const auto& ignored : {Interface(before, false), Interface("usb#vid_1&pid_2#cam#{x}"),
-                              Interface("\\\\?\\#{x}"), unnamed})
+  for (const auto& ignored :
+       {fake::InterfaceRecord(before, false), fake::InterfaceRecord("usb#vid_1&pid_2#cam#{x}"),
+        fake::InterfaceRecord("\\\\?\\#{x}"), unnamed})
     Broadcast(kArrival, ignored);
   EXPECT_EQ(Started().size(), 2u);
-  Broadcast(kArrival, Interface(before + "\\ref"));
-  Broadcast(kArrival, Interface(after));
+  Broadcast(kArrival, fake::InterfaceRecord(before + "\\ref"));
+  Broadcast(kArrival, fake::InterfaceRecord(after));
   EXPECT_EQ(Started().size(), 4u);
   EXPECT_EQ(Started().back(), "C:\\Cam2.EXE");
   for (int i = 0; i < 2; ++i) {  // the list of the reading, then one that has both
     dispatcher->FinishEnumeration();
     Broadcast(kNodesChanged);
   }
-  for (const std::string& each : {before, after}) Broadcast(kArrival, Interface(each));
+  for (const std::string& each : {before, after}) Broadcast(kArrival, fake::InterfaceRecord(each));
   EXPECT_EQ(Started().size(), 4u);
   EXPECT_EQ(world.sleeps.size(), 2u);  // the last reading came a quiet after the starts
   EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("一覧にあるデバイスです")));
@@ -185,9 +168,9 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   // arrival or only by the next list.
   for (const bool told : {true, false}) {
     Broadcast(kNodesChanged);
-    Broadcast(0x8004, Interface(before));
+    Broadcast(0x8004, fake::InterfaceRecord(before));
     Broadcast(told ? kArrival : kNodesChanged,
-              told ? Interface(before) : std::vector<unsigned char>{});
+              told ? fake::InterfaceRecord(before) : std::vector<unsigned char>{});
     dispatcher->FinishEnumeration();
     dispatcher->FinishEnumeration();
     EXPECT_EQ(Started().back(), "C:\\Cam.EXE") << told;
@@ -226,7 +209,7 @@ TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
     world.FailAlways("OpenUsbDeviceSet", 5);
     std::vector<std::string> started_inside = {"no notice"};
     world.while_shown = [&] {
-      Broadcast(kArrival, Volume(1u << 4));
+      Broadcast(kArrival, fake::VolumeRecord(1u << 4));
       Broadcast(kNodesChanged);
       Broadcast(kNodesChanged);  // joins the list change that waits
       started_inside = Started();
@@ -288,8 +271,8 @@ TEST_F(Dispatching, ADrivesActionsRemoveTheDeviceThatHoldsTheDriveAndNoOther) {
   for (Action& action : actions) action.Eject = "1";
   Start(actions, {});
   world.while_running = [&] { world.storage.drives.erase('F'); };
-  Broadcast(kArrival, Volume(1u << 5));
-  Broadcast(kArrival, Volume(1u << 6, 1));
+  Broadcast(kArrival, fake::VolumeRecord(1u << 5));
+  Broadcast(kArrival, fake::VolumeRecord(1u << 6, 1));
   std::vector<std::string> ejected;
   for (const std::string& event : world.timeline)
     if (event.starts_with("eject ")) ejected.push_back(event.substr(6));
@@ -309,7 +292,7 @@ TEST_F(Dispatching, AVolumeArrivalWakesTheRunsThatWaitForTheirDevicesDrive) {
   const auto drive = world.storage.drives.extract('H');
   world.while_waiting = [&, then = drive.mapped()] {
     world.storage.drives['H'] = then;
-    Broadcast(kArrival, Volume(1u << 7));
+    Broadcast(kArrival, fake::VolumeRecord(1u << 7));
   };
   Broadcast(kNodesChanged);
   EXPECT_EQ(Started(), std::vector<std::string>{"C:\\B.EXE H:\\"});

@@ -1,0 +1,99 @@
+// The promise held over storms of random events. A short storm runs with the
+// other tests; scripts/storm.sh runs one for minutes. MOUNTWICK_STORM_SEED
+// replays one sequence; MOUNTWICK_STORM_SECONDS storms that long.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+
+#include "storm/storm.h"
+
+namespace mw::storm_world {
+namespace {
+
+std::vector<std::string> Replay(const std::vector<StormEvent>& events, std::string* log = nullptr) {
+  Storm storm;
+  for (const StormEvent& event : events) storm.Play(event);
+  std::vector<std::string> broken = storm.Finish();
+  for (const std::string& line : storm.log())
+    if (log) *log += "    " + line + "\n";
+  return broken;
+}
+
+// The shortest part of events found that still breaks the promise.
+std::vector<StormEvent> Shrink(std::vector<StormEvent> events) {
+  for (std::size_t chunk = events.size() / 2; chunk >= 1; chunk /= 2)
+    for (std::size_t at = 0; at + chunk <= events.size();) {
+      std::vector<StormEvent> fewer = events;
+      fewer.erase(fewer.begin() + static_cast<long>(at),
+                  fewer.begin() + static_cast<long>(at + chunk));
+      if (!Replay(fewer).empty())
+        events = std::move(fewer);
+      else
+        at += chunk;
+    }
+  return events;
+}
+
+std::uint64_t FromEnvironment(const char* name, std::uint64_t otherwise) {
+  const char* text = std::getenv(name);
+  return text && *text ? std::strtoull(text, nullptr, 10) : otherwise;
+}
+
+TEST(Storm, EveryPluggedDeviceRunsItsActionsOnceAndIsRemovedAfterItsPrograms) {
+  const std::time_t began = std::time(nullptr);
+  const std::uint64_t seconds = FromEnvironment("MOUNTWICK_STORM_SECONDS", 0);
+  const std::uint64_t replay = FromEnvironment("MOUNTWICK_STORM_SEED", 0);
+  const auto base = static_cast<std::uint32_t>(
+      replay ? replay : FromEnvironment("MOUNTWICK_STORM_BASE", std::random_device{}()));
+  std::size_t events = 0, sequences = 0;
+  for (std::uint32_t seed = base;; ++seed) {
+    const std::vector<StormEvent> drawn = DrawEvents(seed, 50 + seed % 250);
+    const std::vector<std::string> broken = Replay(drawn);
+    events += drawn.size(), ++sequences;
+    if (!broken.empty()) {
+      std::string shrunk, log;
+      const std::vector<StormEvent> few = Shrink(drawn);
+      for (const StormEvent& event : few) shrunk += "  " + Describe(event) + "\n";
+      const std::vector<std::string> again = Replay(few, &log);
+      FAIL() << "sequence " << seed << " (MOUNTWICK_STORM_SEED=" << seed << "): " << broken[0]
+             << "\nshrunk to:\n"
+             << shrunk << again[0] << "\nits log:\n"
+             << log;
+    }
+    const auto elapsed = static_cast<std::uint64_t>(std::time(nullptr) - began);
+    if (replay || (seconds ? elapsed >= seconds : events >= 10000)) break;
+  }
+  std::cout << "storm: " << events << " events in " << sequences << " sequences from seed " << base
+            << "\n";
+}
+
+// Storms that found faults, shrunk.
+TEST(Storm, SequencesThatOnceBrokeThePromiseHoldIt) {
+  using E = StormEvent;
+  const std::vector<std::vector<StormEvent>> kFound = {
+      // A device whose instance could not be read once looked gone, then new.
+      {{E::kBurst, 3739500109, 1138294691},
+       {E::kFailInstance, 1012522683, 2874210110},
+       {E::kSave, 1067056549, 1008307597}},
+      // Pulled and plugged again while a list waited to be read: the list and
+      // the device's own arrival both ran its Actions.
+      {{E::kReplug, 2902175842, 1312043788},
+       {E::kDeliver, 1087943313, 3535063502},
+       {E::kFailList, 1215060675, 4042293426},
+       {E::kUnplug, 937079284, 3056919719},
+       {E::kDeliver, 1549456994, 479436671},
+       {E::kDeliver, 538255030, 1125382546},
+       {E::kDeliver, 1789555596, 3959722},
+       {E::kDeliver, 3654483173, 2344971393},
+       {E::kEndProgram, 1697598115, 3502511205},
+       {E::kPlug, 1577334622, 1309968159},
+       {E::kFailThread, 148087447, 3904798246}},
+  };
+  for (const std::vector<StormEvent>& events : kFound)
+    EXPECT_EQ(Replay(events), std::vector<std::string>{}) << Describe(events.front());
+}
+
+}  // namespace
+}  // namespace mw::storm_world
