@@ -100,6 +100,12 @@ inline Outcome RemoveFakeUsbDevice(const std::string& instance_id) {
   return SetupDiRemoveDevice(set.get(), &element) ? Outcome{} : Failed("SetupDiRemoveDevice");
 }
 
+// Installs the device after removing one that an aborted run left under its instance id.
+inline Outcome PlugFakeUsbDevice(const FakeUsbDevice& device) {
+  RemoveFakeUsbDevice(device.instance_id);
+  return InstallFakeUsbDevice(device);
+}
+
 // The path of the device's USB interface, in the system's form.
 inline std::string UsbInterfacePath(std::string instance_id) {
   for (char& c : instance_id) c = c == '\\' ? '#' : c;
