@@ -74,12 +74,21 @@ foreach(tool_source ${MOUNTWICK_SCRIPT_TOOLS})
 endforeach()
 
 # Benchmarks of the real program under Wine; they print figures, run by scripts/bench.sh.
+# The arrival benchmark is one program of a file per section (arrival_*.cpp); every other
+# file is a program of its own.
 file(GLOB MOUNTWICK_WIN_BENCH CONFIGURE_DEPENDS bench/win/*.cpp)
+file(GLOB ARRIVAL_BENCH_SOURCES CONFIGURE_DEPENDS bench/win/arrival_*.cpp)
+list(REMOVE_ITEM MOUNTWICK_WIN_BENCH ${ARRIVAL_BENCH_SOURCES})
+add_executable(arrival_bench ${ARRIVAL_BENCH_SOURCES})
+set(MOUNTWICK_WIN_BENCH_PROGRAMS arrival_bench)
 foreach(bench_source ${MOUNTWICK_WIN_BENCH})
   get_filename_component(bench ${bench_source} NAME_WE)
   add_executable(${bench} ${bench_source})
-  # The arrival benchmark plugs the tests' fake USB devices.
-  target_include_directories(${bench} PRIVATE ${MOUNTWICK_GENERATED_DIR} tests)
+  list(APPEND MOUNTWICK_WIN_BENCH_PROGRAMS ${bench})
+endforeach()
+foreach(bench ${MOUNTWICK_WIN_BENCH_PROGRAMS})
+  # The arrival benchmark drives Mountwick.exe with the end-to-end suite's helpers.
+  target_include_directories(${bench} PRIVATE ${MOUNTWICK_GENERATED_DIR} tests res)
   target_link_libraries(${bench} PRIVATE setupapi user32 advapi32 psapi comctl32)
   mountwick_warnings(${bench})
 endforeach()

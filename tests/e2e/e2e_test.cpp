@@ -10,31 +10,20 @@ namespace {
 constexpr char kStick[] = "USB\\VID_F00D&PID_E2E1", kOtherStick[] = "USB\\VID_F00D&PID_E2E2";
 
 using Step = std::function<void(Case&, HWND)>;
-Step Volume(DWORD mask, WORD flags = 0, WPARAM event = DBT_DEVICEARRIVAL) {
-  return [=](Case& c, HWND w) {
-    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0, mask, flags};
-    ASSERT_TRUE(c.Send(w, WM_DEVICECHANGE, event, mask ? reinterpret_cast<LPARAM>(&volume) : 0));
-  };
+Step Volume(DWORD mask, WORD flags = 0) {
+  return [=](Case&, HWND w) { ASSERT_TRUE(SendVolumeArrival(w, mask, flags)); };
 }
-const Step kNodesChanged = Volume(0, 0, DBT_DEVNODES_CHANGED);
+const Step kNodesChanged = [](Case&, HWND w) { ASSERT_TRUE(SendNodesChanged(w)); };
 // What a hub or a dock sends at once.
 const Step kBurst = [](Case& c, HWND w) {
   for (int i = 0; i < 30; ++i) ASSERT_NO_FATAL_FAILURE(kNodesChanged(c, w));
 };
-// Installs a fake USB device, removed after the case.
-Step Plug(const char* hardware_id, const char* service = "USBSTOR") {
-  return [=](Case& c, HWND) {
-    const mw::fakeusb::FakeUsbDevice device{
-        "ROOT\\MWE2E\\" + std::to_string(c.devices_.size()), {hardware_id}, {}, {}, {}, service};
-    mw::fakeusb::RemoveFakeUsbDevice(device.instance_id);  // left over from an aborted run
-    const auto installed = mw::fakeusb::InstallFakeUsbDevice(device);
-    ASSERT_TRUE(installed.ok()) << installed.step << " " << installed.error;
-    c.devices_.push_back(device.instance_id);
-  };
+Step Plug(const char* hardware_id) {
+  return [=](Case& c, HWND) { c.PlugStick(hardware_id); };
 }
 // The last plugged fake device's USB interface arrives, as the system tells it.
 const Step kInterfaceArrived = [](Case& c, HWND w) {
-  ASSERT_TRUE(mw::fakeusb::SendUsbInterfaceArrival(w, c.devices_.back(), 5000));
+  ASSERT_TRUE(SendUsbInterfaceArrival(w, c.devices_.back(), 5000));
 };
 // Takes the last plugged fake device away again.
 const Step kUnplugLast = [](Case& c, HWND) {
@@ -43,11 +32,11 @@ const Step kUnplugLast = [](Case& c, HWND) {
 };
 Step Await(std::size_t runs) {
   return [=](Case& c, HWND) {
-    ASSERT_TRUE(c.WaitUntil([&] { return c.Runs().size() >= runs; }, 15000));
+    ASSERT_TRUE(WaitUntil([&] { return c.Runs().size() >= runs; }, 15000));
   };
 }
 Step Store(const std::vector<Fields>& actions) {
-  return [=](Case&, HWND) { Case::StoreActions(actions); };
+  return [=](Case&, HWND) { StoreActions(actions); };
 }
 // A notice that appears within timeout_ms (not before at_least_ms after the
 // step began) and says text (in the program's code page); it is answered.
@@ -62,12 +51,12 @@ Step NoticeSays(const char* text, DWORD at_least_ms, DWORD timeout_ms) {
       said += c.Text(child);
     EXPECT_THAT(said, ::testing::HasSubstr(text));
     c.Press(notice, IDOK);
-    ASSERT_TRUE(c.WaitUntil([&] { return !IsWindow(notice); }, 5000));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(notice); }, 5000));
   };
 }
 // While a run waits for its program to end before the removal, the window answers.
 const Step kAnswersWhileTheProgramRuns = [](Case& c, HWND w) {
-  EXPECT_TRUE(c.Send(w, WM_NULL, 0, 0, 500));
+  EXPECT_TRUE(Send(w, WM_NULL, 0, 0, 500));
   EXPECT_EQ(c.Read(c.record_).find("ended"), std::string::npos);
 };
 
@@ -87,7 +76,7 @@ Step LogLacks(const char8_t* text) {
 Step LogSays(std::vector<const char8_t*> parts) {
   return [=](Case& c, HWND) {
     const std::string last = reinterpret_cast<const char*>(parts.back());
-    c.WaitUntil([&] { return c.Read(kActivityLog).find(last) != std::string::npos; }, 15000);
+    WaitUntil([&] { return c.Read(kActivityLog).find(last) != std::string::npos; }, 15000);
     for (const char8_t* part : parts)
       EXPECT_THAT(c.Read(kActivityLog), ::testing::HasSubstr(reinterpret_cast<const char*>(part)));
   };
@@ -286,7 +275,7 @@ TEST_F(Case, ASecondStartEndsAtOnceHelpOpensTheFileBesideTheProgramAndQuitEndsWi
   EXPECT_TRUE(Windows(kNoticeCaption).empty());
   PostMessageA(viewer, WM_CLOSE, 0, 0);
   ASSERT_NO_FATAL_FAILURE(ChooseFromTrayMenu(window, {VK_UP, VK_RETURN}));
-  EXPECT_EQ(Finish(std::exchange(process_, nullptr), 10000), 0);
+  EXPECT_EQ(Finish(std::exchange(program_.process, nullptr), 10000), 0);
 }
 
 TEST_F(Case, TrayClicksOpenTheSettingsOnceAndADoubleClickRaisesThem) {
@@ -316,8 +305,8 @@ TEST_F(Case, TrayClicksOpenTheSettingsOnceAndADoubleClickRaisesThem) {
 // system's registry tool while the window goes on answering; the next drive runs it.
 TEST_F(Case, AnActionMadeInTheDialogOnAFirstStartIsExportedAndRuns) {
   // Under Wine no fake device reads as connected: they show among all known ones.
-  ASSERT_NO_FATAL_FAILURE(Plug(kStick, "UASPStor")(*this, nullptr));
-  ASSERT_NO_FATAL_FAILURE(Plug(kOtherStick, "usbhub")(*this, nullptr));
+  ASSERT_NO_FATAL_FAILURE(PlugStick(kStick, "UASPStor"));
+  ASSERT_NO_FATAL_FAILURE(PlugStick(kOtherStick, "usbhub"));
   HWND window = Start("/S");
   HWND dialog = WaitFor(kSettingsCaption, 20000);
   // The removal option for a storage device (mass storage or UASP) and the drive entries,
@@ -424,11 +413,13 @@ TEST_F(Case, TheInstallerInstallsPerUserItsShortcutsStartItAndUninstallKeepsSett
     HINSTANCE opened = ShellExecuteA(nullptr, nullptr, shortcut.c_str(), nullptr, nullptr, SW_SHOW);
     ASSERT_GT(reinterpret_cast<INT_PTR>(opened), 32) << shortcut;
     EXPECT_TRUE(WaitUntil(
-        [&] { return GetWindowThreadProcessId(FindWindowA("MOUNTWICK", nullptr), &pid_); }, 20000));
+        [&] { return GetWindowThreadProcessId(FindWindowA("MOUNTWICK", nullptr), &program_.pid); },
+        20000));
     EXPECT_EQ(WaitFor(kSettingsCaption, opens_settings ? 10000 : 1500) != nullptr, opens_settings)
         << shortcut;
     EXPECT_EQ(ReadString(kCheckerKey, "FilePath"), install + "\\Mountwick.exe") << shortcut;
-    Finish(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid_));  // a dialog holds a quit
+    Finish(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE,
+                       program_.pid));  // a dialog holds a quit
   }
 
   ASSERT_EQ(Finish(Launch("\"" + install + "\\uninstall.exe\" /S _?=" + install), 120000), 0);

@@ -44,11 +44,6 @@ class Waiting : public Case {
   static bool TipShows(const std::string& text) {
     return WaitUntil([&] { return std::ranges::count(ToolTips(), text) == 1; }, 15000);
   }
-  static bool Arrive(HWND window, DWORD timeout_ms = 15000) {
-    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0, E, 0};
-    return Send(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&volume),
-                timeout_ms);
-  }
   bool Ended(std::size_t count) const {
     const std::string record = Read(record_);
     for (std::size_t at = 0; count > 0; ++at, --count)
@@ -65,11 +60,7 @@ TEST_F(Waiting, ATestRunHoldsOnlyTheDialogAndARegisterTheRegistryRefusesShowsOne
   for (int i = 1; i < 300; ++i) actions.push_back(Action(std::to_string(i), "USB\\NONE", "none"));
   StoreActions(actions);
   WriteString(kActionsKey, "302_Name", "beyond a gap");
-  const mw::fakeusb::FakeUsbDevice stick{
-      "ROOT\\MWE2E\\TEST", {"USB\\VID_F00D&PID_E2E3"}, {}, {}, {}, "USBSTOR"};
-  mw::fakeusb::RemoveFakeUsbDevice(stick.instance_id);
-  ASSERT_TRUE(mw::fakeusb::InstallFakeUsbDevice(stick).ok());
-  devices_.push_back(stick.instance_id);
+  ASSERT_NO_FATAL_FAILURE(PlugStick("USB\\VID_F00D&PID_E2E3"));
   HWND window = Start("/S");
   HWND dialog = WaitFor(kSettingsCaption, 20000);
   ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_NEW));
@@ -87,7 +78,7 @@ TEST_F(Waiting, ATestRunHoldsOnlyTheDialogAndARegisterTheRegistryRefusesShowsOne
   Press(dialog, IDC_TEST_RUN);
   ASSERT_TRUE(WaitUntil([&] { return !Runs().empty(); }, 15000));
   EXPECT_EQ(Mode(dialog), "0000|000000000000");
-  EXPECT_TRUE(Arrive(window, 1000));
+  EXPECT_TRUE(SendVolumeArrival(window, E, 0, 1000));
   EXPECT_TRUE(WaitUntil([&] { return Runs().size() == 2; }, 15000));
   EXPECT_THAT(Runs(), ::testing::UnorderedElementsAre("test|--sleep-ms=3000", "volume"));
   EXPECT_FALSE(Ended(1));
@@ -123,17 +114,18 @@ TEST_F(Waiting, TheTipTellsAWaitingRunAndQuittingMeanwhileAsksFirst) {
   StoreActions({Action("写真の取り込み", kVolumeId, "--sleep-ms=2500", {{"Eject", "1"}})});
   const std::string product = "ﾃﾞﾊﾞｲｽ監視ﾗﾝﾁｬｰ";
   HWND window = Start();
-  ASSERT_TRUE(Arrive(window));
+  ASSERT_TRUE(SendVolumeArrival(window, E));
   EXPECT_TRUE(TipShows(product + " - 待機中 1 件: 写真の取り込み"));
   EXPECT_TRUE(WaitUntil([&] { return Ended(1); }, 15000));
   EXPECT_TRUE(TipShows(product));
 
-  ASSERT_TRUE(Arrive(window));
+  ASSERT_TRUE(SendVolumeArrival(window, E));
   ASSERT_TRUE(WaitUntil([&] { return Runs().size() == 2; }, 15000));
   for (const int answer : {IDNO, IDYES}) {
     ASSERT_NO_FATAL_FAILURE(ChooseFromTrayMenu(window, {VK_UP, VK_RETURN}));
     Press(WaitFor(kNoticeCaption), answer);
-    EXPECT_EQ(WaitForSingleObject(process_, answer == IDYES ? 10000 : 1500) == 0, answer == IDYES);
+    EXPECT_EQ(WaitForSingleObject(program_.process, answer == IDYES ? 10000 : 1500) == 0,
+              answer == IDYES);
   }
   EXPECT_FALSE(Ended(2));
   EXPECT_TRUE(WaitUntil([&] { return Ended(2); }, 15000));

@@ -1,9 +1,8 @@
 #pragma once
 // Fake USB devices for a throw-away Wine prefix: device elements with the USB
 // device interface, which SetupDiGetClassDevsA then lists. Shared by the device
-// tool, the adapter tests and the end-to-end suite.
+// tool, the adapter tests, the end-to-end suite and the Wine benchmarks.
 #include <windows.h>
-#include <dbt.h>
 #include <setupapi.h>
 
 #include <memory>
@@ -100,27 +99,10 @@ inline Outcome RemoveFakeUsbDevice(const std::string& instance_id) {
   return SetupDiRemoveDevice(set.get(), &element) ? Outcome{} : Failed("SetupDiRemoveDevice");
 }
 
-// The path of the device's USB interface, in the system's form.
-inline std::string UsbInterfacePath(std::string instance_id) {
-  for (char& c : instance_id) c = c == '\\' ? '#' : c;
-  return "\\\\?\\" + instance_id + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-}
-
-// Tells window that the device's USB interface arrived, as the system tells a
-// window registered for that interface; false when the window did not take it.
-inline bool SendUsbInterfaceArrival(HWND window, const std::string& instance_id,
-                                    UINT timeout_ms = 30000) {
-  const std::string path = UsbInterfacePath(instance_id);
-  std::vector<char> record(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + path.size());
-  auto* arrival = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_A*>(record.data());
-  arrival->dbcc_size = static_cast<DWORD>(record.size());
-  arrival->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  arrival->dbcc_classguid = kUsbDeviceInterface;
-  path.copy(arrival->dbcc_name, path.size());
-  DWORD_PTR result = 0;
-  return SendMessageTimeoutA(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-                             reinterpret_cast<LPARAM>(arrival), SMTO_NORMAL, timeout_ms,
-                             &result) != 0;
+// Installs the device after removing one that an aborted run left under its instance id.
+inline Outcome PlugFakeUsbDevice(const FakeUsbDevice& device) {
+  RemoveFakeUsbDevice(device.instance_id);
+  return InstallFakeUsbDevice(device);
 }
 
 }  // namespace mw::fakeusb

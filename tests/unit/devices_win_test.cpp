@@ -55,8 +55,7 @@ TEST(DevicesOnWindows, ListsAndEjectsInstalledDevices) {
   };
   Installed installed;
   for (const auto& each : cases) {
-    fakeusb::RemoveFakeUsbDevice(each.device.instance_id);  // left by an aborted run
-    const fakeusb::Outcome outcome = fakeusb::InstallFakeUsbDevice(each.device);
+    const fakeusb::Outcome outcome = fakeusb::PlugFakeUsbDevice(each.device);
     ASSERT_TRUE(outcome.ok()) << outcome.step << " " << outcome.error;
     installed.push_back(each.device.instance_id);
   }

@@ -41,8 +41,7 @@ TEST(DriveOwnerOnWindows, ReadsARemovableDrivesDiskAndEndsWithoutOwner) {
   fakeusb::FakeUsbDevice usb;
   usb.instance_id = "ROOT\\MWOWNER\\" + std::to_string(GetCurrentProcessId());
   usb.hardware_ids = {"USB\\VID_F00D&PID_0A00"};
-  fakeusb::RemoveFakeUsbDevice(usb.instance_id);  // left by an aborted run
-  ASSERT_TRUE(fakeusb::InstallFakeUsbDevice(usb).ok());
+  ASSERT_TRUE(fakeusb::PlugFakeUsbDevice(usb).ok());
   ScopedDeviceSet set(platform.devices);
   ASSERT_TRUE(platform.devices.OpenUsbDeviceSet(DIGCF_PRESENT | DIGCF_DEVICEINTERFACE,
                                                 set.receive(), &error));
