@@ -68,7 +68,7 @@ src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ fo
 src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return @@ if (flags == dbt::kFlagNet) return @@ a network drive with the media flag is dispatched
 src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
 src/engine/list_reading.cpp @@ return read_new && !known.contains(DeviceTracker::Key(instance)); @@ return read_new && known.contains(DeviceTracker::Key(instance)); @@ old devices count as new and new ones as old
-src/engine/dispatcher.cpp @@     devices_.Remember(Keys(fresh));<NL>  }<NL>  starter_.ReportFailedStarts @@   }<NL>  starter_.ReportFailedStarts @@ the last list is never updated, so a device stays new
+src/engine/dispatcher.cpp @@     devices_.Remember(keys);<NL>  }<NL>  starter_.ReportFailedStarts @@   }<NL>  starter_.ReportFailedStarts @@ the last list is never updated, so a device stays new
 src/engine/dispatcher.cpp @@ 一覧を取得できませんでした");<NL>      return; @@ 一覧を取得できませんでした"); @@ a failed enumeration replaces the last list
 src/engine/run_starter.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
 src/engine/pending_runs.cpp @@ runs_.pop_back(); @@ (void)0; @@ a taken run stays in the list
@@ -129,7 +129,7 @@ src/engine/dispatcher.cpp @@ if (!enumeration_ || !enumeration_->done.load(std::
 src/engine/dispatcher.cpp @@ if (since < kStartQuietMilliseconds) @@ if (false) @@ a list read right after programs started competes with their start
 src/engine/device_tracker.cpp @@ return InstanceKey(instance); @@ return InstanceKey(instance.substr(0, instance.rfind('\\'))); @@ devices are told apart by their model, not their instance, so a twin is never new
 src/engine/device_tracker.cpp @@ known_ = std::exchange(arrived_meanwhile_, {}); @@ known_.clear(); @@ a device that came by its interface while a list was read runs again
-src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(DeviceTracker::Key(device.instance)); @@ return device.record.has_value(); @@ a device read in full runs again though its interface arrival ran it
+src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(key) && @@ return device.record.has_value() && @@ a device read in full runs again though its interface arrival ran it
 src/engine/device_tracker.cpp @@ if (!known_.insert(key).second) return false; @@ (void)known_.insert(key); @@ a known device's interface arrival runs it again
 src/engine/device_change.cpp @@ if (device_type == dbt::kDevTypDeviceInterface) return RouteInterfaceArrival(bytes, size); @@ (void)RouteInterfaceArrival; @@ a USB device's own arrival is ignored
 src/engine/device_change.cpp @@ sizeof setup::kUsbDeviceInterfaceClass) != 0) @@ 0) != 0) @@ any interface's arrival is taken for a USB device's
@@ -189,6 +189,11 @@ src/ui/settings_dialog_win.cpp @@     HoldControls(d); @@     (void)HoldControls
 src/app/main_window_win.cpp @@ if (app.tray) app.tray->SetTip( @@ if (false) app.tray->SetTip( @@ the tip never tells the waiting runs @@ e2e Waiting.TheTip*
 src/app/quit_question.cpp @@   LogActivity(platform, "終了します @@   if (false) LogActivity(platform, "終了します @@ quitting with waiting runs leaves no word in the log
 src/store/action_store.cpp @@ stored == kept.size()) @@ true) @@ a save never removes what lies beyond its list
+src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(key) && !devices_.LeftMeanwhile(key); @@ return device.record && !devices_.Knows(key); @@ a device pulled and plugged again while a list waits to be read runs twice
+src/engine/dispatcher.cpp @@     if (!enumeration.complete)<NL> @@     if (false)<NL> @@ a device whose instance could not be read once looks gone, then new
+src/engine/run_starter.cpp @@ if (group) (void)group->Leave(nullptr); @@ (void)group; @@ a run whose thread could not start holds its group's removal back for ever
+src/devices/drive_owner.cpp @@ InstanceKey(finder.Find(letter).instance) == wanted) @@ InstanceKey(finder.Find(letter).instance).starts_with(wanted.substr(0, wanted.rfind('\\')))) @@ a twin's run works on the first twin's drive
+src/store/action_cache.cpp @@ up_to_date_ = LoadActions(platform_, actions_) && armed; @@ up_to_date_ = LoadActions(platform_, actions_); @@ where no change notification can be armed, a save in a burst is never read
 EOF
 )
 
