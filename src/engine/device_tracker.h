@@ -33,13 +33,17 @@ class DeviceTracker {
   // A device told by its own arrival: true when it was not known (now it is).
   bool Arrived(const std::string& key);
   // A device told by its own removal is known no more, even where a list
-  // read before the removal still holds it: plugged in again, it is new.
+  // read before the removal still holds it: plugged in again, it is new. But
+  // the removal of a device that a list saw go and then come back is late news:
+  // the device stays known, and its arrival that follows is no new one.
   void Left(const std::string& key);
 
  private:
   std::set<std::string> known_;
   std::set<std::string> arrived_meanwhile_;
   std::set<std::string> left_meanwhile_;
+  std::set<std::string> gone_untold_;     // a list lacked them; their removal is yet to be told
+  std::set<std::string> arrival_untold_;  // their arrival, seen by a list, is yet to be told
   bool has_baseline_ = false;
   bool reading_ = false;
 };

@@ -235,7 +235,10 @@ std::vector<std::string> Storm::Finish() {
   if (false)
     for (auto& h : world_.journal)
       fprintf(stderr, "J %d %s %s %c p%d by%d r%d\n", (int)h.kind, h.instance.c_str(),
-              h.action.c_str(), h.letter ? h.letter : '-', h.program, h.by, (int)h.refused);
+              h.action.c_str(), h.letter ? h.letter : '-', h.program, h.by, (int)h.refused),
+          [&] {
+            for (auto& x : h.listed) fprintf(stderr, "   L %s\n", x.c_str());
+          }();
   if (pending_.Take()) broken.push_back("a run was left pending");
   if (world_.open_keys() || world_.open_sets() || world_.MutexHeld())
     broken.push_back("a key, a device set or the mutex was left open");

@@ -90,6 +90,26 @@ TEST(Storm, SequencesThatOnceBrokeThePromiseHoldIt) {
        {E::kEndProgram, 1697598115, 3502511205},
        {E::kPlug, 1577334622, 1309968159},
        {E::kFailThread, 148087447, 3904798246}},
+      // A list read in place saw a stick gone and back before its removal was
+      // told: the late removal and the arrival after it ran it again.
+      {{E::kBurst, 2256309321, 935552822},
+       {E::kBurst, 843008683, 1124754102},
+       {E::kSave, 1032616352, 2146762200},
+       {E::kDeliver, 2823550426, 4188564444},
+       {E::kDeliver, 2652708240, 3764186764},
+       {E::kFailThread, 2738172975, 1653306772},
+       {E::kDeliver, 4193396414, 3541582454},
+       {E::kStep, 124769992, 186033347},
+       {E::kDeliver, 50978188, 3942823923},
+       {E::kReplug, 2381160442, 1935629960},
+       {E::kDeliver, 1393421185, 2076373853},
+       {E::kUnplug, 1834587818, 1102851014},
+       {E::kDeliver, 3682662788, 3313576216},
+       {E::kDeliver, 2182655110, 2535925049},
+       {E::kDeliver, 1892869536, 1472435900},
+       {E::kDeliver, 3767534995, 2785713144},
+       {E::kFailThread, 3970082591, 1757321524},
+       {E::kPlug, 1563837590, 3477592975}},
   };
   for (const std::vector<StormEvent>& events : kFound)
     EXPECT_EQ(Replay(events), std::vector<std::string>{}) << Describe(events.front());
