@@ -10,10 +10,10 @@ constexpr const char* kModels[] = {"USB\\VID_1111&PID_0001", "USB\\VID_1111&PID_
                                    "USB\\VID_3333&PID_0003", "USB\\VID_4444&PID_0004"};
 constexpr char kInternalDrive = 'R';
 constexpr const char* kKindNames[] = {
-    "plug",        "unplug",        "replug",  "burst", "late drive",  "save",  "fail list",
-    "fail thread", "fail instance", "deliver", "step",  "end program", "settle"};
+    "plug",        "unplug",        "replug", "burst",   "late drive", "save",        "fail list",
+    "fail thread", "fail instance", "stray",  "deliver", "step",       "end program", "settle"};
 // How often each kind is drawn, in the order above.
-constexpr unsigned kWeights[] = {10, 6, 4, 4, 4, 2, 1, 1, 1, 30, 16, 14, 3};
+constexpr unsigned kWeights[] = {10, 6, 4, 4, 4, 2, 1, 1, 1, 1, 30, 16, 14, 3};
 
 std::string Product(const storm::StormAction& action) {
   const std::string id = action.bound == "drive" ? kGenericVolumeId : action.bound;
@@ -162,6 +162,9 @@ void Storm::Play(const StormEvent& event) {
       break;
     case StormEvent::kFailInstance:
       world_.fail_instance_ = true;
+      break;
+    case StormEvent::kStray:
+      messages_.push_back([this] { dispatcher_->FinishEnumeration(); });
       break;
     case StormEvent::kDeliver:
       if (!messages_.empty()) {

@@ -27,6 +27,7 @@ struct StormEvent {
     kFailList,
     kFailThread,
     kFailInstance,
+    kStray,  // a message any program may post: the list read is ready
     kDeliver,
     kStep,
     kEndProgram,
