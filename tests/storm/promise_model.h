@@ -196,11 +196,11 @@ inline std::vector<std::string> PromiseModel::Check(const std::vector<Happening>
         for (std::size_t d : candidates) {
           if (!decisions_[d].group) continue;
           Group& group = groups_[*decisions_[d].group];
-          if (group.removed && candidates.size() == 1)
+          group.ambiguous = group.ambiguous || candidates.size() > 1;
+          if (group.removed && !group.ambiguous)
             Fail(h.action + " started after its device " + group.instance + " was removed");
           group.programs.push_back(h.program);
           group.ran = true;
-          group.ambiguous = group.ambiguous || candidates.size() > 1;
           running_[h.program] = true;
         }
         break;
