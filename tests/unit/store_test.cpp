@@ -61,20 +61,22 @@ TEST_F(Store, ValuesReadAsTextUpToTheFirstNulMissingOnesQuietlyAndPathsMustFitTh
 // names: each save or load ends in one notice naming its first failure and their count, as the log.
 TEST(StoreFailures, ASaveOrALoadShowsOneNoticeForAllItsFailedValues) {
   const std::string save = "アクションの保存: 失敗 ", load = "アクションの読み込み: 失敗 ";
-  // The call, its text, the save's and load's counts, the last save's notice, the Actions loaded.
-  const std::tuple<std::string, std::string, std::string, std::string, bool, std::size_t> rows[] = {
-      {"SetValue", "RegSetValueEx", save + "45 件（最初: 0_State）", "", false, 5},
-      {"QueryValue", "RegQueryValueEx", "", load + "45 件（最初: 0_State）", false, 3},
-      {"CreateKey", "RegCreateKeyEx", save + "1 件", load + "1 件", true, 0},
-      {"EnumValueName", "RegEnumValue", save + "1 件", "", false, 3},
-      {"DeleteValue", "RegDeleteValue", save + "30 件（最初: 3_Eject）", "", false, 3},
-      {"DeleteKey", "DeleteRegKey", "", "", true, 3}};
-  for (const auto& [call, function, saved, loaded, last, count] : rows) {
+  // The call, its code and text, the save's and load's counts, the last save's notice, the loads.
+  const std::tuple<std::string, long, std::string, std::string, std::string, bool, std::size_t>
+      rows[] = {
+          {"SetValue", 5, "RegSetValueEx", save + "45 件（最初: 0_State）", "", false, 5},
+          {"QueryValue", 5, "RegQueryValueEx", "", load + "45 件（最初: 0_State）", false, 3},
+          {"CreateKey", 5, "RegCreateKeyEx", save + "1 件", load + "1 件", true, 0},
+          {"EnumValueName", 5, "RegEnumValue", save + "1 件", "", false, 3},
+          {"DeleteValue", 5, "RegDeleteValue", save + "30 件（最初: 3_Eject）", "", false, 3},
+          {"DeleteValue", reg::kFileNotFound, "", "", "", false, 3},  // gone already: no failure
+          {"DeleteKey", 5, "DeleteRegKey", "", "", true, 3}};
+  for (const auto& [call, code, function, saved, loaded, last, count] : rows) {
     fake::FakeWorld world;
     world.system_texts[5] = "拒否されました。\r\n";
     SaveActions(world.platform(), fake::Tagged("", 5));
     world.fault = [&](const std::string& c, const std::string& name) {
-      return c == call && !name.ends_with("_Name") ? 5L : 0L;
+      return c == call && !name.ends_with("_Name") ? code : 0L;
     };
     SaveActions(world.platform(), fake::Tagged("", 3));
     ActionList actions;
