@@ -107,8 +107,7 @@ TEST_F(LauncherOnWindows, AProgramStartedWithItsThreadRunsOnlyOnceResumed) {
   std::uint32_t error = 0;
   ASSERT_TRUE(processes.StartProcess(std::string(kBin) + "\\rec.exe held", ProcessWindow::None,
                                      process.receive(), &error, thread.receive()));
-  EXPECT_FALSE(processes.WaitForProcessEnd(process.get(), 1000));
-  EXPECT_EQ(Received(), Lines{});
+  EXPECT_FALSE(processes.WaitForProcessEnd(process.get(), 1000) || !Received().empty());
   ASSERT_TRUE(processes.ResumeThread(thread.get(), &error));
   EXPECT_TRUE(processes.WaitForProcessEnd(process.get(), 10000));
   EXPECT_EQ(Received(), (Lines{B, "held"}));

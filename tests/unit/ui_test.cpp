@@ -98,9 +98,7 @@ TEST(ActionForm, SelectsOnlyOfferedDevicesAndOffersRemovalForUsbStorageAndTheDri
     const bool allowed = device >= 0 && device < 7 && "YYYNNYY"[device] == 'Y';
     ActionForm form{"", false, device, "", true, false};
     RefreshEjectOption(Picker(), form);
-    EXPECT_EQ(std::make_pair(form.eject_enabled, form.eject_checked),
-              std::make_pair(allowed, allowed))
-        << device;
+    EXPECT_TRUE(form.eject_enabled == allowed && form.eject_checked == allowed) << device;
   }
 }
 
@@ -180,9 +178,8 @@ TEST(TestRun, StartsTheLineAsTypedAndTellsTheEndOnlyOfAProgramItWaitedFor) {
       {"C:\\MISSING.EXE", true, "", "アプリケーションの起動に失敗しました。"}};
   for (const auto& [typed, removal, started, box] : cases) {
     fake::FakeWorld world;
-    world.fault = [empty = started.empty()](const std::string& call, const std::string& what) {
-      if (call != "StartProcess") return 0L;
-      return empty ? 2L : what.find("ADMIN") != std::string::npos ? 740L : 0L;
+    world.fault = [none = started.empty()](const std::string& call, const std::string& what) {
+      return call != "StartProcess" ? 0L : none ? 2L : what.starts_with("C:\\ADMIN") ? 740L : 0L;
     };
     std::thread::id waited_on = std::this_thread::get_id();
     world.while_running = [&] { waited_on = std::this_thread::get_id(); };
