@@ -195,6 +195,18 @@ src/engine/dispatcher.cpp @@     if (!enumeration.complete)<NL> @@     if (false
 src/engine/run_starter.cpp @@ if (group) (void)group->Leave(nullptr); @@ (void)group; @@ a run whose thread could not start holds its group's removal back for ever
 src/devices/drive_owner.cpp @@ InstanceKey(finder.Find(letter).instance) == wanted) @@ InstanceKey(finder.Find(letter).instance).starts_with(wanted.substr(0, wanted.rfind('\\')))) @@ a twin's run works on the first twin's drive
 src/store/action_cache.cpp @@ up_to_date_ = LoadActions(platform_, actions_) && armed; @@ up_to_date_ = LoadActions(platform_, actions_); @@ where no change notification can be armed, a save in a burst is never read
+src/engine/launcher.cpp @@ if (wait && process) WaitForPrograms(platform, process.get(), 0, id, who); @@ (void)wait; @@ a program started through the consent prompt is not waited for
+src/engine/launcher.cpp @@ platform.processes.ShellExecuteProcess(shell.file, shell.parameters, @@ platform.processes.ShellExecuteProcess(shell.file, "", @@ a program started through the consent prompt loses its parameters
+src/platform/win32/threads_win32.cpp @@ CallbackMayRunLong(instance); @@ (void)instance; @@ the pool is not told that a run may wait for hours
+src/platform/win32/processes_win32.cpp @@ (thread ? CREATE_SUSPENDED : 0); @@ 0; @@ a program meant for a job runs before it is in the job
+src/app/main_win.cpp @@ a.usb_arrivals.Reset(mw::win32::RegisterUsbInterfaceArrivals(a.main_window)); @@ (void)0; @@ the window never registers for USB device arrivals @@ e2e Rows/Arrival.*/ANewStickRunsItsActionsOnceEven*
+src/engine/launcher.cpp @@ if (!ShellOpen(platform, target.what, std::nullopt, &error)) return {false, error}; @@ if (!ShellOpen(platform, target.what, std::nullopt, &error)) return {false, 0}; @@ a mail address that fails to open is logged without its code
+src/store/registry_settings.cpp @@ if (result == reg::kSuccess || result == reg::kFileNotFound) return true; @@ if (result == reg::kSuccess) return true; @@ deleting a value that is already gone counts as a failure
+src/engine/command_line_split.cpp @@ if (end == std::string::npos) end = text.find(".COM "); @@ (void)0; @@ a .COM program keeps its parameters in its path
+src/platform/sjis.cpp @@       ++i;<NL>    } else if @@     } else if @@ a double-byte character's trail byte is upper-cased
+src/ui/settings_list.cpp @@ mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2); @@ mb::kYesNo | mb::kIconQuestion); @@ the delete question's default is Yes
+src/store/action_store.cpp @@ failures.Report(platform, kSaveWork); @@ failures.Report(platform, kSaveWork), failures.Report(platform, kSaveWork); @@ a failed save shows its notice twice
+src/app/update_checker.cpp @@ const std::uint32_t build = kBuildNumber; @@ const std::uint32_t build = kBuildNumber + 1; @@ the update checker is told another build than the product's
 EOF
 )
 

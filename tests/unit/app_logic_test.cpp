@@ -58,8 +58,8 @@ TEST(UpdateChecker, WritesItsSevenValuesOnlyWhereTheCheckerIsInstalled) {
     RegisterWithUpdateChecker(world.platform());
     EXPECT_EQ(world.HasKey(author), installed);
   }
-  const std::uint32_t build = kBuildNumber;  // a REG_DWORD, little-endian as the system keeps it
-  const std::string build_bytes(reinterpret_cast<const char*>(&build), sizeof build);
+  std::string build_bytes;  // the product's build as a REG_DWORD: four bytes, the lowest first
+  for (int bit = 0; bit < 32; bit += 8) build_bytes += static_cast<char>(kBuildNumber >> bit);
   std::vector<std::string> written;  // key, name, type and bytes
   for (const std::string& key : {author, author + "\\Mountwick"})
     for (const std::string& name : world.ValueNames(key)) {

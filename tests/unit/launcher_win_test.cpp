@@ -99,6 +99,20 @@ TEST_F(LauncherOnWindows, StartsEveryCommonFormAsTyped) {
   EXPECT_EQ(world_.texts, Lines{});
 }
 
+// A program that goes into a job first is started suspended: it runs nothing until resumed.
+TEST_F(LauncherOnWindows, AProgramStartedWithItsThreadRunsOnlyOnceResumed) {
+  ProcessPort& processes = world_.real.processes;
+  ScopedProcess process(processes);
+  ScopedThread thread(processes);
+  std::uint32_t error = 0;
+  ASSERT_TRUE(processes.StartProcess(std::string(kBin) + "\\rec.exe held", ProcessWindow::None,
+                                     process.receive(), &error, thread.receive()));
+  EXPECT_FALSE(processes.WaitForProcessEnd(process.get(), 1000) || !Received().empty());
+  ASSERT_TRUE(processes.ResumeThread(thread.get(), &error));
+  EXPECT_TRUE(processes.WaitForProcessEnd(process.get(), 10000));
+  EXPECT_EQ(Received(), (Lines{B, "held"}));
+}
+
 // A failed start and a failed shell open both show the system's own text.
 TEST_F(LauncherOnWindows, FailuresShowTheNoticeWithTheSystemText) {
   char system_text[256] = {};

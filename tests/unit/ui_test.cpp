@@ -93,20 +93,12 @@ TEST(ActionForm, SelectsOnlyOfferedDevicesAndOffersRemovalForUsbStorageAndTheDri
     FillFormFromAction(MakeAction("HardwareID=" + id), Picker(true), form, work_copy);
     EXPECT_EQ(form.device, all_known) << id;
   }
-  for (const auto& [device, allowed] : std::vector<std::pair<int, bool>>{{0, true},
-                                                                         {1, true},
-                                                                         {2, true},
-                                                                         {3, false},
-                                                                         {4, false},
-                                                                         {5, true},
-                                                                         {6, true},
-                                                                         {-1, false},
-                                                                         {99, false}}) {
+  // Each device of the picker, marked Y where offered; none and one past the list are not.
+  for (int device = -1; device <= 7; ++device) {
+    const bool allowed = device >= 0 && device < 7 && "YYYNNYY"[device] == 'Y';
     ActionForm form{"", false, device, "", true, false};
     RefreshEjectOption(Picker(), form);
-    EXPECT_EQ(std::make_pair(form.eject_enabled, form.eject_checked),
-              std::make_pair(allowed, allowed))
-        << device;
+    EXPECT_TRUE(form.eject_enabled == allowed && form.eject_checked == allowed) << device;
   }
 }
 
@@ -168,22 +160,27 @@ TEST(SettingsList, DeletesOnlyASelectedRowAndOnlyOnYes) {
   EXPECT_EQ(stored[1].Name + actions[1].Name, "CC");
   EXPECT_EQ(world.Texts(), (std::vector<std::string>{kNoSelectionMessage, kNoSelectionMessage,
                                                      kDeleteQuestion, kDeleteQuestion}));
-  EXPECT_EQ(world.shown[2].owner, kDialog);
+  EXPECT_EQ(std::make_pair(world.shown[2].owner, world.shown[2].style),
+            std::make_pair(kDialog, mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2));
 }
 
 // Cut to 510 bytes, waited for only with removal and then on another thread than the dialog's,
 // which gets the box in front of every window; a failed start has the launcher's notice alone.
 TEST(TestRun, StartsTheLineAsTypedAndTellsTheEndOnlyOfAProgramItWaitedFor) {
   const std::string line = "C:\\APP.EXE %_newdrv_%:\\" + std::string(600, 'x');
-  // The line, the removal flag, what started and whether it was waited for, the box.
+  // The line, the removal flag, what started (ADMIN: by consent) and whether waited for, the box.
   const std::tuple<std::string, bool, std::string, std::string> cases[] = {
       {line, true, line.substr(0, 510) + "+", kProcessEndedMessage},
       {line, false, line.substr(0, 510), ""},
       {"", true, "", ""},
+      {"C:\\TOOL.COM /x", true, "C:\\TOOL.COM /x+", kProcessEndedMessage},
+      {"C:\\ADMIN.EXE /x", true, "shell C:\\ADMIN.EXE|/x+", kProcessEndedMessage},
       {"C:\\MISSING.EXE", true, "", "アプリケーションの起動に失敗しました。"}};
   for (const auto& [typed, removal, started, box] : cases) {
     fake::FakeWorld world;
-    world.FailAlways(started.empty() ? "StartProcess" : "", 2);
+    world.fault = [none = started.empty()](const std::string& call, const std::string& what) {
+      return call != "StartProcess" ? 0L : none ? 2L : what.starts_with("C:\\ADMIN") ? 740L : 0L;
+    };
     std::thread::id waited_on = std::this_thread::get_id();
     world.while_running = [&] { waited_on = std::this_thread::get_id(); };
     const bool held = RunTestCommand(world.platform(), typed, removal, [&](bool ended) {
