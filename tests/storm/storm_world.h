@@ -31,10 +31,11 @@ class StormWorld : public fake::FakeWorld {
   };
 
   StormWorld() {
-    fault = [this](const std::string& call, const std::string&) -> long {
-      if (call == "GetInstanceId" && std::exchange(fail_instance_, false)) return 13;
+    fault = [this](fake::Call call, const std::string&) -> long {
+      if (call == fake::Call::kGetInstanceId && std::exchange(fail_instance_, false)) return 13;
       const bool lists = !self_ || self_->reads_list;
-      return call == "OpenUsbDeviceSet" && lists && std::exchange(fail_list_, false) ? 5 : 0;
+      return call == fake::Call::kOpenUsbDeviceSet && lists && std::exchange(fail_list_, false) ? 5
+                                                                                                : 0;
     };
   }
   ~StormWorld() override {

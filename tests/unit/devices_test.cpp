@@ -46,8 +46,8 @@ TEST(DeviceProperty, ReadsTheValueAndItsDetailsLineOrGivesUp) {
   for (const Case& c : cases) {
     fake::FakeWorld world;
     world.Add(c.bytes == "-" ? FakeDevice{} : FakeDevice{}.Raw(kId, c.bytes));
-    world.fault = [&c, n = std::size_t{0}](const std::string& call, const std::string&) mutable {
-      return call != "GetProperty" || c.errors.empty()
+    world.fault = [&c, n = std::size_t{0}](fake::Call call, const std::string&) mutable {
+      return call != fake::Call::kGetProperty || c.errors.empty()
                  ? 0
                  : c.errors[std::min(n++, c.errors.size() - 1)];
     };
@@ -161,7 +161,7 @@ TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheOneAttachedDeviceWithTheExa
     EXPECT_EQ(world.open_sets(), 0u);
   }
   fake::FakeWorld world;  // no set: nothing asked, and the user is told
-  world.FailAlways("OpenUsbDeviceSet", 5);
+  world.FailAlways(fake::Call::kOpenUsbDeviceSet, 5);
   EXPECT_EQ(EjectDevice(world.platform(), "SAME").answer, A::SetUnavailable);
   EXPECT_EQ(world.shown.size(), 1u);
 }

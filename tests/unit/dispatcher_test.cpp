@@ -87,17 +87,17 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   Start({Bound("Stick", kStick), Bound("Reader", kReader), Bound("Cam", "USB\\CAM"),
          Bound("Cam2", "USB\\CAM2")},
         {"USB\\HUB", "USB\\KEYBOARD"});
-  std::map<std::string, int> reads;  // per call
-  world.fault = [&](const std::string& call, const std::string&) { return ++reads[call], 0L; };
+  std::map<fake::Call, int> reads;  // per call
+  world.fault = [&](fake::Call call, const std::string&) { return ++reads[call], 0L; };
   Broadcast(kNodesChanged);
   Plug(kStick);
   Plug(kReader);
   for (int i = 0; i < 3; ++i) Broadcast(kNodesChanged);
-  EXPECT_EQ(reads["OpenUsbDeviceSet"], 1);
+  EXPECT_EQ(reads[fake::Call::kOpenUsbDeviceSet], 1);
   dispatcher->FinishEnumeration();  // nothing new in the first; the gathered ones are read
   EXPECT_TRUE(Started().empty());
   for (int i = 0; i < 2; ++i) dispatcher->FinishEnumeration();  // none waits: none read
-  EXPECT_EQ(reads["OpenUsbDeviceSet"], 2);
+  EXPECT_EQ(reads[fake::Call::kOpenUsbDeviceSet], 2);
   EXPECT_EQ(wakes, 2);
   EXPECT_EQ(Started(), (std::vector<std::string>{"C:\\Stick.EXE", "C:\\Reader.EXE"}));
 
@@ -142,9 +142,9 @@ TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
   for (const bool at_start : {false, true}) {
     SCOPED_TRACE(at_start ? "at start-up" : "later");
     world.shown.clear();
-    if (at_start) world.FailAlways("OpenUsbDeviceSet", 5);
+    if (at_start) world.FailAlways(fake::Call::kOpenUsbDeviceSet, 5);
     Start({Bound("Reader", kReader), Bound("Volume", kGenericVolumeId)}, {});
-    world.FailAlways("OpenUsbDeviceSet", 5);
+    world.FailAlways(fake::Call::kOpenUsbDeviceSet, 5);
     std::vector<std::string> started_inside = {"no notice"};
     world.while_shown = [&] {
       Broadcast(kArrival, fake::VolumeRecord(1u << 4));
@@ -179,8 +179,8 @@ TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgra
   Start({on_stick("A", r + "100"), on_stick("B", r + "200"), on_stick("NONE", r + "300"),
          on_stick("KEEP", "")},
         {});
-  world.fault = [](const std::string& call, const std::string& what) {
-    return call == "StartProcess" && what == "C:\\NONE.EXE" ? 2L : 0L;
+  world.fault = [](fake::Call call, const std::string& what) {
+    return call == fake::Call::kStartProcess && what == "C:\\NONE.EXE" ? 2L : 0L;
   };
   Plug(kStick);
   world.while_running = [&] {
@@ -248,9 +248,9 @@ struct Replay : Stage {
     world.volumes["E:\\"] = "Photos";
   }
   // Both dispatches with their `fail`-th fallible call failing; the calls they made.
-  std::size_t Dispatch(std::size_t fail, std::string& failed) {
+  std::size_t Dispatch(std::size_t fail, std::optional<fake::Call>& failed) {
     const std::size_t first = world.calls;
-    world.fault = [&, target = first + fail](const std::string& call, const std::string&) {
+    world.fault = [&, target = first + fail](fake::Call call, const std::string&) {
       return world.calls - 1 == target ? (failed = call, kCode) : 0L;
     };
     dispatcher->Dispatch({DeviceEvent::VolumeArrived, 'E'});
@@ -265,36 +265,38 @@ TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
   // The failed call's own notice exactly once, or none for what is read again
   // or taken as "not there".
   // A job that cannot be had only narrows the wait, which the log says.
-  static const std::set<std::string> kSilent = {
-      "OpenKey",        "EnumDevice",        "GetProperty",       "RequestDeviceEject",
-      "GetVolumeLabel", "FileAttributes",    "CreateWaitableJob", "AssignToJob",
-      "GetInstanceId",  "ActiveJobProcesses"};
-  static const std::set<std::string> kTold = {"CreateKey",    "QueryValue",  "OpenUsbDeviceSet",
-                                              "StartProcess", "RunDetached", "ExpandEnvironment",
-                                              "ResumeThread"};
+  using C = fake::Call;
+  static const std::set<C> kSilent = {
+      C::kOpenKey,        C::kEnumDevice,        C::kGetProperty,       C::kRequestDeviceEject,
+      C::kGetVolumeLabel, C::kFileAttributes,    C::kCreateWaitableJob, C::kAssignToJob,
+      C::kGetInstanceId,  C::kActiveJobProcesses};
+  static const std::set<C> kTold = {C::kCreateKey,    C::kQueryValue,  C::kOpenUsbDeviceSet,
+                                    C::kStartProcess, C::kRunDetached, C::kExpandEnvironment,
+                                    C::kResumeThread};
   Replay clean;
-  std::string none;
+  std::optional<fake::Call> none;
   const std::size_t count = clean.Dispatch(std::string::npos, none);
   ASSERT_EQ(
       clean.world.StartedCommands(),
       (std::vector<std::string>{"C:\\TOOLS\\IMPORT.EXE E:\\DCIM", "C:\\WINDOWS\\EXPLORER.EXE E:\\",
                                 "C:\\TOOLS\\BACKUP.EXE E:"}));
   ASSERT_EQ(clean.world.eject_requests.size(), 3u);  // refused once, then granted; then again
-  ASSERT_TRUE(clean.world.shown.empty() && none.empty());
+  ASSERT_TRUE(clean.world.shown.empty() && !none);
   for (std::size_t k = 0; k < count; ++k) {
     Replay stage;
-    std::string call;
-    stage.Dispatch(k, call);
-    SCOPED_TRACE("call " + std::to_string(k) + " (" + call + ")");
-    // None: the replay took another path than the clean one.
-    ASSERT_TRUE(kTold.count(call) || kSilent.count(call)) << "no expectation for " << call;
+    std::optional<fake::Call> failed;
+    stage.Dispatch(k, failed);
+    ASSERT_TRUE(failed) << "the replay took another path than the clean one";
+    const fake::Call call = *failed;
+    SCOPED_TRACE("call " + std::to_string(k) + " (" + fake::CallName(call) + ")");
+    ASSERT_TRUE(kTold.count(call) || kSilent.count(call)) << "no expectation";
     EXPECT_EQ(
         std::make_tuple(stage.world.open_keys(), stage.world.open_sets(),
                         stage.world.open_processes, stage.world.open_jobs, stage.world.MutexHeld()),
         std::make_tuple(0u, 0u, 0, 0, false));      // keys, sets, processes, jobs, the mutex
     EXPECT_EQ(stage.pending.Take(), std::nullopt);  // a run whose thread failed is dropped
     const std::string code =                        // a failed expansion counts as a line too long
-        "SysErr(" + std::to_string(call == "ExpandEnvironment" ? 206 : kCode) + ")";
+        "SysErr(" + std::to_string(call == fake::Call::kExpandEnvironment ? 206 : kCode) + ")";
     std::vector<std::string> others;
     for (const std::string& text : stage.world.Texts())
       if (!kTold.count(call) || text.find(code) == std::string::npos) others.push_back(text);
@@ -306,15 +308,15 @@ TEST(FaultInjection, ADispatchAndItsRunsThatFailOneCallAreSafe) {
         return line.find(text) != std::string::npos;
       });
     };
-    const bool told =
-        kTold.count(call) && (call != "OpenUsbDeviceSet" || logged("一覧を取得できませんでした") ||
-                              logged("取り外し: デバイス情報を取得できません"));
+    const bool told = kTold.count(call) && (call != fake::Call::kOpenUsbDeviceSet ||
+                                            logged("一覧を取得できませんでした") ||
+                                            logged("取り外し: デバイス情報を取得できません"));
     EXPECT_EQ(stage.world.shown.size() - others.size(), told ? 1u : 0u);
     // The one other notice a fault may bring: a run whose command line could
     // not be read goes on with an empty one, and that start fails on its own.
     ASSERT_LE(others.size(), 1u);
     if (!others.empty()) {
-      EXPECT_EQ(call, "QueryValue");
+      EXPECT_EQ(call, fake::Call::kQueryValue);
       EXPECT_NE(others[0].find("起動アプリ = \n\nSysErr(2)"), std::string::npos) << others[0];
     }
     ActionList stored;  // a dispatch only reads the list

@@ -61,7 +61,7 @@ TEST(ActivityLog, SaysWhyARunStartedNothingAndHowEachStartAndRemovalWent) {
   for (const auto& [fields, ejects, requests, said] : cases) {
     fake::FakeWorld world;
     world.volumes["E:\\"] = "デジCamera";
-    world.FailAlways("ShellExecuteOpen", 2);  // the mail program is missing
+    world.FailAlways(fake::Call::kShellExecuteOpen, 2);  // the mail program is missing
     world.exit_code = 3;
     fake::FakeDevice device;
     device.eject_answers = ejects;

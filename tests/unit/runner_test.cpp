@@ -101,29 +101,37 @@ TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
                     X = "eject USB\\FAKE\\1";
   // The removal flag, the call that fails, the job's counts and messages; what
   // happened, whether the port was waited on again after a pause, a log line.
-  const std::tuple<std::string, std::string, std::deque<std::uint32_t>, std::deque<M>,
+  using C = fake::Call;
+  const std::tuple<std::string, std::optional<C>, std::deque<std::uint32_t>, std::deque<M>,
                    std::vector<std::string>, bool, std::string>
       cases[] = {
-          {"1", "", {2, 0}, {M::TimedOut}, {S, R, E, "job 2", "job 0", X}, false, "もすべて終了"},
-          {"1", "", {1}, {M::ActiveProcessZero}, {S, R, E, "job 1", "job zero", X}, false, ""},
-          {"1", "", {1, 0}, {M::Failed}, {S, R, E, "job 1", "job 0", X}, true, ""},
+          {"1", {}, {2, 0}, {M::TimedOut}, {S, R, E, "job 2", "job 0", X}, false, "もすべて終了"},
+          {"1", {}, {1}, {M::ActiveProcessZero}, {S, R, E, "job 1", "job zero", X}, false, ""},
+          {"1", {}, {1, 0}, {M::Failed}, {S, R, E, "job 1", "job 0", X}, true, ""},
           // Without a job only the process is waited for, and the log says so.
-          {"1", "CreateWaitableJob", {1}, {}, {S, E, X}, false, "ジョブを作れないので"},
-          {"1", "AssignToJob", {1}, {}, {S, R, E, X}, false, "ジョブに入れられないので"},
-          {"1", "ActiveJobProcesses", {1}, {}, {S, R, E, "job 1", X}, false, "これ以上待ちません"},
-          {"0", "", {1}, {}, {S}, false, ""},
+          {"1", C::kCreateWaitableJob, {1}, {}, {S, E, X}, false, "ジョブを作れないので"},
+          {"1", C::kAssignToJob, {1}, {}, {S, R, E, X}, false, "ジョブに入れられないので"},
+          {"1",
+           C::kActiveJobProcesses,
+           {1},
+           {},
+           {S, R, E, "job 1", X},
+           false,
+           "これ以上待ちません"},
+          {"0", {}, {1}, {}, {S}, false, ""},
       };
   for (const auto& [eject, failing, counts, messages, timeline, paused, said] : cases) {
     fake::FakeWorld world;
     world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
     world.job_counts = counts;
     world.job_messages = messages;
-    if (!failing.empty()) world.FailAlways(failing, 5);
+    if (failing) world.FailAlways(*failing, 5);
+    SCOPED_TRACE(failing ? fake::CallName(*failing) : "no failure");
     EXPECT_EQ(ExecuteRun(world.platform(), MakeRun("Eject=" + eject)), 0u);
-    EXPECT_EQ(world.timeline, timeline) << failing;
-    EXPECT_EQ(world.sleeps.size(), paused ? 1u : 0u) << failing;
-    EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said))) << failing;
-    EXPECT_EQ(world.open_jobs + world.open_processes, 0) << failing;
+    EXPECT_EQ(world.timeline, timeline);
+    EXPECT_EQ(world.sleeps.size(), paused ? 1u : 0u);
+    EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said)));
+    EXPECT_EQ(world.open_jobs + world.open_processes, 0);
   }
 }
 
@@ -186,9 +194,9 @@ TEST(FakePlatform, ExpandsEnvironmentNamesOnceLeftToRightAsTheSystemDoes) {
 }
 
 // Every program called ADMIN asks for administrator rights; under NO the user declines.
-long AdminRightsAsked(const std::string& call, const std::string& what) {
-  if (call == "ShellExecuteProcess" && what.starts_with("C:\\NO\\")) return 1223;
-  return call == "StartProcess" && what.find("ADMIN") != std::string::npos ? 740 : 0;
+long AdminRightsAsked(fake::Call call, const std::string& what) {
+  if (call == fake::Call::kShellExecuteProcess && what.starts_with("C:\\NO\\")) return 1223;
+  return call == fake::Call::kStartProcess && what.find("ADMIN") != std::string::npos ? 740 : 0;
 }
 
 TEST_F(Launcher, StartsWhatTheCommandLineNames) {
@@ -238,32 +246,32 @@ TEST_F(Launcher, StartsWhatTheCommandLineNames) {
 TEST_F(Launcher, FailuresShowTheirNoticesAndStartNothing) {
   world_.environment["LONG"] = std::string(520, 'x');
   // The line, the call whose first use fails with 5, the notices.
-  const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
+  const std::tuple<std::string, std::optional<fake::Call>, std::vector<std::string>> cases[] = {
       // A program's extension counts only at the end of its path.
       {"E:\\doc.EXE.unknown",
-       "",
+       {},
        {"アプリケーションの関連付けがありません。\n\nドキュメント = E:\\doc.EXE.unknown\n"}},
-      {"%LONG%.EXE", "", {kStartFailed + std::string("%LONG%.EXE\n\nSysErr(206) ")}},
+      {"%LONG%.EXE", {}, {kStartFailed + std::string("%LONG%.EXE\n\nSysErr(206) ")}},
       {"\"C:\\A B\\X.EXE /Q",
-       "StartProcess",
+       fake::Call::kStartProcess,
        {kStartFailed + std::string(" \"C:\\A B\\X.EXE /Q\n\nSysErr(5) 拒否されました。\r\n")}},
       // A consent the user declines fails as the shell tells.
       {"C:\\NO\\ADMIN.EXE /a",
-       "",
+       {},
        {kStartFailed + std::string("C:\\NO\\ADMIN.EXE /a\n\nSysErr(1223) ")}},
       {"https://example.com",
-       "OpenKey",
+       fake::Call::kOpenKey,
        {"RegOpenKeyExに失敗しました。\nSysErr(5) 拒否されました。\r\n",
         "標準ブラウザのPath読み出しに失敗しました。"}},
       // A placeholder answer without a registered class.
       {"E:\\note.md",
-       "",
+       {},
        {"RegOpenKeyExに失敗しました。\nSysErr(2) 見つかりません。\r\n",
         "拡張子関連付けレジストリの読み出しに失敗しました。"}},
   };
   for (const auto& [line, failing, notices] : cases) {
     world_.shown.clear();
-    world_.fault = [&, failed = false](const std::string& call, const std::string& what) mutable {
+    world_.fault = [&, failed = false](fake::Call call, const std::string& what) mutable {
       return call == failing && !std::exchange(failed, true) ? 5L : AdminRightsAsked(call, what);
     };
     EXPECT_FALSE(LaunchProgram(world_.platform(), line, true)) << line;

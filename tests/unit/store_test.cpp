@@ -62,26 +62,28 @@ TEST_F(Store, ValuesReadAsTextUpToTheFirstNulMissingOnesQuietlyAndPathsMustFitTh
 TEST(StoreFailures, ASaveOrALoadShowsOneNoticeForAllItsFailedValues) {
   const std::string save = "アクションの保存: 失敗 ", load = "アクションの読み込み: 失敗 ";
   // The call, its text (none: "not found"), the save's and load's counts, last notice, loads.
-  const std::tuple<std::string, std::string, std::string, std::string, bool, std::size_t> rows[] = {
-      {"SetValue", "RegSetValueEx", save + "45 件（最初: 0_State）", "", false, 5},
-      {"QueryValue", "RegQueryValueEx", "", load + "45 件（最初: 0_State）", false, 3},
-      {"CreateKey", "RegCreateKeyEx", save + "1 件", load + "1 件", true, 0},
-      {"EnumValueName", "RegEnumValue", save + "1 件", "", false, 3},
-      {"DeleteValue", "RegDeleteValue", save + "30 件（最初: 3_Eject）", "", false, 3},
-      {"DeleteValue", "", "", "", false, 3},  // a value already gone is no failure
-      {"DeleteKey", "DeleteRegKey", "", "", true, 3}};
+  using C = fake::Call;
+  const std::tuple<C, std::string, std::string, std::string, bool, std::size_t> rows[] = {
+      {C::kSetValue, "RegSetValueEx", save + "45 件（最初: 0_State）", "", false, 5},
+      {C::kQueryValue, "RegQueryValueEx", "", load + "45 件（最初: 0_State）", false, 3},
+      {C::kCreateKey, "RegCreateKeyEx", save + "1 件", load + "1 件", true, 0},
+      {C::kEnumValueName, "RegEnumValue", save + "1 件", "", false, 3},
+      {C::kDeleteValue, "RegDeleteValue", save + "30 件（最初: 3_Eject）", "", false, 3},
+      {C::kDeleteValue, "", "", "", false, 3},  // a value already gone is no failure
+      {C::kDeleteKey, "DeleteRegKey", "", "", true, 3}};
   for (const auto& [call, function, saved, loaded, last, count] : rows) {
+    SCOPED_TRACE(fake::CallName(call));
     fake::FakeWorld world;
     world.system_texts[5] = "拒否されました。\r\n";
     SaveActions(world.platform(), fake::Tagged("", 5));
-    world.fault = [&](const std::string& c, const std::string& name) {
+    world.fault = [&](fake::Call c, const std::string& name) {
       if (c != call || name.ends_with("_Name")) return 0L;
       return function.empty() ? reg::kFileNotFound : 5L;
     };
     SaveActions(world.platform(), fake::Tagged("", 3));
     ActionList actions;
     (void)LoadActions(world.platform(), actions);
-    EXPECT_EQ(actions.size(), count) << call;
+    EXPECT_EQ(actions.size(), count);
     SaveActions(world.platform(), {});
     const std::string text = function + "に失敗しました。",
                       denied = "\nSysErr(5) 拒否されました。\r\n";
@@ -92,8 +94,8 @@ TEST(StoreFailures, ASaveOrALoadShowsOneNoticeForAllItsFailedValues) {
       log.push_back(counted + ": " + text + "（コード 5）");
     }
     if (last) notices.push_back(text + denied);
-    EXPECT_EQ(world.Texts(), notices) << call;
-    EXPECT_EQ(world.activity, log) << call;
+    EXPECT_EQ(world.Texts(), notices);
+    EXPECT_EQ(world.activity, log);
     EXPECT_EQ(world.open_keys(), 0u);
   }
 }
@@ -108,8 +110,8 @@ TEST_F(Store, AValueChangingBetweenItsQueriesIsReadAtItsNewSizeOrGivenUp) {
     std::string text = "short";
     world.PutString(kActionsKey, "v", text);
     world.shown.clear();
-    world.fault = [&, at = changes_at, n = 0](const std::string& call, const std::string&) mutable {
-      if (call != "QueryValue") return 0L;
+    world.fault = [&, at = changes_at, n = 0](fake::Call call, const std::string&) mutable {
+      if (call != fake::Call::kQueryValue) return 0L;
       if (at == 0 || ++n == at) world.PutString(kActionsKey, "v", text += std::string(5000, 'g'));
       return at < 0 && n == 2 ? reg::kFileNotFound : 0L;
     };
@@ -155,8 +157,8 @@ TEST_F(Store, LoadingStopsAtTheFirstMissingNameAndMissingFieldsTakeTheirDefaults
 TEST_F(Store, ASaveRemovesTheValuesBeyondTheNewListFromItsEnd) {
   SaveActions(platform, fake::Tagged("", 5));
   std::vector<std::string> deleted;
-  world.fault = [&](const std::string& call, const std::string& name) {
-    if (call == "DeleteValue") deleted.push_back(name);
+  world.fault = [&](fake::Call call, const std::string& name) {
+    if (call == fake::Call::kDeleteValue) deleted.push_back(name);
     return 0L;
   };
   SaveActions(platform, fake::Tagged("new", 2));

@@ -178,8 +178,11 @@ TEST(TestRun, StartsTheLineAsTypedAndTellsTheEndOnlyOfAProgramItWaitedFor) {
       {"C:\\MISSING.EXE", true, "", "アプリケーションの起動に失敗しました。"}};
   for (const auto& [typed, removal, started, box] : cases) {
     fake::FakeWorld world;
-    world.fault = [none = started.empty()](const std::string& call, const std::string& what) {
-      return call != "StartProcess" ? 0L : none ? 2L : what.starts_with("C:\\ADMIN") ? 740L : 0L;
+    world.fault = [none = started.empty()](fake::Call call, const std::string& what) {
+      return call != fake::Call::kStartProcess ? 0L
+             : none                            ? 2L
+             : what.starts_with("C:\\ADMIN")   ? 740L
+                                               : 0L;
     };
     std::thread::id waited_on = std::this_thread::get_id();
     world.while_running = [&] { waited_on = std::this_thread::get_id(); };
