@@ -115,9 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (input.ConsumeIntegralInRange(0, 7) == 0) start_error = input.ConsumeBool() ? 2 : 740;
   // The shell's answer: 32 and below is an error code.
   const long shell_answer = input.ConsumeIntegralInRange<long>(0, 64);
-  world.fault = [=](fake::Call call, const std::string&) {
-    if (call == fake::Call::kStartProcess) return start_error;
-    return call == fake::Call::kShellExecuteOpen && shell_answer <= 32 ? shell_answer : 0L;
+  world.fault = [=](mw::fake::Call call, const std::string&) {
+    if (call == mw::fake::Call::kStartProcess) return start_error;
+    return call == mw::fake::Call::kShellExecuteOpen && shell_answer <= 32 ? shell_answer : 0L;
   };
 
   const bool started = mw::LaunchProgram(world.platform(), command_line, wait).started;

@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     registry.PutValue(std::string("HKCU\\") + mw::kVersionKeyPath + subkey, name, value);
   }
   // Each call fails or not as the input says, with a code it picks.
-  registry.fault = [&input](fake::Call, const std::string&) {
+  registry.fault = [&input](mw::fake::Call, const std::string&) {
     if (input.ConsumeIntegralInRange(0, 5) != 0) return 0L;
     static constexpr long kCodes[] = {2, 5, 6, 87, 234, 1018, 1021};
     return input.PickValueInArray(kCodes);
