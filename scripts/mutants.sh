@@ -189,6 +189,7 @@ src/ui/settings_dialog_win.cpp @@     HoldControls(d); @@     (void)HoldControls
 src/app/main_window_win.cpp @@ if (app.tray) app.tray->SetTip( @@ if (false) app.tray->SetTip( @@ the tip never tells the waiting runs @@ e2e Waiting.TheTip*
 src/app/quit_question.cpp @@   LogActivity(platform, "終了します @@   if (false) LogActivity(platform, "終了します @@ quitting with waiting runs leaves no word in the log
 src/store/action_store.cpp @@ stored == kept.size()) @@ true) @@ a save never removes what lies beyond its list
+src/app/main_window_win.cpp @@ app.dispatcher->Dispatch(RouteDeviceChange(wparam, @@ if (wparam != DBT_DEVICEREMOVECOMPLETE) app.dispatcher->Dispatch(RouteDeviceChange(wparam, @@ the window drops a USB device's removal, so one plugged again at once passes for known @@ e2e Storm.*
 EOF
 )
 
