@@ -207,6 +207,7 @@ src/platform/sjis.cpp @@       ++i;<NL>    } else if @@     } else if @@ a doubl
 src/ui/settings_list.cpp @@ mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2); @@ mb::kYesNo | mb::kIconQuestion); @@ the delete question's default is Yes
 src/store/action_store.cpp @@ failures.Report(platform, kSaveWork); @@ failures.Report(platform, kSaveWork), failures.Report(platform, kSaveWork); @@ a failed save shows its notice twice
 src/app/update_checker.cpp @@ const std::uint32_t build = kBuildNumber; @@ const std::uint32_t build = kBuildNumber + 1; @@ the update checker is told another build than the product's
+src/app/main_window_win.cpp @@ app.dispatcher->Dispatch(RouteDeviceChange(wparam, @@ if (wparam != DBT_DEVICEREMOVECOMPLETE) app.dispatcher->Dispatch(RouteDeviceChange(wparam, @@ the window drops a USB device's removal, so one plugged again at once passes for known @@ e2e Storm.*
 EOF
 )
 

@@ -34,6 +34,14 @@ constexpr char kHandOff[] = "mw_handoff.bat";
 // The test prefix's E: is labelled "Photos" and holds DCIM.
 constexpr DWORD E = 1u << 4, F = E << 1, G = E << 2;
 
+inline std::string Folder(int csidl) {
+  char path[MAX_PATH] = {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+  return path;
+}
+// The activity log, which is UTF-8 whatever the code page.
+inline const std::string kActivityLog = Folder(CSIDL_LOCAL_APPDATA) + "\\Mountwick\\activity.log";
+
 // One case: no settings, a fresh planted working folder; TearDown ends the program.
 class Case : public ::testing::Test {
  public:

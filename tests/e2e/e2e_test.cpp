@@ -60,13 +60,6 @@ const Step kAnswersWhileTheProgramRuns = [](Case& c, HWND w) {
   EXPECT_EQ(c.Read(c.record_).find("ended"), std::string::npos);
 };
 
-std::string Folder(int csidl) {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
-  return path;
-}
-// The activity log, which is UTF-8 whatever the code page; each case starts without.
-const std::string kActivityLog = Folder(CSIDL_LOCAL_APPDATA) + "\\Mountwick\\activity.log";
 Step LogLacks(const char8_t* text) {
   return [=](Case& c, HWND) {
     EXPECT_THAT(c.Read(kActivityLog),

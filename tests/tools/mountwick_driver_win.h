@@ -104,9 +104,10 @@ inline bool SendNodesChanged(HWND window, DWORD timeout_ms = 15000) {
   return Send(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0, timeout_ms);
 }
 
-// A fake device's USB interface arrived, as the system tells a window registered for it.
+// A fake device's USB interface arrived (or, by event, left), as the system tells a window
+// registered for it.
 inline bool SendUsbInterfaceArrival(HWND window, const std::string& instance_id,
-                                    DWORD timeout_ms = 15000) {
+                                    DWORD timeout_ms = 15000, WPARAM event = DBT_DEVICEARRIVAL) {
   std::string path = "\\\\?\\" + instance_id + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
   std::replace(path.begin() + 4, path.end(), '\\', '#');  // the system's form of the path
   std::vector<char> record(sizeof(DEV_BROADCAST_DEVICEINTERFACE_A) + path.size());
@@ -115,8 +116,7 @@ inline bool SendUsbInterfaceArrival(HWND window, const std::string& instance_id,
   arrival->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
   arrival->dbcc_classguid = fakeusb::kUsbDeviceInterface;
   path.copy(arrival->dbcc_name, path.size());
-  return Send(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(arrival),
-              timeout_ms);
+  return Send(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(arrival), timeout_ms);
 }
 
 // Mountwick's settings and the update checker's values, all of them.
