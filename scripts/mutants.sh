@@ -128,10 +128,10 @@ src/engine/dispatcher.cpp @@ if (std::exchange(list_change_gathered_, false)) St
 src/engine/dispatcher.cpp @@ if (!enumeration_ || !enumeration_->done.load(std::memory_order_acquire)) return; @@ if (!enumeration_) return; @@ a list is compared before it has been read
 src/engine/dispatcher.cpp @@ if (since < kStartQuietMilliseconds) @@ if (false) @@ a list read right after programs started competes with their start
 src/engine/device_tracker.cpp @@ return InstanceKey(instance); @@ return InstanceKey(instance.substr(0, instance.rfind('\\'))); @@ devices are told apart by their model, not their instance, so a twin is never new
-src/engine/device_tracker.cpp @@ known_ = std::exchange(arrived_meanwhile_, {}); @@ known_.clear(); @@ a device that came by its interface while a list was read runs again
+src/engine/device_tracker.cpp @@ std::exchange(known_, std::exchange(arrived_meanwhile_, {})); @@ std::exchange(known_, {}); @@ a device that came by its interface while a list was read runs again
 src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(key) && @@ return device.record.has_value() && @@ a device read in full runs again though its interface arrival ran it
-src/engine/device_tracker.cpp @@ if (!known_.insert(key).second) return false; @@ (void)known_.insert(key); @@ a known device's interface arrival runs it again
-src/engine/device_change.cpp @@ if (device_type == dbt::kDevTypDeviceInterface) return RouteInterfaceArrival(bytes, size); @@ (void)RouteInterfaceArrival; @@ a USB device's own arrival is ignored
+src/engine/device_tracker.cpp @@ || !known_.insert(key).second) return false; @@ || !(known_.insert(key), true)) return false; @@ a known device's interface arrival runs it again
+src/engine/device_change.cpp @@ if (device_type == dbt::kDevTypDeviceInterface) {<NL>    RoutedDeviceChange routed @@ if (false) {<NL>    RoutedDeviceChange routed @@ a USB device's own arrival is ignored
 src/engine/device_change.cpp @@ sizeof setup::kUsbDeviceInterfaceClass) != 0) @@ 0) != 0) @@ any interface's arrival is taken for a USB device's
 src/engine/device_change.cpp @@ std::replace(instance.begin(), instance.end(), '#', '\\'); @@ (void)0; @@ the instance keeps the path's separators
 src/app/main_win.cpp @@ PostMessageA(a.main_window, mw::kDeviceListReadMessage, 0, 0) @@ PostMessageA(nullptr, mw::kDeviceListReadMessage, 0, 0) @@ a list read on the pool never reaches the window @@ e2e Rows/Arrival.*/ANewStick*Replaced*
