@@ -6,6 +6,7 @@
 // once; a removal is asked for the device that arrived, only once every
 // program of its runs has ended, once per arrival, again only after a refusal
 // and at most `retries` times more. Knows nothing of how the program does it.
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,7 +25,8 @@ struct StormDevice {
 
 struct Happening {
   enum Kind {
-    kPlugged,       // instance
+    kPlugged,       // instance, with its drive when letter is set
+    kDriveCame,     // instance's drive came late
     kUnplugged,     // instance
     kAnnounced,     // the system told of instance's own arrival
     kListed,        // the system listed the instances in `listed`
@@ -32,8 +34,8 @@ struct Happening {
     kFault,         // a call of the system failed once
     kDelivered,     // a message reached the program: letter's volume arrival, if any
     kDecided,       // the program chose to run `action` for instance, or for letter
-    kNotRun,        // that run gave up: its thread could not start (the latest chosen), or
-                    // instance's drive never came (the earliest chosen for it)
+    kRunThread,     // a thread for the next run chosen started, or was `refused`
+    kNotRun,        // instance's drive never came: its earliest run chosen gave up
     kStarted,       // program started for action on letter
     kEnded,         // program and all it handed on ended
     kRemovalAsked,  // of instance by run `by`; refused or not
@@ -96,8 +98,9 @@ class PromiseModel {
   std::vector<StormAction> stored_;
   int retries_;
   std::map<std::string, std::vector<Period>> periods_;
-  std::map<std::string, bool> present_;
+  std::map<std::string, bool> present_, drive_in_;
   std::vector<Decision> decisions_;
+  std::deque<bool> threads_;  // refused or not, for the runs yet to be read from the log
   std::vector<Group> groups_;
   std::map<int, bool> running_;
   struct Sequence {
@@ -136,12 +139,16 @@ inline std::vector<std::string> PromiseModel::Check(const std::vector<Happening>
     if (h.kind == Happening::kDelivered || h.kind == Happening::kSettled) CloseDrive();
     std::vector<Period>* periods = h.instance.empty() ? nullptr : &periods_[h.instance];
     switch (h.kind) {
+      case Happening::kDriveCame:
+        drive_in_[h.instance] = true;
+        break;
       case Happening::kPlugged:
         present_[h.instance] = true;
+        drive_in_[h.instance] = h.letter != '\0';
         periods->push_back({t, -1, -1, false, {}});
         break;
       case Happening::kUnplugged:
-        present_[h.instance] = false;
+        present_[h.instance] = drive_in_[h.instance] = false;
         if (!periods->empty()) periods->back().end = t;
         Excuse(h.instance);
         break;
@@ -166,15 +173,23 @@ inline std::vector<std::string> PromiseModel::Check(const std::vector<Happening>
         for (const StormAction& action : stored_)
           if (action.bound == "drive" && action.enabled) drive_decided_[action.name] = 0;
         break;
-      case Happening::kDecided:
-        Decide(h, t);
+      case Happening::kRunThread:
+        threads_.push_back(h.refused);
         break;
+      case Happening::kDecided: {
+        // Each run chosen was given a thread, in the order chosen.
+        const bool refused = !threads_.empty() && threads_.front();
+        if (!threads_.empty()) threads_.pop_front();
+        const std::size_t before = decisions_.size();
+        Decide(h, t);
+        if (refused && decisions_.size() > before) decisions_.back().matched = true;
+        break;
+      }
       case Happening::kNotRun: {
         const StormDevice* device = ByInstance(h.instance);
-        for (std::size_t d = 0, n = decisions_.size(); d < n; ++d) {
-          Decision& decision = decisions_[device ? d : n - 1 - d];
+        for (Decision& decision : decisions_) {
           if (decision.matched || decision.action != h.action) continue;
-          if (device && decision.letter != device->letter) continue;
+          if (!device || decision.letter != device->letter) continue;
           decision.matched = true;
           break;
         }
@@ -245,6 +260,7 @@ inline void PromiseModel::Decide(const Happening& h, int t) {
   const char letter = device ? device->letter : h.letter;
   std::optional<std::size_t> group;
   const StormDevice* owner = device ? device : ByLetter(h.letter);
+  if (owner && !device && !drive_in_[owner->instance]) owner = nullptr;  // its drive is not there
   if (action->eject && owner) {
     // Consecutive choices are those of one arrival.
     auto [open, fresh] = open_group_.try_emplace(owner->instance, groups_.size());

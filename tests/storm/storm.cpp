@@ -13,7 +13,7 @@ constexpr const char* kKindNames[] = {
     "plug",        "unplug",        "replug", "burst",   "late drive", "save",        "fail list",
     "fail thread", "fail instance", "stray",  "deliver", "step",       "end program", "settle"};
 // How often each kind is drawn, in the order above.
-constexpr unsigned kWeights[] = {10, 6, 4, 4, 4, 2, 1, 1, 1, 1, 30, 16, 14, 3};
+constexpr unsigned kWeights[] = {10, 6, 4, 4, 4, 2, 1, 3, 1, 1, 30, 16, 14, 3};
 
 std::string Product(const storm::StormAction& action) {
   const std::string id = action.bound == "drive" ? kGenericVolumeId : action.bound;
@@ -77,6 +77,9 @@ Storm::Storm() : programs_(7) {
     });
   });
   world_.journal.clear();  // the list at start is no one's arrival
+  for (const Slot& slot : slots_)
+    if (world_.devices[slot.device].present)
+      world_.Note({storm::Happening::kDriveCame, slot.instance});
 }
 
 void Storm::Send(std::uintptr_t wparam, std::vector<unsigned char> record) {
@@ -97,7 +100,7 @@ void Storm::Plug(Slot& slot, bool late_drive, unsigned refusals, unsigned announ
   device.present = true;
   device.eject_answers.assign(refusals % 5, setup::kCrRemoveVetoed);
   device.eject_answers.push_back(setup::kCrSuccess);
-  world_.Note({storm::Happening::kPlugged, slot.instance});
+  world_.Note({storm::Happening::kPlugged, slot.instance, {}, late_drive ? '\0' : slot.letter});
   world_.Note({storm::Happening::kAnnounced, slot.instance});
   Send(dbt::kDeviceArrival, fake::InterfaceRecord(fake::UsbInterfacePath(slot.instance)));
   if (!(announce & 2)) Send(dbt::kDevNodesChanged, {});
@@ -149,6 +152,7 @@ void Storm::Play(const StormEvent& event) {
       if (!present || slot.drive_in) break;
       world_.storage.drives[slot.letter] = slot.drive;
       slot.drive_in = true;
+      world_.Note({storm::Happening::kDriveCame, slot.instance});
       Send(dbt::kDeviceArrival, fake::VolumeRecord(1u << (slot.letter - 'A')));
       break;
     case StormEvent::kSave:
@@ -157,8 +161,8 @@ void Storm::Play(const StormEvent& event) {
     case StormEvent::kFailList:
       world_.fail_list_ = true;
       break;
-    case StormEvent::kFailThread:
-      world_.fail_thread_ = true;
+    case StormEvent::kFailThread:  // the next thread, or the next run's
+      (event.b % 2 ? world_.fail_thread_ : world_.fail_runner_) = true;
       break;
     case StormEvent::kFailInstance:
       world_.fail_instance_ = true;
@@ -214,8 +218,6 @@ void Storm::ReadLog() {
     if (line.find("」: 実行を始めます") == close) {
       said.letter = origin_.size() == 1 ? origin_[0] : '\0';
       said.instance = origin_.size() == 1 ? "" : origin_;
-    } else if (line.find("」: 実行するスレッドを開始できませんでした") == close) {
-      said.kind = storm::Happening::kNotRun;
     } else if (drive != std::string::npos) {
       said.kind = storm::Happening::kNotRun;
       said.instance = line.substr(rest, drive - rest);

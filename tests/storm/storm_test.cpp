@@ -110,6 +110,11 @@ TEST(Storm, SequencesThatOnceBrokeThePromiseHoldIt) {
        {E::kDeliver, 3767534995, 2785713144},
        {E::kFailThread, 3970082591, 1757321524},
        {E::kPlug, 1563837590, 3477592975}},
+      // One of the runs of an arrival with removal whose thread could not start.
+      {{E::kSave, 3763196597, 4229576713},
+       {E::kUnplug, 3033358256, 1825554245},
+       {E::kPlug, 772739408, 2997331198},
+       {E::kFailThread, 489004276, 3903739636}},
   };
   for (const std::vector<StormEvent>& events : kFound)
     EXPECT_EQ(Replay(events), std::vector<std::string>{}) << Describe(events.front());

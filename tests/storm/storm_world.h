@@ -43,7 +43,7 @@ class StormWorld : public fake::FakeWorld {
   }
 
   std::vector<Happening> journal;
-  bool fail_thread_ = false, fail_list_ = false, fail_instance_ = false;
+  bool fail_thread_ = false, fail_runner_ = false, fail_list_ = false, fail_instance_ = false;
   std::function<int()> hands_on;  // whether the next program hands on to another
 
   void Note(Happening happening) { journal.push_back(std::move(happening)); }
@@ -69,10 +69,14 @@ class StormWorld : public fake::FakeWorld {
 
   bool RunDetached(ThreadRoutine routine, void* parameter, std::uint32_t* error) override {
     // Nothing is excused by it: the other runs of an arrival still remove their device.
-    if (std::exchange(fail_thread_, false)) return *error = 8, false;
+    const bool reads_list = routine == &ListReading::RunOnPool;
+    const bool refused =
+        std::exchange(fail_thread_, false) || (!reads_list && std::exchange(fail_runner_, false));
+    if (!reads_list) Note({Happening::kRunThread, {}, {}, '\0', 0, 0, refused});
+    if (refused) return *error = 8, false;
     auto fiber = std::make_unique<Fiber>();
     fiber->id = static_cast<int>(fibers_.size() + 1);
-    fiber->reads_list = routine == &ListReading::RunOnPool;
+    fiber->reads_list = reads_list;
     Fiber* self = fiber.get();
     fiber->thread = std::thread([this, self, routine, parameter] {
       self_ = self;
