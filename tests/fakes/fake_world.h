@@ -69,20 +69,17 @@ class FakeWorld : public FakeCommon,
  public:
   using Window = DesktopPort::Window;
   FakeWorld()
-      : FakeRegistry(common()),
-        FakeProcesses(common()),
-        FakeThreads(common()),
-        FakeFiles(common()),
-        FakeDevices(common()),
-        FakeActivity(common()) {}
+      : FakeRegistry(static_cast<FakeCommon&>(*this)),
+        FakeProcesses(static_cast<FakeCommon&>(*this)),
+        FakeThreads(static_cast<FakeCommon&>(*this)),
+        FakeFiles(static_cast<FakeCommon&>(*this)),
+        FakeDevices(static_cast<FakeCommon&>(*this)),
+        FakeActivity(static_cast<FakeCommon&>(*this)) {}
   ~FakeWorld() override { JoinAll(); }
   Platform platform() {
     return Platform{*this, *this, *this, *this, *this, *this, *this, *this, storage};
   }
   FakeStorage storage;  // the drives and what they open to
-
- private:
-  FakeCommon& common() { return *this; }
 };
 
 }  // namespace mw::fake
