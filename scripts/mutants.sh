@@ -190,7 +190,8 @@ src/app/main_window_win.cpp @@ if (app.tray) app.tray->SetTip( @@ if (false) app
 src/app/quit_question.cpp @@   LogActivity(platform, "終了します @@   if (false) LogActivity(platform, "終了します @@ quitting with waiting runs leaves no word in the log
 src/store/action_store.cpp @@ stored == kept.size()) @@ true) @@ a save never removes what lies beyond its list
 src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(key) && !devices_.LeftMeanwhile(key); @@ return device.record && !devices_.Knows(key); @@ a device pulled and plugged again while a list waits to be read runs twice
-src/engine/device_tracker.cpp @@ if (gone_untold_.erase(key) != 0 && known_.contains(key)) { @@ if (false) { @@ a late removal of a device a list saw come back makes its arrival run it again
+src/engine/device_tracker.cpp @@ if (gone_untold_.erase(key) != 0 && known_.contains(key)) return; @@ (void)gone_untold_.erase(key); @@ a late removal of a device a list saw come back makes its arrival run it again
+src/engine/device_tracker.cpp @@ if (came_untold_.erase(key) != 0 || @@ if ( @@ the late arrival of a device a list saw come and go runs it again
 src/engine/dispatcher.cpp @@     if (!enumeration.complete)<NL> @@     if (false)<NL> @@ a device whose instance could not be read once looks gone, then new
 src/engine/run_starter.cpp @@ if (group) (void)group->Leave(nullptr); @@ (void)group; @@ a run whose thread could not start holds its group's removal back for ever
 src/devices/drive_owner.cpp @@ InstanceKey(finder.Find(letter).instance) == wanted) @@ InstanceKey(finder.Find(letter).instance).starts_with(wanted.substr(0, wanted.rfind('\\')))) @@ a twin's run works on the first twin's drive

@@ -31,6 +31,8 @@ class DeviceTracker {
   // and one that left by its own removal meanwhile is not taken from it.
   void Remember(const std::vector<std::string>& keys);
   // A device told by its own arrival: true when it was not known (now it is).
+  // The arrival of a device a list already brought is late news, even where
+  // a later list has seen it go again.
   bool Arrived(const std::string& key);
   // A device told by its own removal is known no more, even where a list
   // read before the removal still holds it: plugged in again, it is new. But
@@ -42,8 +44,8 @@ class DeviceTracker {
   std::set<std::string> known_;
   std::set<std::string> arrived_meanwhile_;
   std::set<std::string> left_meanwhile_;
-  std::set<std::string> gone_untold_;     // a list lacked them; their removal is yet to be told
-  std::set<std::string> arrival_untold_;  // their arrival, seen by a list, is yet to be told
+  std::set<std::string> gone_untold_;  // a list lacked them; their removal is yet to be told
+  std::set<std::string> came_untold_;  // a list brought them; their arrival is yet to be told
   bool has_baseline_ = false;
   bool reading_ = false;
 };

@@ -115,6 +115,21 @@ TEST(Storm, SequencesThatOnceBrokeThePromiseHoldIt) {
        {E::kUnplug, 3033358256, 1825554245},
        {E::kPlug, 772739408, 2997331198},
        {E::kFailThread, 489004276, 3903739636}},
+      // Lists read in place saw a stick come, then go, before its arrival was
+      // told: the late arrival ran it again.
+      {{E::kReplug, 2471976862, 800061501},     {E::kDeliver, 4275216080, 3384176296},
+       {E::kDeliver, 2499537064, 3816099608},   {E::kDeliver, 1797873822, 2813142199},
+       {E::kStep, 1313381857, 3116025609},      {E::kStep, 540351731, 4145105957},
+       {E::kStray, 3837569151, 717962839},      {E::kFailThread, 2086169739, 1882045249},
+       {E::kDeliver, 3070123939, 2404079942},   {E::kDeliver, 1704685383, 1302020233},
+       {E::kDeliver, 4167911432, 442038359},    {E::kStep, 2146079749, 4071576558},
+       {E::kUnplug, 501763456, 1327952649},     {E::kStep, 3441627760, 997111994},
+       {E::kDeliver, 2333471045, 365682733},    {E::kReplug, 2657016516, 4050320176},
+       {E::kDeliver, 870661418, 2145024089},    {E::kDeliver, 3530010739, 3786771647},
+       {E::kFailThread, 377909274, 2813837259}, {E::kEndProgram, 660147206, 770755591},
+       {E::kDeliver, 1589179406, 586957031},    {E::kPlug, 346754218, 345562871},
+       {E::kDeliver, 4132097931, 1623674180},   {E::kDeliver, 3127792397, 1036044248},
+       {E::kUnplug, 1006311508, 927534847}},
   };
   for (const std::vector<StormEvent>& events : kFound)
     EXPECT_EQ(Replay(events), std::vector<std::string>{}) << Describe(events.front());
