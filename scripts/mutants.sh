@@ -195,7 +195,7 @@ src/engine/device_tracker.cpp @@ if (came_untold_.erase(key) != 0 || @@ if ( @@ 
 src/engine/dispatcher.cpp @@     if (!enumeration.complete)<NL> @@     if (false)<NL> @@ a device whose instance could not be read once looks gone, then new
 src/engine/run_starter.cpp @@ if (group) (void)group->Leave(nullptr); @@ (void)group; @@ a run whose thread could not start holds its group's removal back for ever
 src/devices/drive_owner.cpp @@ InstanceKey(finder.Find(letter).instance) == wanted) @@ InstanceKey(finder.Find(letter).instance).starts_with(wanted.substr(0, wanted.rfind('\\')))) @@ a twin's run works on the first twin's drive
-src/store/registry_watch.cpp @@ if (!event_) return true; @@ if (!event_) return false; @@ where no change notification can be armed, a save in a burst is never read
+src/store/action_cache.cpp @@ if (up_to_date_ && !watch_.Changed()) return actions_; @@ if (!actions_.empty()) return actions_; @@ a list once read is never read again, so a save in a burst runs the old one
 src/engine/launcher.cpp @@ if (wait && process) WaitForPrograms(platform, process.get(), 0, id, who); @@ (void)wait; @@ a program started through the consent prompt is not waited for
 src/engine/launcher.cpp @@ platform.processes.ShellExecuteProcess(shell.file, shell.parameters, @@ platform.processes.ShellExecuteProcess(shell.file, "", @@ a program started through the consent prompt loses its parameters
 src/platform/win32/threads_win32.cpp @@ CallbackMayRunLong(instance); @@ (void)instance; @@ the pool is not told that a run may wait for hours
