@@ -209,6 +209,9 @@ src/ui/settings_list.cpp @@ mb::kYesNo | mb::kIconQuestion | mb::kDefaultButton2
 src/store/action_store.cpp @@ failures.Report(platform, kSaveWork); @@ failures.Report(platform, kSaveWork), failures.Report(platform, kSaveWork); @@ a failed save shows its notice twice
 src/app/update_checker.cpp @@ const std::uint32_t build = kBuildNumber; @@ const std::uint32_t build = kBuildNumber + 1; @@ the update checker is told another build than the product's
 src/app/main_window_win.cpp @@ app.dispatcher->Dispatch(RouteDeviceChange(wparam, @@ if (wparam != DBT_DEVICEREMOVECOMPLETE) app.dispatcher->Dispatch(RouteDeviceChange(wparam, @@ the window drops a USB device's removal, so one plugged again at once passes for known @@ e2e Storm.*
+src/engine/run_starter.cpp @@ removing += BindsDevice(action, id) && IsDispatched(action) && IsFlagOn(action.Eject); @@ removing += BindsDevice(action, id) && IsFlagOn(action.Eject); @@ a disabled Action with removal holds its device's removal back
+src/engine/dispatcher.cpp @@     delete parameter;<NL>    enumeration_->quiet_ms = 0; @@     delete parameter;<NL>    return; @@ when the pool refuses work the list change is never read
+src/devices/device_eject.cpp @@ return platform.devices.GetInstanceId(set, element, &id, &error) && @@ return !platform.devices.GetInstanceId(set, element, &id, &error) || @@ a device whose instance cannot be read is removed in place of the one that arrived
 EOF
 )
 
