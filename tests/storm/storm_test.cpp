@@ -130,6 +130,8 @@ TEST(Storm, SequencesThatOnceBrokeThePromiseHoldIt) {
        {E::kDeliver, 1589179406, 586957031},    {E::kPlug, 346754218, 345562871},
        {E::kDeliver, 4132097931, 1623674180},   {E::kDeliver, 3127792397, 1036044248},
        {E::kUnplug, 1006311508, 927534847}},
+      // A stick with a disabled Action beside one with removal.
+      {{E::kSave, 3473074133, 1122086371}, {E::kReplug, 245988778, 1997445928}},
   };
   for (const std::vector<StormEvent>& events : kFound)
     EXPECT_EQ(Replay(events), std::vector<std::string>{}) << Describe(events.front());

@@ -134,6 +134,13 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   EXPECT_EQ(Started().size(), 4u);
   EXPECT_EQ(world.sleeps.size(), 2u);  // the last reading came a quiet after the starts
   EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("一覧にあるデバイスです")));
+  dispatcher->FinishEnumeration();
+  Plug(kStick);  // a twin; the pool refuses its list's reading, which is done in place
+  world.fault = [once = true](fake::Call call, const std::string&) mutable {
+    return call == fake::Call::kRunDetached && std::exchange(once, false) ? 8L : 0L;
+  };
+  Broadcast(kNodesChanged);
+  EXPECT_EQ(Started().back(), "C:\\Stick.EXE");
 }
 
 // A broadcast during the notice of a failed enumeration is handled right after it, not nested.
