@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,7 @@ class PromiseModel {
   struct Group {  // the removing runs of one arrival for one device
     std::string instance;
     std::vector<int> programs;
+    std::vector<std::size_t> members;  // its decisions
     bool removed = false, ran = false;
     bool excused = false;    // its device left or a call failed before its removal
     bool ambiguous = false;  // a program of it may be another arrival's
@@ -112,7 +114,8 @@ class PromiseModel {
   std::optional<char> drive_;                      // the drive arrival being handled
   std::map<std::string, int> drive_decided_;       // and what it chose
   std::map<std::string, std::size_t> open_group_;  // instance -> its group of this step
-  bool faulted_ = false;                           // since the last settle
+  std::set<char> mixed_;  // drives whose programs may be of either of two arrivals
+  bool faulted_ = false;  // since the last settle
   std::vector<std::string> failures_;
 };
 
@@ -197,7 +200,8 @@ inline std::vector<std::string> PromiseModel::Check(const std::vector<Happening>
       }
       case Happening::kStarted: {
         // Two arrivals of one device may wait with runs of one Action: which
-        // of them a program serves, nothing outside the program tells.
+        // of them a program serves, nothing outside the program tells, and
+        // from then on no program on that drive is surely of one arrival.
         std::vector<std::size_t> candidates;
         for (std::size_t d = 0; d < decisions_.size(); ++d)
           if (!decisions_[d].matched && decisions_[d].action == h.action &&
@@ -208,10 +212,14 @@ inline std::vector<std::string> PromiseModel::Check(const std::vector<Happening>
           break;
         }
         decisions_[candidates[0]].matched = true;
+        if (candidates.size() > 1) mixed_.insert(h.letter);
+        for (Group& group : groups_)
+          if (mixed_.contains(h.letter) && ByInstance(group.instance) &&
+              ByInstance(group.instance)->letter == h.letter)
+            group.ambiguous = true;
         for (std::size_t d : candidates) {
           if (!decisions_[d].group) continue;
           Group& group = groups_[*decisions_[d].group];
-          group.ambiguous = group.ambiguous || candidates.size() > 1;
           if (group.removed && !group.ambiguous)
             Fail(h.action + " started after its device " + group.instance + " was removed");
           group.programs.push_back(h.program);
@@ -265,11 +273,15 @@ inline void PromiseModel::Decide(const Happening& h, int t) {
     // Consecutive choices are those of one arrival.
     auto [open, fresh] = open_group_.try_emplace(owner->instance, groups_.size());
     // Nothing is owed to a device that is gone, or after a failure of the system.
-    if (fresh)
-      groups_.push_back(
-          {owner->instance, {}, false, false, faulted_ || !present_[owner->instance], false});
+    if (fresh) {
+      Group& made = groups_.emplace_back();
+      made.instance = owner->instance;
+      made.excused = faulted_ || !present_[owner->instance];
+      made.ambiguous = mixed_.contains(owner->letter);
+    }
     group = open->second;
   }
+  if (group) groups_[*group].members.push_back(decisions_.size());
   decisions_.push_back({h.action, letter, group});
 }
 
@@ -297,6 +309,8 @@ inline void PromiseModel::AskRemoval(const Happening& h) {
       if (group.instance != h.instance || group.removed || !group.ran || group.excused == owed)
         continue;
       bool done = true;
+      // Every run of it started and ended, or gave up.
+      for (std::size_t d : group.members) done = done && (group.ambiguous || decisions_[d].matched);
       for (int program : group.programs) done = done && (group.ambiguous || !running_[program]);
       if (done) return void(group.removed = true);
     }
