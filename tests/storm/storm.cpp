@@ -65,6 +65,7 @@ Storm::Storm() : programs_(7) {
   messages_.clear();
   world_.journal.clear();
   world_.hands_on = [this] { return programs_() % 4 == 0; };
+  world_.ReadLogFirst([this] { ReadLog(); });
   initial_ = DrawActions(0, 1);
   std::vector<Action> actions;
   for (const storm::StormAction& action : initial_)
@@ -188,7 +189,7 @@ void Storm::Play(const StormEvent& event) {
     case StormEvent::kKinds:
       break;
   }
-  ReadLog();
+  world_.ReadLog();
 }
 
 // Everything the window was told is handled, and every thread has gone as far
@@ -198,7 +199,7 @@ void Storm::Settle(bool programs_end) {
     moved = !messages_.empty();
     if (moved) Play({StormEvent::kDeliver, 0, 0});
     for (StormWorld::Fiber* fiber : world_.Runnable(programs_end))
-      world_.Resume(fiber), ReadLog(), moved = true;
+      world_.Resume(fiber), world_.ReadLog(), moved = true;
   }
   world_.Note({storm::Happening::kSettled});
 }

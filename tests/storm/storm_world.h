@@ -46,7 +46,15 @@ class StormWorld : public fake::FakeWorld {
   bool fail_thread_ = false, fail_runner_ = false, fail_list_ = false, fail_instance_ = false;
   std::function<int()> hands_on;  // whether the next program hands on to another
 
-  void Note(Happening happening) { journal.push_back(std::move(happening)); }
+  // What the program logged comes first: it said it before this happened.
+  void ReadLogFirst(std::function<void()> read) { read_log_ = std::move(read); }
+  void ReadLog() {
+    if (read_log_ && !reading_log_) reading_log_ = true, read_log_(), reading_log_ = false;
+  }
+  void Note(Happening happening) {
+    ReadLog();
+    journal.push_back(std::move(happening));
+  }
 
   // The fibers the storm may give the turn to: all but those whose program
   // still runs, unless programs may end.
@@ -179,6 +187,8 @@ class StormWorld : public fake::FakeWorld {
   std::mutex baton_;
   std::condition_variable changed_;
   int turn_ = 0;
+  std::function<void()> read_log_;
+  bool reading_log_ = false;
   std::uint64_t clock_ = 0;
   std::map<Signal, bool> signals_;
   Signal next_signal_ = 0;
