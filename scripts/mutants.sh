@@ -192,7 +192,7 @@ src/store/action_store.cpp @@ stored == kept.size()) @@ true) @@ a save never re
 src/engine/dispatcher.cpp @@ return device.record && !devices_.Knows(key) && !devices_.LeftMeanwhile(key); @@ return device.record && !devices_.Knows(key); @@ a device pulled and plugged again while a list waits to be read runs twice
 src/engine/device_tracker.cpp @@ if (gone_untold_.erase(key) != 0 && known_.contains(key)) return; @@ (void)gone_untold_.erase(key); @@ a late removal of a device a list saw come back makes its arrival run it again
 src/engine/device_tracker.cpp @@ if (came_untold_.erase(key) != 0 || @@ if ( @@ the late arrival of a device a list saw come and go runs it again
-src/engine/dispatcher.cpp @@     if (!enumeration.complete)<NL> @@     if (false)<NL> @@ a device whose instance could not be read once looks gone, then new
+src/engine/device_tracker.cpp @@   if (!complete) keys.insert @@   if (false) keys.insert @@ a device whose instance could not be read once looks gone, then new
 src/engine/run_starter.cpp @@ if (group) (void)group->Leave(nullptr); @@ (void)group; @@ a run whose thread could not start holds its group's removal back for ever
 src/devices/drive_owner.cpp @@ InstanceKey(finder.Find(letter).instance) == wanted) @@ InstanceKey(finder.Find(letter).instance).starts_with(wanted.substr(0, wanted.rfind('\\')))) @@ a twin's run works on the first twin's drive
 src/store/action_cache.cpp @@ if (up_to_date_ && !watch_.Changed()) return actions_; @@ if (!actions_.empty()) return actions_; @@ a list once read is never read again, so a save in a burst runs the old one

@@ -10,7 +10,8 @@ std::string DeviceTracker::Key(const std::string& instance) {
   return InstanceKey(instance);
 }
 
-void DeviceTracker::Remember(const std::vector<std::string>& keys) {
+void DeviceTracker::Remember(std::vector<std::string> keys, bool complete) {
+  if (!complete) keys.insert(keys.end(), known_.begin(), known_.end());
   std::set<std::string> before = std::exchange(known_, std::exchange(arrived_meanwhile_, {}));
   for (const std::string& key : keys)
     if (!left_meanwhile_.contains(key) && known_.insert(key).second && has_baseline_ &&

@@ -29,7 +29,9 @@ class DeviceTracker {
   // replaces what is known, but a device that came by its own arrival while
   // it was read may be missing from it and stays until a later list lacks it,
   // and one that left by its own removal meanwhile is not taken from it.
-  void Remember(const std::vector<std::string>& keys);
+  // A list that left out a device it could not identify (not complete) takes
+  // none of the known ones as gone: the one left out may be any of them.
+  void Remember(std::vector<std::string> keys, bool complete = true);
   // A device told by its own arrival: true when it was not known (now it is).
   // The arrival of a device a list already brought is late news, even where
   // a later list has seen it go again.

@@ -189,11 +189,7 @@ void Dispatcher::CompareList(const ListReading& enumeration) {
         starter_.StartBound(said, actions, DeviceOrigin(device));
       }
     }
-    std::vector<std::string> keys = Keys(fresh);
-    // The device left out may be any known one: none of them counts as gone.
-    if (!enumeration.complete)
-      keys.insert(keys.end(), devices_.known().begin(), devices_.known().end());
-    devices_.Remember(keys);
+    devices_.Remember(Keys(fresh), enumeration.complete);
   }
   starter_.ReportFailedStarts();
 }
