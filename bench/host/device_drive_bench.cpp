@@ -122,22 +122,13 @@ void BM_DriveArrivalFloor(benchmark::State& state) {
 void BM_DeviceDriveByArrival(benchmark::State& state) {
   ArrivalToStart(state, true);
 }
-BENCHMARK(BM_DriveArrivalFloor)
-    ->Arg(0)
-    ->Arg(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(30)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_DeviceDriveByArrival)
-    ->Arg(0)
-    ->Arg(1)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(30)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+// Arg 0: the fake's start; 1: a real process. Medians of 5 series of 30.
+void Series(benchmark::internal::Benchmark* series) {
+  series->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(30);
+  series->Repetitions(5)->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_DriveArrivalFloor)->Apply(Series);
+BENCHMARK(BM_DeviceDriveByArrival)->Apply(Series);
 
 }  // namespace
 }  // namespace mw
