@@ -68,7 +68,7 @@ src/engine/device_change.cpp @@ for (int drive = 0; drive < 26; ++drive) { @@ fo
 src/engine/device_change.cpp @@ if (flags & dbt::kFlagNet) return @@ if (flags == dbt::kFlagNet) return @@ a network drive with the media flag is dispatched
 src/engine/device_change.cpp @@ size < dbt::kVolumeFieldsEnd @@ size < 12 @@ a short packet's volume fields are read
 src/engine/list_reading.cpp @@ return read_new && !known.contains(DeviceTracker::Key(instance)); @@ return read_new && known.contains(DeviceTracker::Key(instance)); @@ old devices count as new and new ones as old
-src/engine/dispatcher.cpp @@     devices_.Remember(keys);<NL>  }<NL>  starter_.ReportFailedStarts @@   }<NL>  starter_.ReportFailedStarts @@ the last list is never updated, so a device stays new
+src/engine/dispatcher.cpp @@     devices_.Remember(Keys(fresh), enumeration.complete);<NL>  }<NL>  starter_.ReportFailedStarts @@   }<NL>  starter_.ReportFailedStarts @@ the last list is never updated, so a device stays new
 src/engine/dispatcher.cpp @@ 一覧を取得できませんでした");<NL>      return; @@ 一覧を取得できませんでした"); @@ a failed enumeration replaces the last list
 src/engine/run_starter.cpp @@ pending_.DropLastLocked(); @@ (void)0; @@ a run whose thread failed stays pending
 src/engine/pending_runs.cpp @@ runs_.pop_back(); @@ (void)0; @@ a taken run stays in the list
@@ -171,7 +171,7 @@ src/devices/drive_owner.cpp @@ letter = InstanceKey(std::string(1, letter))[0]; 
 src/platform/win32/storage_win32.cpp @@ target->assign(buffer.data());  // the first string of the list @@ (void)buffer; @@ the drive's DOS device target is lost, so no subst drive is told
 src/platform/win32/device_setup_win32.cpp @@ id->assign(buffer, strnlen(buffer, sizeof buffer)); @@ id->clear(); @@ a device's instance is never read, so no drive has an owner
 src/engine/dispatcher.cpp @@ devices_.Left(DeviceTracker::Key(change.instance)); @@ (void)0; @@ a device pulled and plugged again while a list is read is missed
-src/engine/device_tracker.cpp @@ if (!left_meanwhile_.contains(key)) known_.insert(key); @@ known_.insert(key); @@ a list read before a device left makes it known again
+src/engine/device_tracker.cpp @@ if (!left_meanwhile_.contains(key) && known_.insert(key).second @@ if (known_.insert(key).second @@ a list read before a device left makes it known again
 src/engine/device_change.cpp @@ routed.event = DeviceEvent::UsbDeviceLeft; @@ (void)0; @@ a USB device's removal is taken for its arrival
 src/store/registry_settings.cpp @@ if (count_++ > 0) return; @@ count_++; @@ a save's notice names its last failure instead of its first
 src/store/registry_settings.cpp @@ failures.Add(kSetFailed, result, name); @@ ShowSystemErrorNotice(platform, static_cast<std::uint32_t>(result), kSetFailed); @@ each value a save cannot write has a notice of its own

@@ -1,5 +1,8 @@
 #include "storm/storm.h"
 
+#include <algorithm>
+#include <sstream>
+
 namespace mw::storm_world {
 namespace {
 
@@ -39,6 +42,24 @@ std::vector<storm::StormAction> DrawActions(unsigned generation, unsigned seed) 
 std::string Describe(const StormEvent& event) {
   return std::string(kKindNames[event.kind]) + " " + std::to_string(event.a) + " " +
          std::to_string(event.b);
+}
+
+std::vector<StormEvent> ParseEvents(const std::string& text) {
+  std::vector<StormEvent> events;
+  std::istringstream list(text);
+  for (std::string one; std::getline(list, one, ',');) {
+    std::istringstream words(one);
+    std::string name, word;
+    StormEvent event{};
+    while (words >> word && !std::isdigit(static_cast<unsigned char>(word[0])))
+      name += (name.empty() ? "" : " ") + word;
+    event.a = static_cast<unsigned>(std::stoul(word));
+    words >> event.b;
+    const auto* kind = std::find(std::begin(kKindNames), std::end(kKindNames), name);
+    event.kind = static_cast<StormEvent::Kind>(kind - std::begin(kKindNames));
+    events.push_back(event);
+  }
+  return events;
 }
 
 std::vector<StormEvent> DrawEvents(std::uint32_t seed, std::size_t count) {
@@ -238,13 +259,6 @@ std::vector<std::string> Storm::Finish() {
   for (const Slot& slot : slots_) devices.push_back({slot.instance, slot.model, slot.letter});
   std::vector<std::string> broken =
       storm::PromiseModel(devices, initial_, kRetries).Check(world_.journal);
-  if (false)
-    for (auto& h : world_.journal)
-      fprintf(stderr, "J %d %s %s %c p%d by%d r%d\n", (int)h.kind, h.instance.c_str(),
-              h.action.c_str(), h.letter ? h.letter : '-', h.program, h.by, (int)h.refused),
-          [&] {
-            for (auto& x : h.listed) fprintf(stderr, "   L %s\n", x.c_str());
-          }();
   if (pending_.Take()) broken.push_back("a run was left pending");
   if (world_.open_keys() || world_.open_sets() || world_.MutexHeld())
     broken.push_back("a key, a device set or the mutex was left open");

@@ -38,6 +38,8 @@ struct StormEvent {
   unsigned a, b;
 };
 std::string Describe(const StormEvent& event);
+// Events as Describe writes them, separated by commas.
+std::vector<StormEvent> ParseEvents(const std::string& text);
 std::vector<StormEvent> DrawEvents(std::uint32_t seed, std::size_t count);
 
 class Storm {

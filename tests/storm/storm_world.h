@@ -53,6 +53,7 @@ class StormWorld : public fake::FakeWorld {
   }
   void Note(Happening happening) {
     ReadLog();
+    if (happening.kind == Happening::kDelivered) in_place_ = false;
     journal.push_back(std::move(happening));
   }
 
@@ -81,7 +82,7 @@ class StormWorld : public fake::FakeWorld {
     const bool refused =
         std::exchange(fail_thread_, false) || (!reads_list && std::exchange(fail_runner_, false));
     if (!reads_list) Note({Happening::kRunThread, {}, {}, '\0', 0, 0, refused});
-    if (refused) return *error = 8, false;
+    if (refused) return in_place_ = reads_list, *error = 8, false;
     auto fiber = std::make_unique<Fiber>();
     fiber->id = static_cast<int>(fibers_.size() + 1);
     fiber->reads_list = reads_list;
@@ -146,7 +147,8 @@ class StormWorld : public fake::FakeWorld {
   bool OpenUsbDeviceSet(std::uint32_t flags, DeviceSet* set, std::uint32_t* error) override {
     const bool listed = FakeWorld::OpenUsbDeviceSet(flags, set, error);
     if (!listed && *error) Note({Happening::kFault});
-    if (!listed || (self_ && !self_->reads_list)) return listed;
+    // Only a list's reading lists: not a removal, nor a drive's owner looked for.
+    if (!listed || !(self_ ? self_->reads_list : in_place_)) return listed;
     Happening answer{Happening::kListed};
     for (const fake::FakeDevice& device : devices)
       if (device.present) answer.listed.push_back(device.instance_id);
@@ -189,6 +191,7 @@ class StormWorld : public fake::FakeWorld {
   int turn_ = 0;
   std::function<void()> read_log_;
   bool reading_log_ = false;
+  bool in_place_ = false;  // the message being handled reads the list itself
   std::uint64_t clock_ = 0;
   std::map<Signal, bool> signals_;
   Signal next_signal_ = 0;
