@@ -103,6 +103,13 @@ TEST(Storm, SequencesThatOnceBrokeThePromiseHoldIt) {
       // A list read before a stick left, compared after.
       "unplug 0 0, plug 3 0, save 0 4, plug 0 0, replug 0 0, stray 0 0, deliver 0 0, deliver 0 0, "
       "unplug 3 0, step 0 0, deliver 0 0, plug 3 0, settle 0 0",
+      // Lists read in place saw a stick come and go before its arrival was told.
+      "unplug 2 2, deliver 0 0, save 0 3, plug 2 0, unplug 0 0, plug 0 0, plug 0 0, deliver 0 0, "
+      "plug 3 0, stray 0 0, unplug 2 0, unplug 0 0, deliver 0 0, fail thread 0 0, end program 0 0, "
+      "replug 3 2, deliver 0 0, deliver 0 0, deliver 0 0, stray 0 0, deliver 0 0, unplug 0 0, "
+      "deliver 0 0, deliver 0 0, deliver 0 0, plug 0 1, unplug 0 0, deliver 0 0, fail thread 0 1, "
+      "deliver 0 0, deliver 0 0, end program 0 0, deliver 0 0, deliver 0 0, fail thread 0 1, "
+      "deliver 0 0, deliver 0 0, plug 1 0, deliver 0 0, deliver 0 0, deliver 0 0, unplug 1 0",
       // Lists read one after another as sticks come and go.
       "plug 5 0, deliver 0 0, deliver 0 0, step 0 0, deliver 0 0, unplug 5 0, stray 0 0, "
       "deliver 0 0, save 0 3, plug 1 0, deliver 0 0, step 0 0, plug 0 0",
