@@ -8,7 +8,6 @@
 #include "devices/device_eject.h"
 #include "devices/device_enumeration.h"
 #include "model/action.h"
-#include "tools/fake_usb_device.h"
 #include "unit/win_test_support.h"
 
 namespace mw {
