@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/fake_usb_device.h"
+#include "fake_usb_device.h"
 
 int main(int argc, char** argv) {
   using namespace mw::fakeusb;

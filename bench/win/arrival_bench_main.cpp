@@ -18,7 +18,6 @@
 #include <cstdlib>
 
 #include "arrival_bench.h"
-#include "tools/test_files_win.h"
 
 namespace {
 
@@ -52,7 +51,7 @@ int main(int argc, char** argv) {
   if (argc > 3) bench.soak = std::atoi(argv[3]);
   if (argc > 4) bench.long_soak = std::atoi(argv[4]);
   const std::string sections = argc > 5 ? argv[5] : "all";
-  bench.folder = mw::testfiles::ProgramFolder();
+  bench.folder = mw::driver::ProgramFolder();
   bench.child = bench.folder + "\\bench_child.exe";
   char temp[MAX_PATH] = {};
   GetTempPathA(sizeof temp, temp);

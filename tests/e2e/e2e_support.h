@@ -19,9 +19,7 @@
 #include <vector>
 
 #include "resource.h"
-#include "tools/fake_usb_device.h"
 #include "tools/mountwick_driver_win.h"
-#include "tools/test_files_win.h"
 
 namespace e2e {
 
@@ -39,16 +37,16 @@ inline std::string Folder(int csidl) {
   SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
   return path;
 }
+inline const std::string kBin = ProgramFolder();  // the suite's, beside Mountwick.exe
 // The activity log, which is UTF-8 whatever the code page.
 inline const std::string kActivityLog = Folder(CSIDL_LOCAL_APPDATA) + "\\Mountwick\\activity.log";
 
 // One case: no settings, a fresh planted working folder; TearDown ends the program.
 class Case : public ::testing::Test {
  public:
-  static std::string Bin() { return mw::testfiles::ProgramFolder(); }
-  static std::string Child() { return Bin() + "\\record_args.exe"; }
-  static std::string Read(const std::string& path) { return mw::testfiles::ReadFile(path); }
+  static std::string Child() { return kBin + "\\record_args.exe"; }
   static bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != ~0u; }
+  static std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
   // An enabled Action that starts the recording child with arguments.
   static Fields Action(const std::string& name, const std::string& hardware_id,
@@ -75,6 +73,14 @@ class Case : public ::testing::Test {
       usable += id == 0 ? '|' : IsWindowEnabled(GetDlgItem(dialog, id)) ? '1' : '0';
     return usable;
   }
+  // Picks an entry of the form's device list as the user does: whether it offers removal.
+  static bool Choose(HWND dialog, int entry) {
+    HWND combo = GetDlgItem(dialog, IDC_DEVICE_COMBO);
+    Send(combo, CB_SETCURSEL, static_cast<WPARAM>(entry));
+    Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELCHANGE),
+         reinterpret_cast<LPARAM>(combo));
+    return IsWindowEnabled(GetDlgItem(dialog, IDX_EJECT));
+  }
   // The shell's answer for the program's tray icon: true while it is there.
   static bool TrayIcon(HWND window, DWORD operation) {
     NOTIFYICONDATAA icon = {};
@@ -98,14 +104,14 @@ class Case : public ::testing::Test {
 
   void SetUp() override {
     RemoveAllSettings();
-    folder_ = mw::testfiles::MakeFreshFolder("mw_e2e");
+    folder_ = MakeFreshFolder("mw_e2e");
     record_ = folder_ + "\\record.txt";
     SetEnvironmentVariableA("MW_RECORD_FILE", record_.c_str());
     // What the program loads or starts from its working folder would show.
     for (const char* dll : {"version.dll", "uxtheme.dll", "dwmapi.dll", "cryptbase.dll",
                             "profapi.dll", "hhctrl.ocx", "mw_missing.dll"})
-      CopyFileA((Bin() + "\\planted_marker.dll").c_str(), (folder_ + "\\" + dll).c_str(), FALSE);
-    std::ofstream(Bin() + "\\" + kHandOff, std::ios::binary)
+      CopyFileA((kBin + "\\planted_marker.dll").c_str(), (folder_ + "\\" + dll).c_str(), FALSE);
+    std::ofstream(kBin + "\\" + kHandOff, std::ios::binary)
         << "@start \"\" \"" << Child() << "\" %*\r\n";
     for (const char* name : {"reg.exe", "regedit.exe", "hh.exe", "Mountwick.chm"})
       CopyFileA(Child().c_str(), (folder_ + "\\" + name).c_str(), FALSE);
@@ -120,7 +126,7 @@ class Case : public ::testing::Test {
 
   HWND Start(const std::string& arguments = "", DWORD timeout_ms = 20000) {
     program_ =
-        mw::driver::Start(Bin() + "\\Mountwick.exe", arguments, folder_, kWindowClass, timeout_ms);
+        mw::driver::Start(kBin + "\\Mountwick.exe", arguments, folder_, kWindowClass, timeout_ms);
     return program_.window;
   }
   // Installs a fake USB device, removed after the case.
@@ -135,7 +141,7 @@ class Case : public ::testing::Test {
   // a run of any other program starts with that program's path and '>'.
   std::vector<std::string> Runs() const {
     std::vector<std::string> runs;
-    std::istringstream text(Read(record_));
+    std::istringstream text(ReadFile(record_));
     for (std::string line; std::getline(text, line);) {
       const std::size_t bar = line.find('|'), tab = line.find('\t', bar);
       if (bar == std::string::npos) continue;  // "ended"
@@ -145,6 +151,14 @@ class Case : public ::testing::Test {
       runs.push_back(lstrcmpiA(module.c_str(), Child().c_str()) == 0 ? run : module + ">" + run);
     }
     return runs;
+  }
+  // When each program run with --sleep-ms ended by its own clock (HH:MM:SS.mmm, the log's time).
+  std::vector<std::string> Ends() const {
+    std::vector<std::string> ends;
+    std::istringstream text(ReadFile(record_));
+    for (std::string line; std::getline(text, line);)
+      if (line.starts_with("ended ")) ends.push_back(line.substr(6, 12));
+    return ends;
   }
   std::string folder_, record_;
   Running program_;

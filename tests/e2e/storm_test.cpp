@@ -22,7 +22,6 @@ constexpr unsigned kWeights[] = {8, 6, 5, 4, 6, 1, 3, 1};
 class Storm : public Case {
  public:
   static std::string Instance(std::size_t slot) { return "ROOT\\MWSTORM\\" + std::to_string(slot); }
-  static std::string Utf8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
   void Note(Happening happening) { journal_.push_back(std::move(happening)); }
 
   // Stored as a save stores them, bound to the sticks' models or the drive entry; a child run
@@ -70,7 +69,7 @@ class Storm : public Case {
   // The children's records first: the choice of each run found is in the log read after them.
   void Look() {
     const std::vector<std::string> runs = Runs();
-    const std::string log = Read(kActivityLog), opening = Utf8(u8"アクション「");
+    const std::string log = ReadFile(kActivityLog), opening = Utf8(u8"アクション「");
     for (std::size_t end; (end = log.find("\r\n", log_read_)) != std::string::npos;
          log_read_ = end + 2) {
       const std::string line = log.substr(log_read_ + 24, end - log_read_ - 24);  // no time
@@ -99,7 +98,7 @@ class Storm : public Case {
   void Settle() {
     for (std::size_t size = ~std::size_t{0}, was = 0; size != was; Sleep(700)) {
       ASSERT_TRUE(Send(window_, WM_NULL));
-      was = std::exchange(size, Read(kActivityLog).size() + Read(record_).size());
+      was = std::exchange(size, ReadFile(kActivityLog).size() + ReadFile(record_).size());
     }
     Look();
     Note({Happening::kSettled});
@@ -153,7 +152,7 @@ TEST_F(Storm, EveryAnnouncedStickAndEveryDriveRunsItsEnabledActionsOnce) {
   for (unsigned event = 0; event < 200 && !HasFatalFailure(); ++event) Play(kinds(draw_));
   ASSERT_NO_FATAL_FAILURE(Settle());
   const std::vector<std::string> broken = storm::PromiseModel(devices, initial, 0).Check(journal_);
-  const std::string log = Read(kActivityLog);
+  const std::string log = ReadFile(kActivityLog);
   const std::string tail =
       log.substr(log.size() > 6000 ? log.find('\n', log.size() - 6000) + 1 : 0);
   EXPECT_THAT(broken, ::testing::IsEmpty()) << "the log's end:\n" << tail;

@@ -44,12 +44,6 @@ class Waiting : public Case {
   static bool TipShows(const std::string& text) {
     return WaitUntil([&] { return std::ranges::count(ToolTips(), text) == 1; }, 15000);
   }
-  bool Ended(std::size_t count) const {
-    const std::string record = Read(record_);
-    for (std::size_t at = 0; count > 0; ++at, --count)
-      if ((at = record.find("ended ", at)) == std::string::npos) return false;
-    return true;
-  }
 };
 
 // A volume arrives during a test run with removal: answered within a second, its Action runs, the
@@ -66,13 +60,9 @@ TEST_F(Waiting, ATestRunHoldsOnlyTheDialogAndARegisterTheRegistryRefusesShowsOne
   ASSERT_TRUE(Send(dialog, WM_COMMAND, IDC_NEW));
   ASSERT_TRUE(Send(GetDlgItem(dialog, IDX_SHOW_ALL_KNOWN), BM_CLICK));
   // The removal can be ticked for the stick alone, whichever entry it has.
-  HWND combo = GetDlgItem(dialog, IDC_DEVICE_COMBO), eject = GetDlgItem(dialog, IDX_EJECT);
-  for (LRESULT i = 0; i < SendMessageA(combo, CB_GETCOUNT, 0, 0) && !IsWindowEnabled(eject); ++i) {
-    Send(combo, CB_SETCURSEL, static_cast<WPARAM>(i));
-    Send(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVICE_COMBO, CBN_SELCHANGE),
-         reinterpret_cast<LPARAM>(combo));
-  }
-  ASSERT_TRUE(Send(eject, BM_CLICK));
+  for (int i = 0; i < SendMessageA(GetDlgItem(dialog, IDC_DEVICE_COMBO), CB_GETCOUNT, 0, 0); ++i)
+    if (Choose(dialog, i)) break;
+  ASSERT_TRUE(Send(GetDlgItem(dialog, IDX_EJECT), BM_CLICK));
   SetDlgItemTextA(dialog, IDE_COMMAND_LINE, (Child() + " test --sleep-ms=3000").c_str());
   const std::string edit_mode = Mode(dialog);
   Press(dialog, IDC_TEST_RUN);
@@ -81,9 +71,9 @@ TEST_F(Waiting, ATestRunHoldsOnlyTheDialogAndARegisterTheRegistryRefusesShowsOne
   EXPECT_TRUE(SendVolumeArrival(window, E, 0, 1000));
   EXPECT_TRUE(WaitUntil([&] { return Runs().size() == 2; }, 15000));
   EXPECT_THAT(Runs(), ::testing::UnorderedElementsAre("test|--sleep-ms=3000", "volume"));
-  EXPECT_FALSE(Ended(1));
+  EXPECT_THAT(Ends(), ::testing::IsEmpty());
   HWND box = WaitFor(kNoticeCaption, 15000);
-  EXPECT_TRUE(Ended(1));
+  EXPECT_EQ(Ends().size(), 1u);
   EXPECT_EQ(GetWindow(box, GW_OWNER), dialog);  // Wine's boxes ignore the topmost style
   Press(box, IDOK);
   EXPECT_TRUE(WaitUntil([&] { return Mode(dialog) == edit_mode; }, 5000)) << Mode(dialog);
@@ -116,7 +106,7 @@ TEST_F(Waiting, TheTipTellsAWaitingRunAndQuittingMeanwhileAsksFirst) {
   HWND window = Start();
   ASSERT_TRUE(SendVolumeArrival(window, E));
   EXPECT_TRUE(TipShows(product + " - 待機中 1 件: 写真の取り込み"));
-  EXPECT_TRUE(WaitUntil([&] { return Ended(1); }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return Ends().size() == 1; }, 15000));
   EXPECT_TRUE(TipShows(product));
 
   ASSERT_TRUE(SendVolumeArrival(window, E));
@@ -127,8 +117,8 @@ TEST_F(Waiting, TheTipTellsAWaitingRunAndQuittingMeanwhileAsksFirst) {
     EXPECT_EQ(WaitForSingleObject(program_.process, answer == IDYES ? 10000 : 1500) == 0,
               answer == IDYES);
   }
-  EXPECT_FALSE(Ended(2));
-  EXPECT_TRUE(WaitUntil([&] { return Ended(2); }, 15000));
+  EXPECT_EQ(Ends().size(), 1u);
+  EXPECT_TRUE(WaitUntil([&] { return Ends().size() == 2; }, 15000));
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 #pragma once
 // Drives Mountwick.exe from another program: started in a folder and found by its windows, told
-// of drives and devices as the system tells it, given its Actions in the registry. Shared by the
-// end-to-end suite and the Wine benchmarks.
+// of drives and devices as the system tells it, given its Actions in the registry; and the files
+// of such a program. Shared by the end-to-end suite, the adapter tests and the Wine benchmarks.
 #include <windows.h>
 
 #include <dbt.h>
 
 #include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,6 +28,28 @@ inline constexpr char kActionsKey[] = "software\\Quillory\\Mountwick\\1.0\\Actio
 inline constexpr char kCheckerRoot[] = "Software\\Tivolane";
 inline constexpr char kVolumeId[] = "MESSAGE://DBT_DEVICEARRIVAL/VOLUME";
 inline constexpr char kMediaId[] = "MESSAGE://DBT_DEVICEARRIVAL/MEDIA";
+
+// The folder of the running program (the build's bin folder).
+inline std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, sizeof path);
+  return std::string(path, std::strrchr(path, '\\'));
+}
+
+// A new empty folder under the temporary folder, named like a new temporary file.
+inline std::string MakeFreshFolder(const std::string& prefix) {
+  char temp[MAX_PATH] = {}, folder[MAX_PATH] = {};
+  GetTempPathA(sizeof temp, temp);
+  GetTempFileNameA(temp, prefix.c_str(), 0, folder);  // a name no file had until now
+  DeleteFileA(folder);
+  CreateDirectoryA(folder, nullptr);
+  return folder;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
 
 template <class Test>
 bool WaitUntil(Test test, DWORD timeout_ms, DWORD step_ms = 50) {

@@ -5,7 +5,6 @@
 #include <winioctl.h>
 
 #include "devices/drive_owner.h"
-#include "tools/fake_usb_device.h"
 #include "unit/win_test_support.h"
 
 namespace mw {
@@ -38,9 +37,8 @@ TEST(DriveOwnerOnWindows, ReadsARemovableDrivesDiskAndEndsWithoutOwner) {
   }
 
   // A USB device that Wine lists has no parent and no drive.
-  fakeusb::FakeUsbDevice usb;
-  usb.instance_id = "ROOT\\MWOWNER\\" + std::to_string(GetCurrentProcessId());
-  usb.hardware_ids = {"USB\\VID_F00D&PID_0A00"};
+  const fakeusb::FakeUsbDevice usb{"ROOT\\MWOWNER\\" + std::to_string(GetCurrentProcessId()),
+                                   {"USB\\VID_F00D&PID_0A00"}};
   ASSERT_TRUE(fakeusb::PlugFakeUsbDevice(usb).ok());
   ScopedDeviceSet set(platform.devices);
   ASSERT_TRUE(platform.devices.OpenUsbDeviceSet(DIGCF_PRESENT | DIGCF_DEVICEINTERFACE,

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/win32/win32_ports.h"
-#include "tools/test_files_win.h"
+#include "tools/mountwick_driver_win.h"
 
 namespace mw::wintest {
 
