@@ -3,7 +3,6 @@
 
 #include <memory>
 
-#include "app/carry_over.h"
 #include "app/quit_question.h"
 #include "app/startup_options.h"
 #include "app/tray_clicks.h"
@@ -36,16 +35,6 @@ TEST(TrayClicks, ASecondClickWithinTheTimerOrADoubleClickOpensTheSettings) {
   EXPECT_EQ(clicks.OnLeftButtonDown(), R::StartClickTimer);
   clicks.OnRightButtonDown();
   EXPECT_FALSE(clicks.FirstClickPending());
-}
-
-// The end-to-end suite reads the export back; here, that it opens no console and is not waited for.
-TEST(CarryOver, ExportStartsTheWindowlessRegistryToolAndNeverWaits) {
-  fake::FakeWorld world;
-  ExportCarryOver(world.platform(), BuildCarryOverPath(world.platform()));
-  world.JoinAll();
-  ASSERT_EQ(world.started.size(), 1u);
-  EXPECT_EQ(world.started[0].window, ProcessWindow::None);
-  EXPECT_FALSE(world.started[0].waited || world.open_processes != 0);
 }
 
 // Nothing without the checker's root; with it, texts with their NUL and a 32-bit build.
