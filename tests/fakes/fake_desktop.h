@@ -28,7 +28,6 @@ class FakeNotices : public UserNoticePort {
   std::vector<Shown> shown;
   std::deque<int> answers;  // answered in order; IDOK once they run out
   std::map<std::uint32_t, std::string> system_texts;
-  std::function<void()> while_shown;  // what the message loop of the next box runs
   std::vector<std::string> Texts() {
     std::vector<std::string> texts;
     for (const Shown& each : shown) texts.push_back(each.text);
@@ -38,7 +37,6 @@ class FakeNotices : public UserNoticePort {
   int ShowMessageBox(Window owner, const std::string& text, const std::string&,
                      std::uint32_t style) override {
     shown.push_back({owner, text, style});
-    if (while_shown) std::exchange(while_shown, nullptr)();
     const int answer = answers.empty() ? mb::kIdOk : answers.front();
     if (!answers.empty()) answers.pop_front();
     return answer;

@@ -18,22 +18,37 @@ Run MakeRun(const std::string& fields, char letter = '\0') {
   return run;
 }
 
+constexpr char kApp[] = "C:\\APP.EXE";
+
 // What a run of C:\APP.EXE for the reader, on drive E: unless told, starts, waits, logs and
 // returns. E: is labelled Photos and holds DCIM, F: has no label, G:'s label begins with デ,
 // whose second byte is 'f' and stays so when upper-cased. The mail program is missing.
 struct RunCase {
   std::string fields;
   char letter = 'E';
-  std::string started = "C:\\APP.EXE";     // "": nothing
+  std::string started = kApp;              // "": nothing
   std::vector<std::uint32_t> sleeps = {};  // in order
   std::vector<std::string> said = {};      // in the log ("!": never said)
+  std::uint32_t error = 0;                 // the launcher's code, if it failed
   std::deque<std::uint32_t> removal_answers = {};
   std::optional<fake::Call> failing = {};  // with 5
   std::deque<std::uint32_t> job_counts = {};
   std::deque<JobMessage> job_messages = {};
   std::vector<std::string> timeline = {};  // checked when given
-  std::uint32_t error = 0;                 // the launcher's code, if it failed
 };
+
+// A run with removal whose job answers counts and messages.
+RunCase Job(std::optional<fake::Call> failing, std::deque<std::uint32_t> counts,
+            std::deque<JobMessage> messages, std::vector<std::string> timeline,
+            const std::string& said = "", std::vector<std::uint32_t> sleeps = {}) {
+  return {"Eject=1", 'E', kApp, sleeps, {said}, 0, {}, failing, counts, messages, timeline};
+}
+// A run whose refused removals are asked again up to count times, with waits between them.
+RunCase Retry(const std::string& count, std::deque<std::uint32_t> answers, std::size_t waits,
+              std::vector<std::string> said) {
+  const std::string retry = "Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryWait=3000;Ex_RmvRetryCount=";
+  return {retry + count, 'E', kApp, std::vector<std::uint32_t>(waits, 3000), said, 0, answers};
+}
 
 TEST(Runner, SubstitutesTheLetterChecksTheDriveWaitsForTheJobAndRemovesAsOftenAsAllowed) {
   using M = JobMessage;
@@ -41,95 +56,49 @@ TEST(Runner, SubstitutesTheLetterChecksTheDriveWaitsForTheJobAndRemovesAsOftenAs
   constexpr std::uint32_t V = setup::kCrRemoveVetoed;
   const std::string S = "start C:\\APP.EXE", R = "resume", E = "end C:\\APP.EXE",
                     X = "eject USB\\FAKE\\1";
-  const std::string retry = "Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryWait=3000;Ex_RmvRetryCount=";
   const RunCase cases[] = {
       // Every token in its own spelling, and only in a run with a letter.
-      {.fields = "ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%",
-       .started = "E:\\a.exe E %_NEWDRV_%"},
-      {.fields = "ExeFile=%_newdrv_%:\\a.exe %_newdrv_%",
-       .letter = '\0',
-       .started = "%_newdrv_%:\\a.exe %_newdrv_%"},
-      {.fields = "Ex_RunWaitChk=1;Ex_RunWait=1500ms", .sleeps = {1500}},
-      {.fields = "Ex_RunWaitChk=1;Ex_RunWait=-1", .sleeps = {0}},  // never an endless wait
-      {.fields = "Ex_RunWaitChk=1;Ex_RunWait=99999999999", .sleeps = {2147483647}},
-      {.fields = "Ex_RunWaitChk=0;Ex_RunWait=1500"},
-      {.fields = "Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS"},           // the label upper-cased
-      {.fields = "Ex_RunVolumeChk=1;Ex_RunVolume=", .letter = 'F'},  // an unlabelled drive
-      {.fields = "Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS",
-       .letter = 'G',
-       .started = "",
-       .said = {"ラベル \"デジCAMERA\" ≠ \"PHOTOS\""}},
-      {.fields = "Ex_RunPathChk=1;Ex_RunPath=\\dcim"},
-      {.fields = "Ex_RunPathChk=1;Ex_RunPath=MISSING", .started = ""},
-      {.fields = "Ex_RunVolume=X;Ex_RunPath=X"},  // checks off
-      {.fields = "Ex_RunVolumeChk=1;Ex_RunPathChk=1", .letter = '\0'},
-      {.fields = "Ex_RunPathChk=1",  // asked every 300 ms
-       .letter = 'H',
-       .started = "",
-       .sleeps = std::vector<std::uint32_t>(27, 300)},
-      {.fields = "Eject=1;ExeFile=",
-       .started = "",
-       .said = {"起動できませんでした（コード 2"},
-       .error = 2},
-      {.fields = "ExeFile=mailto:Me@Example.com",
-       .started = "",
-       .said = {"起動できませんでした（コード 2"},
-       .error = 2},
-      // Removal once no process of the program's job is left.
-      {.fields = "Eject=1",
-       .said = {"もすべて終了"},
-       .job_counts = {2, 0},
-       .job_messages = {M::TimedOut},
-       .timeline = {S, R, E, "job 2", "job 0", X}},
-      {.fields = "Eject=1",
-       .job_counts = {1},
-       .job_messages = {M::ActiveProcessZero},
-       .timeline = {S, R, E, "job 1", "job zero", X}},
-      {.fields = "Eject=1",  // a failed port is waited on again after a pause
-       .sleeps = {kJobPollMilliseconds},
-       .job_counts = {1, 0},
-       .job_messages = {M::Failed},
-       .timeline = {S, R, E, "job 1", "job 0", X}},
-      // Without a job only the process is waited for, and the log says so.
-      {.fields = "Eject=1",
-       .said = {"ジョブを作れないので"},
-       .failing = C::kCreateWaitableJob,
-       .job_counts = {1},
-       .timeline = {S, E, X}},
-      {.fields = "Eject=1",
-       .said = {"ジョブに入れられないので"},
-       .failing = C::kAssignToJob,
-       .job_counts = {1},
-       .timeline = {S, R, E, X}},
-      {.fields = "Eject=1",
-       .said = {"これ以上待ちません"},
-       .failing = C::kActiveJobProcesses,
-       .job_counts = {1},
-       .timeline = {S, R, E, "job 1", X}},
-      {.fields = "Eject=0", .job_counts = {1}, .timeline = {S}},
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", 'E', "E:\\a.exe E %_NEWDRV_%"},
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_%", '\0', "%_newdrv_%:\\a.exe %_newdrv_%"},
+      {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', kApp, {1500}},
+      {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', kApp, {0}},  // never an endless wait
+      {"Ex_RunWaitChk=1;Ex_RunWait=99999999999", 'E', kApp, {2147483647}},
+      {"Ex_RunWaitChk=0;Ex_RunWait=1500"},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS"},  // the label upper-cased
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F'},   // an unlabelled drive
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS",
+       'G',
+       "",
+       {},
+       {"ラベル \"デジCAMERA\" ≠ \"PHOTOS\""}},
+      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim"},
+      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', ""},
+      {"Ex_RunVolume=X;Ex_RunPath=X"},  // checks off
+      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0'},
+      {"Ex_RunPathChk=1", 'H', "", std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
+      {"Eject=1;ExeFile=", 'E', "", {}, {"起動できませんでした（コード 2"}, 2},
+      {"ExeFile=mailto:Me@Example.com", 'E', "", {}, {"起動できませんでした（コード 2"}, 2},
+      // Removal once no process of the program's job is left; a failed port is asked
+      // again after a pause. Without a job only the process is waited for, as the log says.
+      Job({}, {2, 0}, {M::TimedOut}, {S, R, E, "job 2", "job 0", X}, "もすべて終了"),
+      Job({}, {1}, {M::ActiveProcessZero}, {S, R, E, "job 1", "job zero", X}),
+      Job({}, {1, 0}, {M::Failed}, {S, R, E, "job 1", "job 0", X}, "", {kJobPollMilliseconds}),
+      Job(C::kCreateWaitableJob, {1}, {}, {S, E, X}, "ジョブを作れないので"),
+      Job(C::kAssignToJob, {1}, {}, {S, R, E, X}, "ジョブに入れられないので"),
+      Job(C::kActiveJobProcesses, {1}, {}, {S, R, E, "job 1", X}, "これ以上待ちません"),
+      {"Eject=0", 'E', kApp, {}, {}, 0, {}, {}, {1}, {}, {S}},
       // Refused removals asked again as often as the count allows, 0 or less: without end.
-      {.fields = "Eject=1;Ex_RmvRetryChk=0",
-       .said = {"取り外し要求 1 / 1: 拒否", "拒否されたまま"},
-       .removal_answers = {V}},
-      {.fields = retry + "2",
-       .sleeps = {3000, 3000},
-       .said = {"起動しました（プロセス ID 1）: C:\\APP.EXE", "終了コード 3",
-                "取り外し要求 1 / 3: 拒否されました（CONFIGRET 23、拒否の種類: アプリケーション）",
-                "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"},
-       .removal_answers = {V}},
-      {.fields = retry + "0",
-       .sleeps = {3000, 3000, 3000},
-       .said = {"1 / 無制限: 拒否", "4 / 無制限: 受け付け", "を終えました"},
-       .removal_answers = {V, V, V, 0}},
-      {.fields = retry + "-3", .said = {"取り外し要求 1 / 1: 拒否"}, .removal_answers = {V}},
-      {.fields = retry + "-99",
-       .sleeps = {3000, 3000},
-       .said = {"3 / 無制限: 受け付け"},
-       .removal_answers = {V, V, 0}},
-      {.fields = retry + "5", .said = {"取り外しに失敗しました"}, .removal_answers = {5, V}},
+      {"Eject=1;Ex_RmvRetryChk=0", 'E', kApp, {}, {"要求 1 / 1: 拒否", "拒否されたまま"}, 0, {V}},
+      Retry("2", {V}, 2,
+            {"起動しました（プロセス ID 1）: C:\\APP.EXE", "終了コード 3",
+             "取り外し要求 1 / 3: 拒否されました（CONFIGRET 23、拒否の種類: アプリケーション）",
+             "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"}),
+      Retry("0", {V, V, V, 0}, 3, {"1 / 無制限: 拒否", "4 / 無制限: 受け付け", "を終えました"}),
+      Retry("-3", {V}, 0, {"取り外し要求 1 / 1: 拒否"}),
+      Retry("-99", {V, V, 0}, 2, {"3 / 無制限: 受け付け"}),
+      Retry("5", {5, V}, 0, {"取り外しに失敗しました"}),
       // A device that left is asked nothing, which is neither a request nor a grant.
-      {.fields = retry + "0;HardwareID=USB\\GONE",
-       .said = {"取り外しを求めませんでした", "!取り外し要求"}},
+      Retry("0;HardwareID=USB\\GONE", {}, 0, {"取り外しを求めませんでした", "!取り外し要求"}),
   };
   for (const RunCase& c : cases) {
     SCOPED_TRACE(c.fields + " on " + c.letter);
