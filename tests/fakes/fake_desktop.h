@@ -1,10 +1,12 @@
 #pragma once
-// A desktop with no window in front, and message boxes that are recorded and
-// answered in turn.
+// A desktop with no window in front, message boxes that are recorded and
+// answered in turn, and the activity log.
+#include <algorithm>
 #include <cstring>
 #include <map>
 
 #include "fakes/fake_common.h"
+#include "platform/activity_port.h"
 #include "platform/desktop_port.h"
 #include "platform/user_notice_port.h"
 
@@ -46,6 +48,25 @@ class FakeNotices : public UserNoticePort {
     std::memcpy(buffer, text.data(), text.size());
     return static_cast<std::uint32_t>(text.size());
   }
+};
+
+// The activity log, line by line.
+class FakeActivity : public ActivityPort {
+ public:
+  explicit FakeActivity(FakeCommon& common) : common_(common) {}
+  std::vector<std::string> activity;
+  void Write(const std::string& text) override {
+    common_.Locked([&] {
+      for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        activity.push_back(text.substr(from, end - from));
+        from = end + 1;
+      }
+    });
+  }
+
+ private:
+  FakeCommon& common_;
 };
 
 }  // namespace mw::fake
