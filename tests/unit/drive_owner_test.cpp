@@ -63,29 +63,13 @@ TEST(DriveOwner, IsTheNearestUsbDeviceAboveTheDiskOfTheDrive) {
 }
 
 TEST(DriveOwner, IsNoneWhereTheSystemCannotTellOrTheTreeAnswersWrongly) {
-  using fake::StorageCall;
-  const auto volume = [](FakeWorld & w) -> auto& {
-    return w.storage.devices["\\\\.\\E:"].fails;
-  };
   const std::tuple<const char*, std::function<void(FakeWorld&)>, const char*> cases[] = {
-      {"volume not opened", [&](FakeWorld& w) { volume(w)[StorageCall::kOpenDevice] = 5; },
-       kDriveNotOpenedText},
       {"no extents: the number",
-       [&](FakeWorld& w) { volume(w)[StorageCall::kGetVolumeDiskExtents] = 1; },
-       nullptr},  // null: the stick still owns E:
-      {"neither extents nor number",
-       [&](FakeWorld& w) {
-         volume(w) = {{StorageCall::kGetVolumeDiskExtents, 1}, {StorageCall::kGetDeviceNumber, 1}};
-       },
-       kNoDiskNumberText},
-      {"disk not opened",
        [](FakeWorld& w) {
-         w.storage.devices[w.nodes.nodes.back().disk_interface].fails[StorageCall::kOpenDevice] = 5;
+         w.storage.devices["\\\\.\\E:"].fails[fake::StorageCall::kGetVolumeDiskExtents] = 1;
        },
-       kDiskNotFoundText},
+       nullptr},  // null: the stick still owns E:
       {"no disk set", [](FakeWorld& w) { w.nodes.disk_set_error = 5; }, kNoDeviceInfoText},
-      {"no USB set", [](FakeWorld& w) { w.FailAlways(fake::Call::kOpenUsbDeviceSet, 5); },
-       kNoDeviceInfoText},
       {"parent untouched, as under Wine",
        [](FakeWorld& w) { w.nodes.nodes.back().parent_untouched = true; }, kNotOnUsbText},
       {"parents in a cycle",
