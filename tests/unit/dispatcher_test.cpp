@@ -6,7 +6,6 @@
 #include <map>
 #include <set>
 
-#include "fakes/fake_broadcasts.h"
 #include "fakes/fake_device_trees.h"
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
