@@ -153,37 +153,6 @@ TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
   EXPECT_TRUE(Started().empty());
 }
 
-// Three Actions with removal on one stick, one of which cannot start, and one
-// without: one request, after both programs, with the waits of the one that
-// ended last, for the stick that arrived even when another of its model came
-// since and is listed first.
-TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgram) {
-  const auto on_stick = [](const std::string& name, const std::string& removal) {
-    return fake::MakeAction("Name=" + name + ";ExeFile=C:\\" + name + ".EXE" + removal +
-                            ";HardwareID=" + kStick);
-  };
-  const std::string r = ";Eject=1;Ex_RmvWaitChk=1;Ex_RmvWait=";
-  Start({on_stick("A", r + "100"), on_stick("B", r + "200"), on_stick("NONE", r + "300"),
-         on_stick("KEEP", "")},
-        {});
-  world.fault = [](fake::Call call, const std::string& what) {
-    return call == fake::Call::kStartProcess && what == "C:\\NONE.EXE" ? 2L : 0L;
-  };
-  Plug(kStick);
-  world.while_running = [&] {
-    fake::FakeDevice twin{true, 9, {}, {}, "USB\\FAKE\\TWIN"};
-    world.devices.insert(world.devices.begin(), twin.Multi(setup::kSpdrpHardwareId, {kStick}));
-  };
-  Broadcast(kNodesChanged);
-  EXPECT_EQ(world.timeline,
-            (std::vector<std::string>{"start C:\\A.EXE", "resume", "end C:\\A.EXE", "job 0",
-                                      "start C:\\B.EXE", "resume", "end C:\\B.EXE", "job 0",
-                                      "eject USB\\FAKE\\1", "start C:\\KEEP.EXE"}));
-  EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>{200});
-  EXPECT_THAT(world.activity,
-              testing::Contains(testing::HasSubstr("ほかのアクション 2 件が終わってから")));
-}
-
 // A stick's run that waits for its drive looks again as soon as a volume
 // arrives, without waiting for its next look.
 TEST_F(Dispatching, AVolumeArrivalWakesTheRunsThatWaitForTheirDevicesDrive) {
