@@ -1,10 +1,12 @@
 #pragma once
-// A desktop with no window in front, and message boxes that are recorded and
-// answered in turn.
+// A desktop with no window in front, message boxes that are recorded and
+// answered in turn, and the activity log.
+#include <algorithm>
 #include <cstring>
 #include <map>
 
 #include "fakes/fake_common.h"
+#include "platform/activity_port.h"
 #include "platform/desktop_port.h"
 #include "platform/user_notice_port.h"
 
@@ -28,7 +30,6 @@ class FakeNotices : public UserNoticePort {
   std::vector<Shown> shown;
   std::deque<int> answers;  // answered in order; IDOK once they run out
   std::map<std::uint32_t, std::string> system_texts;
-  std::function<void()> while_shown;  // what the message loop of the next box runs
   std::vector<std::string> Texts() {
     std::vector<std::string> texts;
     for (const Shown& each : shown) texts.push_back(each.text);
@@ -38,7 +39,6 @@ class FakeNotices : public UserNoticePort {
   int ShowMessageBox(Window owner, const std::string& text, const std::string&,
                      std::uint32_t style) override {
     shown.push_back({owner, text, style});
-    if (while_shown) std::exchange(while_shown, nullptr)();
     const int answer = answers.empty() ? mb::kIdOk : answers.front();
     if (!answers.empty()) answers.pop_front();
     return answer;
@@ -48,6 +48,25 @@ class FakeNotices : public UserNoticePort {
     std::memcpy(buffer, text.data(), text.size());
     return static_cast<std::uint32_t>(text.size());
   }
+};
+
+// The activity log, line by line.
+class FakeActivity : public ActivityPort {
+ public:
+  explicit FakeActivity(FakeCommon& common) : common_(common) {}
+  std::vector<std::string> activity;
+  void Write(const std::string& text) override {
+    common_.Locked([&] {
+      for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', from), text.size());
+        activity.push_back(text.substr(from, end - from));
+        from = end + 1;
+      }
+    });
+  }
+
+ private:
+  FakeCommon& common_;
 };
 
 }  // namespace mw::fake

@@ -1,14 +1,37 @@
 #pragma once
 // The USB device table the device sets list (present ones, or all the system
-// knows), and the configuration manager's tree above the disks.
+// knows), and the configuration manager's tree above the disks: nodes by
+// DEVINST with their instance, their parent and, for a disk, the path of its
+// disk interface.
 #include <cstring>
 #include <map>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "fakes/fake_common.h"
-#include "fakes/fake_device_nodes.h"
 #include "platform/device_setup_port.h"
 
 namespace mw::fake {
+
+struct FakeNode {
+  std::string instance_id;
+  std::uint32_t parent = 0;       // 0: a child of the root, which has no parent
+  std::string disk_interface;     // the path of its GUID_DEVINTERFACE_DISK interface, if any
+  bool parent_untouched = false;  // CR_SUCCESS without writing the parent, as under Wine
+};
+
+struct FakeDeviceNodes {
+  static constexpr std::uint32_t kFirst = 0x1000;  // the DEVINST of nodes[0]
+  std::vector<FakeNode> nodes;
+
+  std::uint32_t Add(FakeNode node) {
+    return nodes.push_back(node), kFirst + static_cast<std::uint32_t>(nodes.size() - 1);
+  }
+  FakeNode* Find(std::uint32_t dev_inst) {
+    return dev_inst - kFirst < nodes.size() ? &nodes[dev_inst - kFirst] : nullptr;
+  }
+};
 
 struct FakeDevice {
   bool present = true;
@@ -100,22 +123,27 @@ class FakeDevices : public DeviceSetupPort {
     return !(*error = common_.Code(Call::kGetInstanceId)) &&
            (*instance_id = device.instance_id, true);
   }
-  void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set); }
-  bool OpenDiskInterfaceSet(DeviceSet* set, std::uint32_t* error) override {
-    if ((*error = nodes.disk_set_error)) return false;
-    return sets_[*set = next_set_++], disk_sets_.push_back(*set), true;
+  void DestroyDeviceSet(DeviceSet set) override { sets_.erase(set), disk_sets_.erase(set); }
+  bool OpenDiskInterfaceSet(DeviceSet* set, std::uint32_t*) override {
+    return sets_[*set = next_set_++], disk_sets_.insert(*set), true;
   }
   bool EnumDiskInterface(DeviceSet set, std::uint32_t index, std::string* path,
                          DeviceElement* element) override {
-    return sets_.at(set), nodes.EnumDiskInterface(index, path, element);
+    sets_.at(set);
+    for (std::uint32_t at = 0; at < nodes.nodes.size(); ++at)
+      if (!nodes.nodes[at].disk_interface.empty() && index-- == 0)
+        return *element = {}, element->dev_inst = FakeDeviceNodes::kFirst + at,
+               *path = nodes.nodes[at].disk_interface, true;
+    return path->clear(), false;
   }
   std::uint32_t GetParent(std::uint32_t dev_inst, std::uint32_t* parent) override {
-    for (DeviceSet set : disk_sets_)
-      if (sets_.count(set)) return nodes.GetParent(dev_inst, parent);
-    return setup::kCrInvalidDevNode;
+    const FakeNode* node = disk_sets_.empty() ? nullptr : nodes.Find(dev_inst);
+    if (!node || node->parent_untouched) return node ? setup::kCrSuccess : setup::kCrInvalidDevNode;
+    return (*parent = node->parent) ? setup::kCrSuccess : setup::kCrNoSuchDevNode;
   }
   std::uint32_t GetDeviceId(std::uint32_t dev_inst, std::string* id) override {
-    return nodes.GetDeviceId(dev_inst, id);
+    const FakeNode* node = nodes.Find(dev_inst);
+    return *id = node ? node->instance_id : "", node ? setup::kCrSuccess : setup::kCrInvalidDevNode;
   }
   std::uint32_t RequestDeviceEject(std::uint32_t dev_inst, std::uint32_t* veto_type) override {
     eject_requests.push_back(dev_inst);
@@ -146,7 +174,7 @@ class FakeDevices : public DeviceSetupPort {
 
   FakeCommon& common_;
   std::map<DeviceSet, std::vector<std::size_t>> sets_;  // -> device positions
-  std::vector<DeviceSet> disk_sets_;
+  std::set<DeviceSet> disk_sets_;                       // open ones
   DeviceSet next_set_ = 0x100;
 };
 

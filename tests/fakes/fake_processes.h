@@ -17,7 +17,6 @@ class FakeProcesses : public ProcessPort {
   struct Started {
     std::string command_line;
     bool waited = false;
-    ProcessWindow window = ProcessWindow::NewConsole;
   };
   std::map<std::string, std::string> environment;      // name (upper case) -> value
   std::map<std::string, std::string> find_executable;  // file -> FindExecutable's answer
@@ -55,10 +54,10 @@ class FakeProcesses : public ProcessPort {
     if (needed <= buffer_size) std::memcpy(buffer, out.c_str(), needed);
     return needed;
   }
-  bool StartProcess(const std::string& command_line, ProcessWindow window, Process* process,
+  bool StartProcess(const std::string& command_line, ProcessWindow, Process* process,
                     std::uint32_t* error, Thread* thread) override {
     if ((*error = common_.Code(Call::kStartProcess, command_line))) return false;
-    *process = Begin(command_line, window);
+    *process = Begin(command_line);
     if (thread) common_.Locked([&] { return *thread = *process, ++open_processes; });
     return true;
   }
@@ -69,7 +68,7 @@ class FakeProcesses : public ProcessPort {
   bool ShellExecuteProcess(const std::string& file, const std::string& parameters, Process* process,
                            std::uint32_t* error) override {
     if ((*error = common_.Code(Call::kShellExecuteProcess, file))) return false;
-    return *process = Begin("shell " + file + "|" + parameters, ProcessWindow::NewConsole), true;
+    return *process = Begin("shell " + file + "|" + parameters), true;
   }
   bool CreateWaitableJob(Job* job, std::uint32_t* error) override {
     return !(*error = common_.Code(Call::kCreateWaitableJob)) &&
@@ -124,10 +123,10 @@ class FakeProcesses : public ProcessPort {
   }
 
  private:
-  Process Begin(const std::string& command, ProcessWindow window) {
+  Process Begin(const std::string& command) {
     common_.Event("start " + command);
     return common_.Locked([&] {
-      return started.push_back({command, false, window}), ++open_processes, started.size();
+      return started.push_back({command, false}), ++open_processes, started.size();
     });
   }
 

@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_activity.h"
 #include "fakes/fake_desktop.h"
 #include "fakes/fake_devices.h"
-#include "fakes/fake_files.h"
 #include "fakes/fake_processes.h"
 #include "fakes/fake_registry.h"
 #include "fakes/fake_storage.h"

@@ -10,7 +10,7 @@
 #include <random>
 
 #include "engine/dispatcher.h"
-#include "fakes/fake_broadcasts.h"
+#include "fakes/fake_device_trees.h"
 #include "storm/storm_world.h"
 #include "store/action_store.h"
 

@@ -128,9 +128,13 @@ TEST(DisplayName, ComposedFromTheFourSourcesEachSaidOnce) {
 
 TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheOneAttachedDeviceWithTheExactId) {
   using A = RemovalAnswer;
-  // Device n answers its eject_answers; 3 is only known.
-  const std::vector<std::vector<std::string>> devices = {
-      {"OTHER"}, {"USB\\VID_1&PID_2", "USB\\VID_1"}, {"GONE"}, {"SAME"}, {"SAME"}};
+  // Device n's hardware identifiers and its answer to a removal request; 3 is only known.
+  const std::vector<std::pair<std::vector<std::string>, std::uint32_t>> devices = {
+      {{"OTHER"}, 0},
+      {{"USB\\VID_1&PID_2", "USB\\VID_1"}, 23},
+      {{"GONE"}, 0},
+      {{"SAME"}, 0},
+      {{"SAME"}, 0x13}};
   // The identifier, the instance that arrived ("": none), the requests, the answer.
   const std::tuple<std::string, std::string, std::vector<std::uint32_t>, A> cases[] = {
       {"USB\\VID_1&PID_2USB\\VID_1", "", {2}, A::Refused},  // the joined identifiers
@@ -145,14 +149,8 @@ TEST(EjectDevice, RequestsTheDeviceThatArrivedElseTheOneAttachedDeviceWithTheExa
   for (const auto& [hardware_id, instance, requests, answer] : cases) {
     fake::FakeWorld world;
     for (std::uint32_t n = 1; n <= devices.size(); ++n)
-      world.Add(FakeDevice{
-          n != 3,
-          n,
-          {},
-          {n == 2   ? 23u
-           : n == 5 ? 0x13u
-                    : 0u},
-          {}}.Multi(kId, devices[n - 1]));
+      world.Add(
+          FakeDevice{n != 3, n, {}, {devices[n - 1].second}, {}}.Multi(kId, devices[n - 1].first));
     const RemovalResult result = EjectDevice(world.platform(), hardware_id, instance);
     EXPECT_EQ(result.answer, answer) << hardware_id << instance;
     EXPECT_EQ(result.asked(), !requests.empty());

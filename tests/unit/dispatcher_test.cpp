@@ -6,7 +6,6 @@
 #include <map>
 #include <set>
 
-#include "fakes/fake_broadcasts.h"
 #include "fakes/fake_device_trees.h"
 #include "fakes/fake_world.h"
 #include "store/action_store.h"
@@ -143,65 +142,15 @@ TEST_F(Dispatching, ListChangesWhileOneIsReadBecomeOneMoreAndAnArrivalIsReadAlon
   EXPECT_EQ(Started().back(), "C:\\Stick.EXE");
 }
 
-// A broadcast during the notice of a failed enumeration is handled right after it, not nested.
+// A failed enumeration is told once and leaves the last list as it was.
 TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
-  Plug(kReader);
-  for (const bool at_start : {false, true}) {
-    SCOPED_TRACE(at_start ? "at start-up" : "later");
-    world.shown.clear();
-    if (at_start) world.FailAlways(fake::Call::kOpenUsbDeviceSet, 5);
-    Start({Bound("Reader", kReader), Bound("Volume", kGenericVolumeId)}, {});
-    world.FailAlways(fake::Call::kOpenUsbDeviceSet, 5);
-    std::vector<std::string> started_inside = {"no notice"};
-    world.while_shown = [&] {
-      Broadcast(kArrival, fake::VolumeRecord(1u << 4));
-      Broadcast(kNodesChanged);
-      Broadcast(kNodesChanged);  // joins the list change that waits
-      started_inside = Started();
-    };
-    Broadcast(kNodesChanged);
-    EXPECT_EQ(world.shown.size(), at_start ? 3u : 2u);  // one per failed enumeration
-    EXPECT_EQ(started_inside, std::vector<std::string>(at_start, "C:\\Volume.EXE E"));
-    world.fault = nullptr;
-    Broadcast(kNodesChanged);  // the first good list after a failed start-up is the baseline
-    EXPECT_EQ(Started().size(), at_start ? 2u : 1u);
-  }
-  Plug(kStick);
-  SaveActions(world.platform(), {Bound("Stick", kStick)});
+  Start({Bound("Reader", kReader)}, {kReader});
+  world.FailAlways(fake::Call::kOpenUsbDeviceSet, 5);
   Broadcast(kNodesChanged);
-  EXPECT_EQ(Started(),
-            (std::vector<std::string>{"C:\\Volume.EXE E", "C:\\Volume.EXE E", "C:\\Stick.EXE"}));
-}
-
-// Three Actions with removal on one stick, one of which cannot start, and one
-// without: one request, after both programs, with the waits of the one that
-// ended last, for the stick that arrived even when another of its model came
-// since and is listed first.
-TEST_F(Dispatching, ArrivalsRunsRemoveTheDeviceThatArrivedOnceAfterTheLastProgram) {
-  const auto on_stick = [](const std::string& name, const std::string& removal) {
-    return fake::MakeAction("Name=" + name + ";ExeFile=C:\\" + name + ".EXE" + removal +
-                            ";HardwareID=" + kStick);
-  };
-  const std::string r = ";Eject=1;Ex_RmvWaitChk=1;Ex_RmvWait=";
-  Start({on_stick("A", r + "100"), on_stick("B", r + "200"), on_stick("NONE", r + "300"),
-         on_stick("KEEP", "")},
-        {});
-  world.fault = [](fake::Call call, const std::string& what) {
-    return call == fake::Call::kStartProcess && what == "C:\\NONE.EXE" ? 2L : 0L;
-  };
-  Plug(kStick);
-  world.while_running = [&] {
-    fake::FakeDevice twin{true, 9, {}, {}, "USB\\FAKE\\TWIN"};
-    world.devices.insert(world.devices.begin(), twin.Multi(setup::kSpdrpHardwareId, {kStick}));
-  };
+  world.fault = nullptr;
   Broadcast(kNodesChanged);
-  EXPECT_EQ(world.timeline,
-            (std::vector<std::string>{"start C:\\A.EXE", "resume", "end C:\\A.EXE", "job 0",
-                                      "start C:\\B.EXE", "resume", "end C:\\B.EXE", "job 0",
-                                      "eject USB\\FAKE\\1", "start C:\\KEEP.EXE"}));
-  EXPECT_EQ(world.sleeps, std::vector<std::uint32_t>{200});
-  EXPECT_THAT(world.activity,
-              testing::Contains(testing::HasSubstr("ほかのアクション 2 件が終わってから")));
+  EXPECT_EQ(world.shown.size(), 1u);
+  EXPECT_TRUE(Started().empty());
 }
 
 // A stick's run that waits for its drive looks again as soon as a volume

@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 #include "engine/launcher.h"
 #include "fakes/fake_device_trees.h"
 #include "fakes/fake_world.h"
@@ -20,37 +18,116 @@ Run MakeRun(const std::string& fields, char letter = '\0') {
   return run;
 }
 
-TEST(Runner, SubstitutesTheLetterWaitsAndChecksTheNewDriveBeforeTheProgramStarts) {
-  constexpr char kApp[] = "C:\\APP.EXE";
-  // The run, its letter, what started ("": nothing), the sleeps.
-  const std::tuple<std::string, char, std::string, std::vector<std::uint32_t>> cases[] = {
+constexpr char kApp[] = "C:\\APP.EXE";
+
+// What a run of C:\APP.EXE for the reader, on drive E: unless told, starts, waits, logs and
+// returns. E: is labelled Photos and holds DCIM, F: has no label, G:'s label begins with デ,
+// whose second byte is 'f' and stays so when upper-cased. The mail program is missing.
+struct RunCase {
+  std::string fields;
+  char letter = 'E';
+  std::string started = kApp;              // "": nothing
+  std::vector<std::uint32_t> sleeps = {};  // in order
+  std::vector<std::string> said = {};      // in the log ("!": never said)
+  std::uint32_t error = 0;                 // the launcher's code, if it failed
+  std::deque<std::uint32_t> removal_answers = {};
+  std::optional<fake::Call> failing = {};  // with 5
+  std::deque<std::uint32_t> job_counts = {};
+  std::deque<JobMessage> job_messages = {};
+  std::vector<std::string> timeline = {};  // checked when given
+};
+
+// A run with removal whose job answers counts and messages.
+RunCase Job(std::optional<fake::Call> failing, std::deque<std::uint32_t> counts,
+            std::deque<JobMessage> messages, std::vector<std::string> timeline,
+            const std::string& said = "", std::vector<std::uint32_t> sleeps = {}) {
+  return {"Eject=1", 'E', kApp, sleeps, {said}, 0, {}, failing, counts, messages, timeline};
+}
+// A run whose refused removals are asked again up to count times, with waits between them.
+RunCase Retry(const std::string& count, std::deque<std::uint32_t> answers, std::size_t waits,
+              std::vector<std::string> said) {
+  const std::string retry = "Eject=1;Ex_RmvRetryChk=1;Ex_RmvRetryWait=3000;Ex_RmvRetryCount=";
+  return {retry + count, 'E', kApp, std::vector<std::uint32_t>(waits, 3000), said, 0, answers};
+}
+
+TEST(Runner, SubstitutesTheLetterChecksTheDriveWaitsForTheJobAndRemovesAsOftenAsAllowed) {
+  using M = JobMessage;
+  using C = fake::Call;
+  constexpr std::uint32_t V = setup::kCrRemoveVetoed;
+  const std::string S = "start C:\\APP.EXE", R = "resume", E = "end C:\\APP.EXE",
+                    X = "eject USB\\FAKE\\1";
+  const RunCase cases[] = {
       // Every token in its own spelling, and only in a run with a letter.
-      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", 'E', "E:\\a.exe E %_NEWDRV_%", {}},
-      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_%", '\0', "%_newdrv_%:\\a.exe %_newdrv_%", {}},
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_% %_NEWDRV_%", 'E', "E:\\a.exe E %_NEWDRV_%"},
+      {"ExeFile=%_newdrv_%:\\a.exe %_newdrv_%", '\0', "%_newdrv_%:\\a.exe %_newdrv_%"},
       {"Ex_RunWaitChk=1;Ex_RunWait=1500ms", 'E', kApp, {1500}},
       {"Ex_RunWaitChk=1;Ex_RunWait=-1", 'E', kApp, {0}},  // never an endless wait
-      // The leading digits after blanks and a sign, clamped to 32 bits.
-      {"Ex_RunWaitChk=1;Ex_RunWait= \t+42", 'E', kApp, {42}},
       {"Ex_RunWaitChk=1;Ex_RunWait=99999999999", 'E', kApp, {2147483647}},
-      {"Ex_RunWaitChk=1;Ex_RunWait=abc", 'E', kApp, {0}},
-      {"Ex_RunWaitChk=0;Ex_RunWait=1500", 'E', kApp, {}},
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS", 'E', kApp, {}},  // the label upper-cased
-      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F', kApp, {}},        // an unlabelled drive
-      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim", 'E', kApp, {}},
-      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', "", {}},
-      {"Ex_RunVolume=X;Ex_RunPath=X", 'E', kApp, {}},  // checks off
-      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0', kApp, {}},
+      {"Ex_RunWaitChk=0;Ex_RunWait=1500"},
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS"},  // the label upper-cased
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=", 'F'},   // an unlabelled drive
+      {"Ex_RunVolumeChk=1;Ex_RunVolume=PHOTOS",
+       'G',
+       "",
+       {},
+       {"ラベル \"デジCAMERA\" ≠ \"PHOTOS\""}},
+      {"Ex_RunPathChk=1;Ex_RunPath=\\dcim"},
+      {"Ex_RunPathChk=1;Ex_RunPath=MISSING", 'E', ""},
+      {"Ex_RunVolume=X;Ex_RunPath=X"},  // checks off
+      {"Ex_RunVolumeChk=1;Ex_RunPathChk=1", '\0'},
       {"Ex_RunPathChk=1", 'H', "", std::vector<std::uint32_t>(27, 300)},  // asked every 300 ms
+      {"Eject=1;ExeFile=", 'E', "", {}, {"起動できませんでした（コード 2"}, 2},
+      {"ExeFile=mailto:Me@Example.com", 'E', "", {}, {"起動できませんでした（コード 2"}, 2},
+      // Removal once no process of the program's job is left; a failed port is asked
+      // again after a pause. Without a job only the process is waited for, as the log says.
+      Job({}, {2, 0}, {M::TimedOut}, {S, R, E, "job 2", "job 0", X}, "もすべて終了"),
+      Job({}, {1}, {M::ActiveProcessZero}, {S, R, E, "job 1", "job zero", X}),
+      Job({}, {1, 0}, {M::Failed}, {S, R, E, "job 1", "job 0", X}, "", {kJobPollMilliseconds}),
+      Job(C::kCreateWaitableJob, {1}, {}, {S, E, X}, "ジョブを作れないので"),
+      Job(C::kAssignToJob, {1}, {}, {S, R, E, X}, "ジョブに入れられないので"),
+      Job(C::kActiveJobProcesses, {1}, {}, {S, R, E, "job 1", X}, "これ以上待ちません"),
+      {"Eject=0", 'E', kApp, {}, {}, 0, {}, {}, {1}, {}, {S}},
+      // Refused removals asked again as often as the count allows, 0 or less: without end.
+      {"Eject=1;Ex_RmvRetryChk=0", 'E', kApp, {}, {"要求 1 / 1: 拒否", "拒否されたまま"}, 0, {V}},
+      Retry("2", {V}, 2,
+            {"起動しました（プロセス ID 1）: C:\\APP.EXE", "終了コード 3",
+             "取り外し要求 1 / 3: 拒否されました（CONFIGRET 23、拒否の種類: アプリケーション）",
+             "取り外し要求 3 / 3: 拒否", "取り外しは拒否されたまま"}),
+      Retry("0", {V, V, V, 0}, 3, {"1 / 無制限: 拒否", "4 / 無制限: 受け付け", "を終えました"}),
+      Retry("-3", {V}, 0, {"取り外し要求 1 / 1: 拒否"}),
+      Retry("-99", {V, V, 0}, 2, {"3 / 無制限: 受け付け"}),
+      Retry("5", {5, V}, 0, {"取り外しに失敗しました"}),
+      // A device that left is asked nothing, which is neither a request nor a grant.
+      Retry("0;HardwareID=USB\\GONE", {}, 0, {"取り外しを求めませんでした", "!取り外し要求"}),
   };
-  for (const auto& [fields, letter, started, sleeps] : cases) {
+  for (const RunCase& c : cases) {
+    SCOPED_TRACE(c.fields + " on " + c.letter);
     fake::FakeWorld world;
-    world.volumes = {{"E:\\", "Photos"}, {"F:\\", ""}};
+    world.volumes = {{"E:\\", "Photos"}, {"F:\\", ""}, {"G:\\", "デジCamera"}};
     world.existing_paths = {"E:\\DCIM"};
-    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(fields, letter)), 0u);
-    EXPECT_EQ(world.StartedCommands(), std::vector<std::string>(started.empty() ? 0 : 1, started))
-        << fields << letter;
-    EXPECT_EQ(world.sleeps, sleeps) << fields << letter;
-    EXPECT_TRUE(world.shown.empty());  // a failed check ends silently
+    world.exit_code = 3;
+    fake::FakeDevice reader;
+    reader.eject_answers = c.removal_answers;
+    world.Add(reader.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
+    world.job_counts = c.job_counts;
+    world.job_messages = c.job_messages;
+    world.fault = [&c](fake::Call call, const std::string&) {
+      return call == c.failing ? 5L : call == fake::Call::kShellExecuteOpen ? 2L : 0L;
+    };
+    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun(c.fields, c.letter)), c.error);
+    EXPECT_EQ(world.StartedCommands(),
+              std::vector<std::string>(c.started.empty() ? 0 : 1, c.started));
+    EXPECT_EQ(world.sleeps, c.sleeps);
+    if (!c.timeline.empty()) {
+      EXPECT_EQ(world.timeline, c.timeline);
+    }
+    for (const std::string& part : c.said)
+      EXPECT_EQ(testing::Matches(testing::Contains(
+                    testing::HasSubstr(part.substr(part[0] == '!'))))(world.activity),
+                part[0] != '!')
+          << part;
+    EXPECT_EQ(world.shown.size(), c.error ? 1u : 0u);  // a failed check ends silently
+    EXPECT_EQ(world.open_jobs + world.open_processes, 0);
   }
 }
 
@@ -93,68 +170,6 @@ TEST(Runner, ADeviceRunThatNeedsItsDriveGetsTheDevicesFirstOneOrStartsNothing) {
       EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr("現れなかった")));
     }
   }
-}
-
-TEST(Runner, RemovesOnlyOnceNoProcessOfTheProgramsJobIsLeft) {
-  using M = JobMessage;
-  const std::string S = "start C:\\APP.EXE", R = "resume", E = "end C:\\APP.EXE",
-                    X = "eject USB\\FAKE\\1";
-  // The removal flag, the call that fails, the job's counts and messages; what
-  // happened, whether the port was waited on again after a pause, a log line.
-  using C = fake::Call;
-  const std::tuple<std::string, std::optional<C>, std::deque<std::uint32_t>, std::deque<M>,
-                   std::vector<std::string>, bool, std::string>
-      cases[] = {
-          {"1", {}, {2, 0}, {M::TimedOut}, {S, R, E, "job 2", "job 0", X}, false, "もすべて終了"},
-          {"1", {}, {1}, {M::ActiveProcessZero}, {S, R, E, "job 1", "job zero", X}, false, ""},
-          {"1", {}, {1, 0}, {M::Failed}, {S, R, E, "job 1", "job 0", X}, true, ""},
-          // Without a job only the process is waited for, and the log says so.
-          {"1", C::kCreateWaitableJob, {1}, {}, {S, E, X}, false, "ジョブを作れないので"},
-          {"1", C::kAssignToJob, {1}, {}, {S, R, E, X}, false, "ジョブに入れられないので"},
-          {"1",
-           C::kActiveJobProcesses,
-           {1},
-           {},
-           {S, R, E, "job 1", X},
-           false,
-           "これ以上待ちません"},
-          {"0", {}, {1}, {}, {S}, false, ""},
-      };
-  for (const auto& [eject, failing, counts, messages, timeline, paused, said] : cases) {
-    fake::FakeWorld world;
-    world.Add(fake::FakeDevice{}.Multi(setup::kSpdrpHardwareId, {"USB\\READER"}));
-    world.job_counts = counts;
-    world.job_messages = messages;
-    if (failing) world.FailAlways(*failing, 5);
-    SCOPED_TRACE(failing ? fake::CallName(*failing) : "no failure");
-    EXPECT_EQ(ExecuteRun(world.platform(), MakeRun("Eject=" + eject)), 0u);
-    EXPECT_EQ(world.timeline, timeline);
-    EXPECT_EQ(world.sleeps.size(), paused ? 1u : 0u);
-    EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said)));
-    EXPECT_EQ(world.open_jobs + world.open_processes, 0);
-  }
-}
-
-TEST(PendingRuns, EachTakerGetsTheLastRunOnceUnderTheNamedMutex) {
-  fake::FakeWorld world;
-  DeviceDiffMutex mutex(world);
-  PendingRuns pending(mutex);
-  {
-    DeviceDiffLock lock(mutex);
-    EXPECT_TRUE(world.MutexHeld());
-    for (int i = 0; i < 200; ++i)
-      pending.AppendLocked(MakeRun("ExeFile=C:\\" + std::to_string(i) + ".EXE"));
-  }
-  EXPECT_FALSE(world.MutexHeld());
-  RunnerContext context{world.platform(), pending};
-  EXPECT_EQ(RunnerThread(&context), 0u);  // takes the last one
-  std::atomic<int> taken = 0;             // by runner threads, concurrently
-  std::vector<std::thread> takers(199);
-  for (auto& taker : takers) taker = std::thread([&] { taken += pending.Take().has_value(); });
-  for (auto& taker : takers) taker.join();
-  EXPECT_EQ(taken, 199);
-  EXPECT_EQ(RunnerThread(&context), 0u);  // none left: ends at once
-  EXPECT_EQ(world.StartedCommands(), std::vector<std::string>{"C:\\199.EXE"});
 }
 
 constexpr char kBrowser[] = "\"C:\\PROGRAM FILES\\BROWSER\\BROWSER.EXE\" ";

@@ -154,20 +154,5 @@ TEST_F(Store, LoadingStopsAtTheFirstMissingNameAndMissingFieldsTakeTheirDefaults
   EXPECT_EQ(StoredValues(), 16u);
 }
 
-TEST_F(Store, ASaveRemovesTheValuesBeyondTheNewListFromItsEnd) {
-  SaveActions(platform, fake::Tagged("", 5));
-  std::vector<std::string> deleted;
-  world.fault = [&](fake::Call call, const std::string& name) {
-    if (call == fake::Call::kDeleteValue) deleted.push_back(name);
-    return 0L;
-  };
-  SaveActions(platform, fake::Tagged("new", 2));
-  EXPECT_EQ(StoredValues(), 32u);
-  // The end of the list goes first, so that a save cut short still loads two.
-  EXPECT_EQ(deleted.size(), 48u);
-  EXPECT_EQ(deleted.front(), "2_Name");
-  EXPECT_EQ(Fields(Load()[1]), Fields(fake::Tagged("new", 2)[1]));
-}
-
 }  // namespace
 }  // namespace mw
