@@ -18,9 +18,10 @@ constexpr char kStick[] = "USB\\STICK";
 constexpr std::uintptr_t kArrival = 0x8000, kNodesChanged = 0x0007;
 
 // A drive's Action is given the new drive; a device's is not (it would wait for one).
-Action Bound(const std::string& name, const std::string& id, const std::string& state = "0") {
+Action Bound(const std::string& name, const std::string& id, const std::string& state = "0",
+             const std::string& more = "") {
   const bool drive = id.rfind("MESSAGE://", 0) == 0;
-  return fake::MakeAction("Name=" + name + ";HardwareID=" + id + ";State=" + state +
+  return fake::MakeAction("Name=" + name + ";HardwareID=" + id + ";State=" + state + more +
                           ";ExeFile=C:\\" + name + ".EXE" + (drive ? " %_newdrv_%" : ""));
 }
 
@@ -52,7 +53,8 @@ struct Dispatching : ::testing::Test, Stage {};
 TEST_F(Dispatching, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStoredOrder) {
   Start({Bound("V1", kGenericVolumeId), Bound("M1", kGenericMediaId),
          Bound("V2", kGenericVolumeId, ""), Bound("Off", kGenericVolumeId, "1"),
-         Bound("V3", kGenericVolumeId, "2"), Bound("Case", "message://dbt_devicearrival/volume")},
+         Bound("V3", kGenericVolumeId, "2", ";Eject=1"),
+         Bound("Case", "message://dbt_devicearrival/volume")},
         {});
   Broadcast(kArrival, fake::VolumeRecord(0x30));        // the lowest drive: E
   Broadcast(kArrival, fake::VolumeRecord(1u << 6, 1));  // a medium
@@ -69,8 +71,10 @@ TEST_F(Dispatching, ArrivalsStartTheEnabledActionsOfTheirGenericEntryInStoredOrd
                                                  "C:\\M1.EXE G", "C:\\NEW.EXE", "C:\\V2.EXE A",
                                                  "C:\\V3.EXE A"}));
   EXPECT_TRUE(world.shown.empty());
-  // The log tells the disabled Action, the others' on one line, and why a broadcast was ignored.
+  // The log tells the disabled Action, the others' on one line, why a broadcast was ignored,
+  // and that a drive no USB device holds is asked of no one.
   for (const char* said : {"ボリュームの到着: E:", "アクション「Off」: 無効",
+                           "「V3」: ドライブを持つ USB デバイスがないので、取り外しを求めません",
                            "ほかのデバイスまたはエントリのアクション 2 件: M1、Case",
                            "ボリュームの到着を無視しました: ネットワークドライブ"})
     EXPECT_THAT(world.activity, testing::Contains(testing::HasSubstr(said)));
@@ -151,6 +155,25 @@ TEST_F(Dispatching, AFailedEnumerationNeverBecomesTheLastList) {
   Broadcast(kNodesChanged);
   EXPECT_EQ(world.shown.size(), 1u);
   EXPECT_TRUE(Started().empty());
+}
+
+// A stick that took another's place between two lists is new, though the
+// count stays; a message that the list is ready, come while it is still
+// read, compares nothing.
+TEST_F(Dispatching, AStickInAnothersPlaceIsNewAndAListIsComparedOnlyOnceRead) {
+  wake = [] {};
+  Start({Bound("Stick", kStick)}, {kReader});
+  world.devices.front().present = false;
+  Plug(kStick);
+  world.fault = [&](fake::Call call, const std::string&) {
+    if (call == fake::Call::kOpenUsbDeviceSet) dispatcher->FinishEnumeration();
+    return 0L;
+  };
+  Broadcast(kNodesChanged);
+  world.fault = nullptr;
+  EXPECT_TRUE(Started().empty());
+  dispatcher->FinishEnumeration();
+  EXPECT_EQ(Started(), std::vector<std::string>{"C:\\Stick.EXE"});
 }
 
 // A stick's run that waits for its drive looks again as soon as a volume
