@@ -83,12 +83,16 @@ TEST(Storm, SequencesThatOnceBrokeThePromiseHoldIt) {
   const char* const kFound[] = {
       // Pulled and plugged again within one reading of the list.
       "replug 4 0",
-      // A device's removal told while a run's thread could not start.
+      // A stick pulled while another comes, and a thread refused.
       "plug 1 0, unplug 4 0, fail thread 0 1",
       // A device whose instance could not be read once in a list.
       "unplug 0 0, save 0 4, fail instance 0 0, burst 0 0",
-      // An arrival with removal whose thread could not start.
+      // Two Actions with removal on one stick, the thread of one refused.
       "save 0 6, fail thread 0 0, plug 3 1",
+      // Two Actions with removal on a stick whose drive never comes: nothing ran.
+      "late drive 0 0, plug 3 0, save 0 6",
+      // Three Actions on one stick, two of them with removal.
+      "save 0 7, replug 4 0",
       // A disabled Action with removal beside an enabled one.
       "save 0 60, replug 4 0",
       // A removal while an instance cannot be read.
