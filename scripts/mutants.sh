@@ -212,6 +212,7 @@ src/app/main_window_win.cpp @@ app.dispatcher->Dispatch(RouteDeviceChange(wparam
 src/engine/run_starter.cpp @@ removing += BindsDevice(action, id) && IsDispatched(action) && IsFlagOn(action.Eject); @@ removing += BindsDevice(action, id) && IsFlagOn(action.Eject); @@ a disabled Action with removal holds its device's removal back
 src/engine/dispatcher.cpp @@     delete parameter;<NL>    enumeration_->quiet_ms = 0; @@     delete parameter;<NL>    return; @@ when the pool refuses work the list change is never read
 src/devices/device_eject.cpp @@ return platform.devices.GetInstanceId(set, element, &id, &error) && @@ return !platform.devices.GetInstanceId(set, element, &id, &error) || @@ a device whose instance cannot be read is removed in place of the one that arrived
+src/engine/dispatcher.cpp @@   if (dispatching_) return; @@   (void)dispatching_; @@ a broadcast that comes while another is handled, during its notice, is handled inside it
 EOF
 )
 

@@ -28,7 +28,8 @@ class FakeNotices : public UserNoticePort {
     std::uint32_t style;
   };
   std::vector<Shown> shown;
-  std::deque<int> answers;  // answered in order; IDOK once they run out
+  std::deque<int> answers;            // answered in order; IDOK once they run out
+  std::function<void()> while_shown;  // what the message loop of the next box runs
   std::map<std::uint32_t, std::string> system_texts;
   std::vector<std::string> Texts() {
     std::vector<std::string> texts;
@@ -39,6 +40,7 @@ class FakeNotices : public UserNoticePort {
   int ShowMessageBox(Window owner, const std::string& text, const std::string&,
                      std::uint32_t style) override {
     shown.push_back({owner, text, style});
+    if (while_shown) std::exchange(while_shown, nullptr)();
     const int answer = answers.empty() ? mb::kIdOk : answers.front();
     if (!answers.empty()) answers.pop_front();
     return answer;
